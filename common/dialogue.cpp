@@ -1,0 +1,145 @@
+#include "dialogue.hpp"
+
+#include "fields.hpp"
+
+namespace hornwall {
+namespace {
+
+constexpr std::size_t object_name_width = 70;
+
+}  // namespace
+
+Dialogue::Dialogue(Console console, FileSystem& files, std::span<const std::string> arguments)
+    : console_(console),
+      files_(files),
+      arguments_(arguments),
+      console_channel_(console.in, console_input_unit, "stdin") {}
+
+void Dialogue::write_prompt(std::string_view text) {
+  console_.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!console_.out) throw channel_error(Failure::write_error, console_output_unit, "stdout");
+}
+
+void Dialogue::write_line(std::string_view text) {
+  write_prompt(text);
+  write_prompt("\n");
+}
+
+void Dialogue::flush_console() {
+  console_.out.flush();
+  if (!console_.out) throw channel_error(Failure::write_error, console_output_unit, "stdout");
+}
+
+void Dialogue::read_values(Targets targets) {
+  flush_console();
+  source().read_values(targets);
+}
+
+void Dialogue::read_console_values(Targets targets) {
+  flush_console();
+  console_channel_.read_values(targets);
+}
+
+std::string Dialogue::read_console_line() {
+  flush_console();
+  return console_channel_.read_line();
+}
+
+void Dialogue::echo_values(Targets targets) {
+  if (!from_file()) return;
+  std::string line;
+  for (const Target& target : targets) {
+    if (auto* integer = std::get_if<std::int32_t*>(&target)) {
+      append_echo_integer(line, **integer);
+    } else {
+      append_echo_real(line, *std::get<float*>(target));
+    }
+  }
+  write_line(line);
+}
+
+void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
+  write_prompt(prompt);
+  read_values(targets);
+  if (echo == Echo::yes) {
+    echo_values(targets);
+  } else if (from_file()) {
+    write_prompt("\n");
+  }
+}
+
+std::string Dialogue::resolve_file_name(std::string_view answer, int unit) {
+  std::string name(trim_blanks(answer));
+  if (!name.empty()) return name;
+  if (next_argument_ < arguments_.size()) {
+    // A blank argument counts as used: the next blank name takes the one after it.
+    name = trim_blanks(arguments_[next_argument_++]);
+  }
+  while (name.empty()) {
+    write_line("File name missing or blank - please enter file name");
+    write_prompt("UNIT " + std::to_string(unit) + "? ");
+    name = trim_blanks(read_console_line());
+  }
+  return name;
+}
+
+void Dialogue::use_input_file(std::string_view answer) {
+  const std::string name = resolve_file_name(answer, input_file_unit);
+  input_stream_ = files_.open_input(name);
+  input_file_.emplace(*input_stream_, input_file_unit, name);
+}
+
+ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
+  write_line(banner);
+  write_prompt(" Enter zul file addition ");
+  flush_console();
+  std::string answer = source().read_line();
+  if (from_file()) {
+    std::string echo = answer;
+    if (echo.size() < object_name_width) echo.resize(object_name_width, ' ');
+    write_line("\n" + echo);
+  }
+  const std::string name = resolve_file_name(answer, object_file_unit);
+  object_sink_ = files_.open_object(name);
+  return object_writer_.emplace(*object_sink_);
+}
+
+void Dialogue::close_object_file() {
+  if (!object_writer_) return;
+  object_writer_->finish();
+  object_writer_.reset();
+  auto sink = std::move(object_sink_);
+  sink->close();
+}
+
+std::string_view Dialogue::length_unit(std::string_view table, std::int32_t code) const {
+  const auto entries = static_cast<std::int32_t>(table.size() / 2);
+  if (code < 1 || code > entries) {
+    const AnswerChannel& channel = input_file_ ? *input_file_ : console_channel_;
+    throw unit_code_error(code, entries, channel.unit(), channel.name());
+  }
+  return table.substr(static_cast<std::size_t>(code - 1) * 2, 2);
+}
+
+void Dialogue::finish() {
+  input_file_.reset();
+  input_stream_.reset();
+  flush_console();
+}
+
+void Dialogue::abandon() {
+  try {
+    if (object_writer_) object_writer_->flush();
+  } catch (const RunError&) {
+    // the failure being reported already ends the run
+  }
+  object_writer_.reset();
+  try {
+    if (object_sink_) object_sink_->close();
+  } catch (const RunError&) {
+  }
+  object_sink_.reset();
+  console_.out.flush();
+}
+
+}  // namespace hornwall

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "answer_reader.hpp"
+#include "files.hpp"
+#include "object_writer.hpp"
+
+namespace hornwall {
+
+// The console streams: answers typed by the user, the console output, the error line.
+struct Console {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// Whether an answer read from the input text file is shown again on the console.
+enum class Echo { yes, no };
+
+// One run's dialogue: the console, the input source (the console, unit 5, or the
+// input text file, unit 50), the command-line arguments that stand in for blank file
+// names, and the object file (unit 43). Every operation may raise error during write
+// (38) for the console, unit 6.
+class Dialogue {
+ public:
+  Dialogue(Console console, FileSystem& files, std::span<const std::string> arguments);
+
+  // True when the answers come from the input text file.
+  bool from_file() const { return input_file_.has_value(); }
+  // The channel the answers come from.
+  AnswerChannel& source() { return input_file_ ? *input_file_ : console_channel_; }
+
+  // Writes `text` to the console, leaving the cursor at its end.
+  void write_prompt(std::string_view text);
+  // Writes `text` and a line end to the console.
+  void write_line(std::string_view text);
+
+  // Reads one answer from the input source (reading failures: see AnswerChannel).
+  void read_values(Targets targets);
+  // Reads one answer from the console, whatever the input source; nothing is echoed.
+  void read_console_values(Targets targets);
+  // When the answers come from the input text file, writes the values to the console
+  // on the prompt's line and ends it: an integer in 12 columns, a real in 15.
+  void echo_values(Targets targets);
+  // Asks a question: the prompt, one answer from the input source and, when the source
+  // is the input text file, its echo, or with Echo::no just the line end.
+  void ask(std::string_view prompt, Targets targets, Echo echo = Echo::yes);
+
+  // Reads one whole line of the console as a name; nothing is echoed.
+  std::string read_console_line();
+
+  // Opens the input text file named by `answer` (blanks around it dropped; a blank
+  // answer takes the next command-line argument, else asks "UNIT 50? ") and makes it
+  // the input source. Raises the open failures of FileSystem::open_input.
+  void use_input_file(std::string_view answer);
+
+  // The opening of every generator: the banner line, the question for the object file
+  // name, its echo (a line end, the name padded to 70 columns, a line end) when it comes
+  // from the input text file, and the opening of the object file on that name.
+  ObjectWriter& open_object_file(std::string_view banner);
+  // Closes the object file, keeping it.
+  void close_object_file();
+
+  // The name of length-unit `code` in `table`, or the failure unit code not in
+  // table (66) of the input source.
+  std::string_view length_unit(std::string_view table, std::int32_t code) const;
+
+  // The end of a run: closes the input text file and flushes the console.
+  void finish();
+  // After a failure: keeps what the object file holds so far, closes it, and flushes
+  // the console, ignoring any further failure.
+  void abandon();
+
+ private:
+  void flush_console();
+  std::string resolve_file_name(std::string_view answer, int unit);
+
+  Console console_;
+  FileSystem& files_;
+  std::span<const std::string> arguments_;
+  std::size_t next_argument_ = 0;
+  AnswerChannel console_channel_;
+  std::unique_ptr<std::istream> input_stream_;
+  std::optional<AnswerChannel> input_file_;
+  std::unique_ptr<ObjectSink> object_sink_;
+  std::optional<ObjectWriter> object_writer_;
+};
+
+}  // namespace hornwall

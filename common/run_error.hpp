@@ -1,0 +1,50 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace hornwall {
+
+// Unit numbers: every channel is known by one, and every error message names it.
+inline constexpr int console_input_unit = 5;
+inline constexpr int console_output_unit = 6;
+inline constexpr int object_file_unit = 43;
+inline constexpr int input_file_unit = 50;
+
+// The run-time error catalogue: the number is part of the error line.
+enum class Failure {
+  end_of_file = 24,
+  syntax_error = 59,
+  file_not_found = 29,
+  permission_denied = 9,
+  no_such_device = 42,
+  bad_file_name = 43,
+  open_failure = 30,
+  write_error = 38,
+  conversion_error = 64,
+  unit_code_out_of_table = 66,
+};
+
+// A failure that ends the run. Thrown only by the I/O layer and caught once, in
+// the program frame, which reports it as "severe (N): MESSAGE".
+class RunError : public std::runtime_error {
+ public:
+  RunError(Failure failure, const std::string& message);
+  int number() const { return number_; }
+
+ private:
+  int number_;
+};
+
+// The failure of one channel: the catalogue text for `failure` with the unit
+// number and the file name filled in ("end-of-file during read, unit 50, file a.txt").
+RunError channel_error(Failure failure, int unit, std::string_view file);
+
+// An answer that selects no entry of a length-unit table of `table_size` entries.
+RunError unit_code_error(long long code, int table_size, int unit, std::string_view file);
+
+// The whole line that reports `error` on standard error, line end included.
+std::string error_line(const RunError& error);
+
+}  // namespace hornwall

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "dialogue.hpp"
+
+namespace hornwall {
+
+// The spline wall generator: asks for a conical wall that carries a sinusoidal ripple
+// of whole periods over one stretch, and writes it as three profiles: horn_exterior,
+// sinusoid_outer and horn_exterior_2. Raises the failures of the dialogue and of the
+// writer, and unit code not in table (66) for a unit code outside 1 to 5.
+void spline_wall(Dialogue& dialogue);
+
+// The hornwall_spline program: its banner, the choice of input source, spline_wall.
+// Returns the exit status.
+int run_spline(Console console, FileSystem& files, std::span<const std::string> arguments);
+
+}  // namespace hornwall
