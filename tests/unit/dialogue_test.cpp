@@ -1,0 +1,186 @@
+#include "dialogue.hpp"
+
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace hornwall {
+namespace {
+
+using testing::MemoryFileSystem;
+using testing::run_in_memory;
+
+// A small generator that exercises the dialogue: it opens the object file, asks for a
+// real and a unit code (echoed) and a count (not echoed), and writes one block.
+void probe_generator(Dialogue& dialogue) {
+  float radius = 0.0f;
+  std::int32_t unit_code = 0;
+  std::int32_t count = 0;
+  ObjectWriter& out = dialogue.open_object_file(" probe banner");
+  dialogue.ask(" radius ", {&radius});
+  dialogue.ask(" units ", {&unit_code});
+  const std::string_view unit = dialogue.length_unit(four_unit_table, unit_code);
+  dialogue.ask(" count ", {&count}, Echo::no);
+  out.numeric_variable("R", radius);
+  out.profile_header("p", unit);
+  dialogue.close_object_file();
+}
+
+void second_generator(Dialogue& dialogue) {
+  dialogue.open_object_file(" second banner");
+  dialogue.close_object_file();
+}
+
+int run_probe(Console console, FileSystem& files, std::span<const std::string> arguments) {
+  static constexpr Program probe{" probe program\n", probe_generator, second_generator};
+  return run_program(probe, console, files, arguments);
+}
+
+int run_single(Console console, FileSystem& files, std::span<const std::string> arguments) {
+  static constexpr Program single{" single program\n", probe_generator, nullptr};
+  return run_program(single, console, files, arguments);
+}
+
+const std::string probe_object =
+    "R  real_variable\n(\n  value            :   2.5000E+00\n)\n\n"
+    "p   circular_symmetric_horn_exterior\n(\n  length_unit      : m ,\n"
+    "  nodes             : table\n    (\n";
+
+TEST(Frame, FileRunEchoesOnThePromptLine) {
+  MemoryFileSystem files;
+  files.files["a.txt"] = "1\nout.zul\n2.5\n4\n7\n";
+  const auto run = run_in_memory(run_probe, "1\na.txt\n", files);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            " probe program\n Enter 1 for file input  Enter input text file "
+            " Enter corrugation type: 1 single, 2 dual band            1\n"
+            " probe banner\n Enter zul file addition \n" +
+                std::string("out.zul") + std::string(63, ' ') + "\n" +
+                " radius    2.500000    \n units            4\n count \n");
+  EXPECT_EQ(files.files["out.zul"], probe_object);
+}
+
+TEST(Frame, ConsoleRunShowsOnlyThePrompts) {
+  MemoryFileSystem files;
+  const auto run = run_in_memory(run_probe, "0\n1\nout.zul\n2.5\n4\n7\n", files);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            " probe program\n Enter 1 for file input "
+            " Enter corrugation type: 1 single, 2 dual band  probe banner\n"
+            " Enter zul file addition  radius  units  count ");
+  EXPECT_EQ(files.files["out.zul"], probe_object);
+}
+
+TEST(Frame, CorrugationTypeChoosesTheGenerator) {
+  const struct {
+    const char* type;
+    const char* banner;  // empty: no generator runs
+  } cases[] = {{"1", " probe banner"}, {"2", " second banner"}, {"3", ""}, {"0", ""}, {"-1", ""}};
+  for (const auto& c : cases) {
+    MemoryFileSystem files;
+    const auto run = run_in_memory(run_probe, std::string("2\n") + c.type + "\nout.zul\n2.5\n4\n7\n", files);
+    EXPECT_EQ(run.status, 0) << c.type;
+    EXPECT_EQ(run.out.find(" probe banner") != std::string::npos, std::string(c.banner) == " probe banner");
+    EXPECT_EQ(run.out.find(" second banner") != std::string::npos, std::string(c.banner) == " second banner");
+    EXPECT_EQ(files.files.count("out.zul"), *c.banner ? 1u : 0u) << c.type;
+  }
+}
+
+TEST(Frame, ANameIsTheWholeLineAndItsEchoIsAtLeastSeventyColumns) {
+  const std::string long_name(75, 'n');
+  MemoryFileSystem files;
+  files.files["a.txt"] = "  " + long_name + "  \r\n2.5\n4\n7\n";
+  const auto run = run_in_memory(run_single, "1\n  a.txt \n", files);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\n  " + long_name + "  \n"), std::string::npos);
+  EXPECT_EQ(files.files[long_name], probe_object);
+}
+
+// The units of the "UNIT n? " questions in a console transcript, in order.
+std::string units_asked(const std::string& transcript) {
+  const std::string question = "File name missing or blank - please enter file name\nUNIT ";
+  std::string units;
+  for (auto at = transcript.find(question); at != std::string::npos;
+       at = transcript.find(question, at + 1)) {
+    units += transcript.substr(at + question.size(), 4);
+  }
+  return units;
+}
+
+TEST(Frame, BlankNamesTakeArgumentsThenAskTheConsole) {
+  const struct {
+    const char* console;
+    std::vector<std::string> arguments;
+    const char* questions;
+    const char* object_name;
+  } cases[] = {
+      {"1\n \n", {"a.txt", "out.zul"}, "", "out.zul"},
+      {"1\n \n\nasked.zul\n", {"  a.txt  "}, "43? 43? ", "asked.zul"},
+      // a blank argument counts as used: the object file takes the one after it
+      {"1\n \n  \na.txt\n", {" ", "out.zul"}, "50? 50? ", "out.zul"},
+      {"1\n\na.txt\n\nasked.zul\n", {}, "50? 43? 43? ", "asked.zul"},
+      {"1\na.txt\n", {"out.zul"}, "", "out.zul"},
+  };
+  for (const auto& c : cases) {
+    MemoryFileSystem files;
+    files.files["a.txt"] = "\n2.5\n4\n7\n";
+    const auto run = run_in_memory(run_single, c.console, files, c.arguments);
+    EXPECT_EQ(run.status, 0) << c.console << run.err;
+    EXPECT_EQ(units_asked(run.out), c.questions) << c.console;
+    EXPECT_EQ(files.files[c.object_name], probe_object) << c.console;
+  }
+}
+
+TEST(Frame, FailuresEndTheRunWithOneErrorLine) {
+  const struct {
+    const char* console;
+    const char* answers;
+    const char* error;
+  } cases[] = {
+      {"1\nmissing.txt\n", "", "severe (29): file not found, unit 50, file missing.txt\n"},
+      {"1\na.txt\n", "", "severe (24): end-of-file during read, unit 50, file a.txt\n"},
+      {"1\na.txt\n", "1\nout.zul\n2.5\n9\n",
+       "severe (66): length unit code 9 not in 1 to 4, unit 50, file a.txt\n"},
+      {"1\na.txt\n", "1\nout.zul\n2.5\n0\n",
+       "severe (66): length unit code 0 not in 1 to 4, unit 50, file a.txt\n"},
+      {"1\na.txt\n", "1\nout.zul\nabc\n", "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"},
+      {"1\na.txt\n", "1\na.txt\n", "severe (30): open failure, unit 43, file a.txt\n"},
+      {"x\n", "", "severe (59): list-directed I/O syntax error, unit 5, file stdin\n"},
+      {"0\n1\nout.zul\n2.5\n5\n", "", "severe (66): length unit code 5 not in 1 to 4, unit 5, file stdin\n"},
+      {"", "", "severe (24): end-of-file during read, unit 5, file stdin\n"},
+      {"1\n\n", "", "severe (24): end-of-file during read, unit 5, file stdin\n"},
+  };
+  for (const auto& c : cases) {
+    MemoryFileSystem files;
+    files.files["a.txt"] = c.answers;
+    const auto run = run_in_memory(run_probe, c.console, files);
+    EXPECT_EQ(run.status, 1) << c.console << c.answers;
+    EXPECT_EQ(run.err, c.error) << c.console << c.answers;
+  }
+}
+
+TEST(Frame, AFailureKeepsAnExistingObjectFileUntilTheFirstLine) {
+  MemoryFileSystem files;
+  files.files["a.txt"] = "1\nout.zul\n2.5\n9\n";
+  files.files["out.zul"] = "old contents\n";
+  EXPECT_EQ(run_in_memory(run_probe, "1\na.txt\n", files).status, 1);
+  EXPECT_EQ(files.files["out.zul"], "old contents\n");
+
+  files.files["a.txt"] = "1\nout.zul\n2.5\n4\n";  // ends before the count
+  EXPECT_EQ(run_in_memory(run_probe, "1\na.txt\n", files).status, 1);
+  EXPECT_EQ(files.files["out.zul"], "old contents\n");
+}
+
+TEST(Frame, AConsoleThatCannotBeWrittenEndsTheRun) {
+  MemoryFileSystem files;
+  std::istringstream in("0\n1\nout.zul\n2.5\n4\n7\n");
+  std::ostringstream out;
+  std::ostringstream err;
+  out.setstate(std::ios::badbit);
+  EXPECT_EQ(run_probe(Console{in, out, err}, files, {}), 1);
+  EXPECT_EQ(err.str(), "severe (38): error during write, unit 6, file stdout\n");
+}
+
+}  // namespace
+}  // namespace hornwall
