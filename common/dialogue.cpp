@@ -114,10 +114,7 @@ void Dialogue::close_object_file() {
 
 std::string_view Dialogue::length_unit(std::string_view table, std::int32_t code) const {
   const auto entries = static_cast<std::int32_t>(table.size() / 2);
-  if (code < 1 || code > entries) {
-    const AnswerChannel& channel = input_file_ ? *input_file_ : console_channel_;
-    throw unit_code_error(code, entries, channel.unit(), channel.name());
-  }
+  if (code < 1 || code > entries) throw unit_code_error(code, entries, source().unit(), source().name());
   return table.substr(static_cast<std::size_t>(code - 1) * 2, 2);
 }
 
@@ -128,16 +125,14 @@ void Dialogue::finish() {
 }
 
 void Dialogue::abandon() {
+  // The failure being reported already ends the run: a further one is not reported.
   try {
     if (object_writer_) object_writer_->flush();
-  } catch (const RunError&) {
-    // the failure being reported already ends the run
-  }
-  object_writer_.reset();
-  try {
+    object_writer_.reset();
     if (object_sink_) object_sink_->close();
   } catch (const RunError&) {
   }
+  object_writer_.reset();
   object_sink_.reset();
   console_.out.flush();
 }

@@ -37,6 +37,7 @@ class Dialogue {
   bool from_file() const { return input_file_.has_value(); }
   // The channel the answers come from.
   AnswerChannel& source() { return input_file_ ? *input_file_ : console_channel_; }
+  const AnswerChannel& source() const { return input_file_ ? *input_file_ : console_channel_; }
 
   // Writes `text` to the console, leaving the cursor at its end.
   void write_prompt(std::string_view text);
