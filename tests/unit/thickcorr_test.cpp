@@ -1,0 +1,3 @@
+#include "thickcorr_wall.hpp"
+
+#include <gtest/gtest.h>
