@@ -58,8 +58,7 @@ float sum(float a, float b) { return static_cast<float>(as_double(a) + as_double
 
 // Z(i): the front face of ridge i behind that of ridge 0, (i * LC) / NC.
 float ridge_offset(const ThickCorrWall& wall, std::int64_t i) {
-  return static_cast<float>(as_double(i) * as_double(wall.lc) /
-                            as_double(wall.nc));
+  return static_cast<float>(as_double(i) * as_double(wall.lc) / as_double(wall.nc));
 }
 
 // B(0): the floor radius under ridge 0 and in front of ridge 1.
@@ -75,8 +74,7 @@ float floor_radius(const ThickCorrWall& wall, std::int64_t k) {
 // H: half the spacing of the ridges. NC = 0 makes it infinite (NaN when LC is 0 too),
 // and the run goes on.
 float half_spacing(const ThickCorrWall& wall) {
-  return static_cast<float>(as_double(wall.lc) / as_double(wall.nc) /
-                            2.0);
+  return static_cast<float>(as_double(wall.lc) / as_double(wall.nc) / 2.0);
 }
 
 // The far end of the final wall, measured from the back face of the last ridge of
