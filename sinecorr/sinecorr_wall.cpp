@@ -44,8 +44,12 @@ struct SineCorrWall {
   std::int64_t ncr;        // remaining corrugations, ncorr - nvar
 };
 
-double as_double(float value) { return static_cast<double>(value); }
-double as_double(std::int32_t value) { return static_cast<double>(value); }
+double as_double(float value) {
+  return static_cast<double>(value);
+}
+double as_double(std::int32_t value) {
+  return static_cast<double>(value);
+}
 
 std::string numbered(std::string_view prefix, std::int64_t k) {
   return std::string(prefix) + std::to_string(k);
@@ -93,7 +97,9 @@ void ask_tapers(Dialogue& dialogue, ObjectWriter& out, SineCorrWall& wall, Band 
   }
 }
 
-std::string int2(std::int64_t value) { return int_field(value, 2); }
+std::string int2(std::int64_t value) {
+  return int_field(value, 2);
+}
 
 // The rows of variable corrugation k: for the first one its start on the base line,
 // then one raised-cosine point for each j = 1 ... NSPL.
@@ -124,14 +130,13 @@ void write_remaining_corrugation(ObjectWriter& out, const SineCorrWall& wall, Ba
   for (std::int64_t j = 1; j <= wall.nspl; ++j) {
     const std::string point = "REF(ZCS)*(" + int2(i - 1) + "+" + int2(j) + "/REF(NSPL))";
     out.node_row(quoted("-REF(ZCF)-" + point),
-                 quoted("ref(RD)*(ref(ZCF)+" + point + ")/ref(ZD)" + taper +
-                        "*(1.-COS(ref(SPLC)*" + int2(j) + "))"));
+                 quoted("ref(RD)*(ref(ZCF)+" + point + ")/ref(ZD)" + taper + "*(1.-COS(ref(SPLC)*" +
+                        int2(j) + "))"));
   }
 }
 
 // The profile runs from the aperture backwards; it is left open, with no close.
-void write_profile(ObjectWriter& out, std::string_view unit, const SineCorrWall& wall,
-                   Band band) {
+void write_profile(ObjectWriter& out, std::string_view unit, const SineCorrWall& wall, Band band) {
   out.profile_header("horn_exterior", unit);
   out.node_row(quoted("-REF(ZW1)"), quoted("REF(RW1)"));
   for (std::int64_t k = 1; k <= described_count(wall); ++k) {
@@ -190,9 +195,13 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
 
 }  // namespace
 
-void sinecorr_single_band(Dialogue& dialogue) { sinecorr_wall(dialogue, Band::single); }
+void sinecorr_single_band(Dialogue& dialogue) {
+  sinecorr_wall(dialogue, Band::single);
+}
 
-void sinecorr_dual_band(Dialogue& dialogue) { sinecorr_wall(dialogue, Band::dual); }
+void sinecorr_dual_band(Dialogue& dialogue) {
+  sinecorr_wall(dialogue, Band::dual);
+}
 
 constexpr Program sinecorr_program{
     " ZEPRA ZUL file for sine corrugated outer wall of horn\n Linear corrugation taper\n",
