@@ -111,8 +111,8 @@ void write_variable_corrugation(ObjectWriter& out, const SineCorrWall& wall, std
   for (std::int64_t j = 1; j <= wall.nspl; ++j) {
     const std::string step = "REF(" + length + ")/REF(NSPL)*" + int2(j);
     out.node_row(quoted("-REF(" + start + ")-" + step),
-                 quoted("ref(RD)*(ref(" + start + ")+" + step + ")/ref(ZD)+ref(RW1)" + "+REF(" +
-                        height + ")/2.*(1.-COS(ref(SPLC)*" + int2(j) + "))"));
+                 quoted("ref(RD)*(ref(" + start + ")+" + step + ")/ref(ZD)+ref(RW1)+REF(" + height +
+                        ")/2.*(1.-COS(ref(SPLC)*" + int2(j) + "))"));
   }
 }
 
