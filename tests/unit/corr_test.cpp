@@ -1,0 +1,3 @@
+#include "corr_wall.hpp"
+
+#include <gtest/gtest.h>
