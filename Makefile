@@ -1,7 +1,7 @@
 # The two set-up commands of the README:
 #   make demo   builds the programs and runs each on its shipped example answers file
 #   make test   installs the test libraries if missing, builds, runs every test
-.PHONY: demo test sanitize clean
+.PHONY: demo test sanitize fuzz clean
 
 demo:
 	cmake --preset demo
@@ -16,6 +16,14 @@ test:
 sanitize:
 	tools/install-test-deps
 	cmake --workflow --preset dev
+
+# Feeds generated answers files to every program for FUZZ_SECONDS (needs clang).
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	mkdir -p build/fuzz/corpus
+	build/fuzz/hornwall_fuzz build/fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 -max_len=4096
 
 clean:
 	rm -rf build

@@ -1,0 +1,64 @@
+// Feeds arbitrary answers files to every program, in-process: no input may crash a
+// program, hang it or reach undefined behaviour. The first byte picks the program; the
+// rest is the answers file. Object files are counted, not kept, and one that grows past
+// a bound ends the run as a full disk would, since huge counts are legitimately huge.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "corr_wall.hpp"
+#include "frame.hpp"
+#include "sinecorr_wall.hpp"
+#include "spline_wall.hpp"
+#include "thickcorr_wall.hpp"
+
+namespace {
+
+using namespace hornwall;
+
+constexpr std::size_t object_file_bound = 1 << 20;
+
+class CountingSink : public ObjectSink {
+ public:
+  void write(std::string_view bytes) override {
+    written_ += bytes.size();
+    if (written_ > object_file_bound) throw channel_error(Failure::write_error, object_file_unit, "full");
+  }
+  void close() override {}
+
+ private:
+  std::size_t written_ = 0;
+};
+
+class FuzzFiles : public FileSystem {
+ public:
+  explicit FuzzFiles(std::string answers) : answers_(std::move(answers)) {}
+  std::unique_ptr<std::istream> open_input(const std::string&) override {
+    return std::make_unique<std::istringstream>(answers_);
+  }
+  std::unique_ptr<ObjectSink> open_object(const std::string&) override {
+    return std::make_unique<CountingSink>();
+  }
+
+ private:
+  std::string answers_;
+};
+
+constexpr ProgramRun programs[] = {run_spline, run_sinecorr, run_corr, run_thickcorr};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const ProgramRun run = programs[data[0] % 4];
+  FuzzFiles files(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  std::istringstream in("1\nanswers.txt\nblank.zul\n");
+  std::ostringstream out;
+  std::ostringstream err;
+  const std::string arguments[] = {"argument.zul"};
+  const int status = run(Console{in, out, err}, files, arguments);
+  if (status != 0 && status != 1) __builtin_trap();
+  if ((status == 1) != err.str().starts_with("severe (")) __builtin_trap();
+  return 0;
+}
