@@ -44,7 +44,8 @@ RealText split_real(std::string_view text) {
   if (real.integer_digits.empty() && real.fraction_digits.empty()) return real;
   if (at < text.size() && is_exponent_letter(text[at])) {
     ++at;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) real.exponent_negative = text[at++] == '-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+      real.exponent_negative = text[at++] == '-';
     real.exponent_digits = text.substr(at, count_digits(text, at));
     at += real.exponent_digits.size();
     if (real.exponent_digits.empty()) return real;
@@ -156,7 +157,8 @@ void AnswerChannel::read_values(std::span<const Target> targets) {
     bool null_value = false;
     if (const auto star = value.find('*'); star != std::string_view::npos) {
       const std::string_view count = value.substr(0, star);
-      if (count.empty() || count_digits(count, 0) != count.size()) throw error(Failure::syntax_error);
+      if (count.empty() || count_digits(count, 0) != count.size())
+        throw error(Failure::syntax_error);
       if (std::from_chars(count.data(), count.data() + count.size(), repeat).ec != std::errc{}) {
         repeat = UINT64_MAX;  // more than any answer needs
       }

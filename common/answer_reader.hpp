@@ -36,7 +36,9 @@ class AnswerChannel {
   // Raises end-of-file (24), syntax error (59) for text that is not a number of the
   // target's kind, and conversion error (64) for a number too large for its target.
   void read_values(std::span<const Target> targets);
-  void read_values(Targets targets) { read_values(std::span<const Target>(targets.begin(), targets.size())); }
+  void read_values(Targets targets) {
+    read_values(std::span<const Target>(targets.begin(), targets.size()));
+  }
 
   // The failure `failure` of this channel, with its unit and name.
   RunError error(Failure failure) const { return channel_error(failure, unit_, name_); }

@@ -114,7 +114,8 @@ void Dialogue::close_object_file() {
 
 std::string_view Dialogue::length_unit(std::string_view table, std::int32_t code) const {
   const auto entries = static_cast<std::int32_t>(table.size() / 2);
-  if (code < 1 || code > entries) throw unit_code_error(code, entries, source().unit(), source().name());
+  if (code < 1 || code > entries)
+    throw unit_code_error(code, entries, source().unit(), source().name());
   return table.substr(static_cast<std::size_t>(code - 1) * 2, 2);
 }
 

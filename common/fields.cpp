@@ -80,7 +80,8 @@ std::string sci12_5(float value) {
 void append_int(std::string& out, std::int64_t value, int width) {
   char buffer[24];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  append_right_justified(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)),
+  append_right_justified(out,
+                         std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)),
                          static_cast<std::size_t>(width));
 }
 

@@ -111,7 +111,9 @@ class PosixObjectSink : public ObjectSink {
   }
 
  private:
-  [[noreturn]] void fail() const { throw channel_error(Failure::write_error, object_file_unit, name_); }
+  [[noreturn]] void fail() const {
+    throw channel_error(Failure::write_error, object_file_unit, name_);
+  }
 
   int fd_;
   std::string name_;

@@ -5,11 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "base_line.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
 namespace hornwall {
 namespace {
+
+constexpr BaseLineQuestions corr_questions{" Enter units: 1 in., 2 ft., 3 mm, 4 m ",
+                                           four_unit_table, " Enter radius of final corrugation ",
+                                           " Enter end of corrugations Z position (positive) "};
 
 // Corrugations 1 to 7 are the ones that can have variables of their own.
 constexpr std::int64_t named_corrugations = 7;
@@ -19,33 +24,20 @@ enum class Band { single, dual };
 // One run's answers and derived values. Everything starts at zero, and an answer left
 // empty keeps the value it had: inside the loop, the previous pass's answer.
 struct CorrWall {
-  float rw1;               // horn aperture outer radius: base-line radius at the aperture
-  std::int32_t unit_code;  // position in the four-unit table
-  float zw1;               // initial outer z position, behind the aperture
-  float rw2;               // radius of the final corrugation: base-line radius at zd
-  float rd;                // rw2 - rw1
-  float zw2;               // end of the corrugated section
-  float zd;                // zw2 - zw1
-  std::int32_t ncorr;      // corrugations along the horn, variable and remaining together
-  float ct;                // axial thickness of every corrugation
-  float d1;                // distance from the aperture to the near face of corrugation 1
-  std::int32_t nvar;       // number of variable corrugations
-  float gap;               // this pass: from the far face of the previous corrugation
-  float height;            // this pass: height of the variable corrugation
-  float cd1;               // height of the first remaining corrugation
-  float cd2;               // height of the last remaining corrugation
-  float cd3;               // dual band: the even-numbered taper at the first one
-  float cd4;               // dual band: the even-numbered taper at the last one
-  std::int64_t nrem;       // number of remaining corrugations, ncorr - nvar
-  float hrem;              // height of the remaining corrugation being written
+  BaseLine base;       // RW1, the unit, ZW1, RW2, ZW2, with RD and ZD
+  std::int32_t ncorr;  // corrugations along the horn, variable and remaining together
+  float ct;            // axial thickness of every corrugation
+  float d1;            // distance from the aperture to the near face of corrugation 1
+  std::int32_t nvar;   // number of variable corrugations
+  float gap;           // this pass: from the far face of the previous corrugation
+  float height;        // this pass: height of the variable corrugation
+  float cd1;           // height of the first remaining corrugation
+  float cd2;           // height of the last remaining corrugation
+  float cd3;           // dual band: the even-numbered taper at the first one
+  float cd4;           // dual band: the even-numbered taper at the last one
+  std::int64_t nrem;   // number of remaining corrugations, ncorr - nvar
+  float hrem;          // height of the remaining corrugation being written
 };
-
-double as_double(float value) {
-  return static_cast<double>(value);
-}
-double as_double(std::int64_t value) {
-  return static_cast<double>(value);
-}
 
 // The linear taper from `first` at the first remaining corrugation to `last` at the
 // last one, taken at corrugation `i`: the product before the division, `first` added
@@ -135,26 +127,15 @@ void corr_wall(Dialogue& dialogue, Band band) {
   ObjectWriter& out =
       dialogue.open_object_file(" ZEPRA zul file: linear depth corrugated outer wall");
 
-  dialogue.ask(" Enter horn aperture outer radius ", {&wall.rw1});
-  dialogue.ask(" Enter units: 1 in., 2 ft., 3 mm, 4 m ", {&wall.unit_code});
-  const std::string_view unit = dialogue.length_unit(four_unit_table, wall.unit_code);
-  out.numeric_variable("RW1", wall.rw1);
-  dialogue.ask(" Enter initial outer Z position relative aperture ", {&wall.zw1});
-  out.numeric_variable("ZW1", wall.zw1);
-  dialogue.ask(" Enter radius of final corrugation ", {&wall.rw2});
-  out.numeric_variable("RW2", wall.rw2);
-  wall.rd = static_cast<float>(as_double(wall.rw2) - as_double(wall.rw1));
-  dialogue.ask(" Enter end of corrugations Z position (positive) ", {&wall.zw2});
-  out.numeric_variable("ZW2", wall.zw2);
-  wall.zd = static_cast<float>(as_double(wall.zw2) - as_double(wall.zw1));
+  const std::string_view unit = ask_base_line(dialogue, out, wall.base, corr_questions);
   dialogue.ask(" Enter number of corrugations along horn ", {&wall.ncorr});
   dialogue.ask(" Enter Corrugation thickness ", {&wall.ct});
   out.numeric_variable("CT", wall.ct);
   dialogue.ask(" Enter Z distance to first corrugation ", {&wall.d1});
   out.numeric_variable("D1", wall.d1);
   out.expression_variable("ZC1", "REF(D1)");
-  out.numeric_variable("ZD", wall.zd);
-  out.numeric_variable("RD", wall.rd);
+  out.numeric_variable("ZD", wall.base.zd);
+  out.numeric_variable("RD", wall.base.rd);
 
   dialogue.ask(" Enter number of variable corrugations (< 8) ", {&wall.nvar}, Echo::no);
   // Without a second variable corrugation the remaining ones are counted from the first.
@@ -178,13 +159,9 @@ void corr_wall(Dialogue& dialogue, Band band) {
 
 }  // namespace
 
-void corr_single_band(Dialogue& dialogue) {
-  corr_wall(dialogue, Band::single);
-}
+void corr_single_band(Dialogue& dialogue) { corr_wall(dialogue, Band::single); }
 
-void corr_dual_band(Dialogue& dialogue) {
-  corr_wall(dialogue, Band::dual);
-}
+void corr_dual_band(Dialogue& dialogue) { corr_wall(dialogue, Band::dual); }
 
 constexpr Program corr_program{
     " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n",

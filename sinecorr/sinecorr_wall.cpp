@@ -5,11 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "base_line.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
 namespace hornwall {
 namespace {
+
+constexpr BaseLineQuestions sinecorr_questions{
+    " Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ", five_unit_table,
+    " Enter radius of final corrugation ", " Enter end of corrugations Z position (positive) "};
 
 // The single-precision value nearest to pi.
 constexpr float pi = 3.1415927f;
@@ -23,33 +28,20 @@ enum class Band { single, dual };
 // One run's answers and derived values. Everything starts at zero, and an answer left
 // empty keeps the value it had: inside the loop, the previous corrugation's answer.
 struct SineCorrWall {
-  float rw1;               // horn aperture outer radius
-  std::int32_t unit_code;  // position in the five-unit table
-  float zw1;               // initial outer z position, behind the aperture
-  float rw2;               // radius of the final corrugation
-  float rd;                // rw2 - rw1
-  float zw2;               // end of the corrugations
-  float zd;                // zw2 - zw1
-  std::int32_t ncorr;      // number of corrugations, variable and remaining together
-  std::int32_t nspl;       // points drawn per corrugation
-  float splc;              // angle step between two points, 2 pi / nspl
-  float d1;                // position of the first corrugation
-  std::int32_t nvar;       // number of variable corrugations
-  float length;            // length of the variable corrugation being asked for
-  float height;            // its height
-  float cd1;               // first taper: height of the first remaining corrugation
-  float cd2;               // first taper: height it runs towards
-  float cd3;               // second taper of the dual band: its first height
-  float cd4;               // second taper: the height it runs towards
-  std::int64_t ncr;        // remaining corrugations, ncorr - nvar
+  BaseLine base;       // RW1, the unit, ZW1, RW2, ZW2, with RD and ZD
+  std::int32_t ncorr;  // number of corrugations, variable and remaining together
+  std::int32_t nspl;   // points drawn per corrugation
+  float splc;          // angle step between two points, 2 pi / nspl
+  float d1;            // position of the first corrugation
+  std::int32_t nvar;   // number of variable corrugations
+  float length;        // length of the variable corrugation being asked for
+  float height;        // its height
+  float cd1;           // first taper: height of the first remaining corrugation
+  float cd2;           // first taper: height it runs towards
+  float cd3;           // second taper of the dual band: its first height
+  float cd4;           // second taper: the height it runs towards
+  std::int64_t ncr;    // remaining corrugations, ncorr - nvar
 };
-
-double as_double(float value) {
-  return static_cast<double>(value);
-}
-double as_double(std::int32_t value) {
-  return static_cast<double>(value);
-}
 
 std::string numbered(std::string_view prefix, std::int64_t k) {
   return std::string(prefix) + std::to_string(k);
@@ -97,9 +89,7 @@ void ask_tapers(Dialogue& dialogue, ObjectWriter& out, SineCorrWall& wall, Band 
   }
 }
 
-std::string int2(std::int64_t value) {
-  return int_field(value, 2);
-}
+std::string int2(std::int64_t value) { return int_field(value, 2); }
 
 // The rows of variable corrugation k: for the first one its start on the base line,
 // then one raised-cosine point for each j = 1 ... NSPL.
@@ -152,18 +142,7 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
   ObjectWriter& out =
       dialogue.open_object_file(" ZEPRA zul file: linear depth sine corrugated outer wall");
 
-  dialogue.ask(" Enter horn aperture outer radius ", {&wall.rw1});
-  dialogue.ask(" Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ", {&wall.unit_code});
-  const std::string_view unit = dialogue.length_unit(five_unit_table, wall.unit_code);
-  out.numeric_variable("RW1", wall.rw1);
-  dialogue.ask(" Enter initial outer Z position relative aperture ", {&wall.zw1});
-  out.numeric_variable("ZW1", wall.zw1);
-  dialogue.ask(" Enter radius of final corrugation ", {&wall.rw2});
-  out.numeric_variable("RW2", wall.rw2);
-  wall.rd = static_cast<float>(as_double(wall.rw2) - as_double(wall.rw1));
-  dialogue.ask(" Enter end of corrugations Z position (positive) ", {&wall.zw2});
-  out.numeric_variable("ZW2", wall.zw2);
-  wall.zd = static_cast<float>(as_double(wall.zw2) - as_double(wall.zw1));
+  const std::string_view unit = ask_base_line(dialogue, out, wall.base, sinecorr_questions);
   dialogue.ask(" Enter number of corrugations along horn ", {&wall.ncorr});
 
   // NSPL = 0 divides by zero: SPLC is infinite, and the run goes on.
@@ -174,8 +153,8 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
   dialogue.ask(" Enter Z distance to first corrugation ", {&wall.d1});
   out.numeric_variable("D1", wall.d1);
   out.expression_variable("ZC1", "REF(D1)");
-  out.numeric_variable("ZD", wall.zd);
-  out.numeric_variable("RD", wall.rd);
+  out.numeric_variable("ZD", wall.base.zd);
+  out.numeric_variable("RD", wall.base.rd);
 
   dialogue.ask(" Enter number of variable corrugations (< 8) ", {&wall.nvar});
   // Without variable corrugations the remaining ones start at the first position.
@@ -195,13 +174,9 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
 
 }  // namespace
 
-void sinecorr_single_band(Dialogue& dialogue) {
-  sinecorr_wall(dialogue, Band::single);
-}
+void sinecorr_single_band(Dialogue& dialogue) { sinecorr_wall(dialogue, Band::single); }
 
-void sinecorr_dual_band(Dialogue& dialogue) {
-  sinecorr_wall(dialogue, Band::dual);
-}
+void sinecorr_dual_band(Dialogue& dialogue) { sinecorr_wall(dialogue, Band::dual); }
 
 constexpr Program sinecorr_program{
     " ZEPRA ZUL file for sine corrugated outer wall of horn\n Linear corrugation taper\n",

@@ -4,11 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "base_line.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
 namespace hornwall {
 namespace {
+
+constexpr BaseLineQuestions spline_questions{" Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ",
+                                             five_unit_table, " Enter radius of final outer wall ",
+                                             " Enter end of outer wall Z position (positive) "};
 
 // The single-precision value nearest to pi.
 constexpr float pi = 3.14159274f;
@@ -16,26 +21,17 @@ constexpr float pi = 3.14159274f;
 // One run's answers and derived values. Everything starts at zero, and an answer
 // left empty keeps the value it had.
 struct SplineWall {
-  float rw1;               // horn aperture outer radius
-  std::int32_t unit_code;  // position in the five-unit table
-  float zw1;               // initial outer z position, behind the aperture
-  float rw2;               // radius of the final outer wall
-  float rd;                // rw2 - rw1
-  float zw2;               // end of the outer wall
-  float zd;                // zw2 - zw1
-  std::int32_t nsin;       // number of ripple periods
-  std::int32_t npts;       // number of ripple points
-  float ht;                // ripple height, peak to trough
-  float d1;                // position where the ripple starts
-  float spl;               // axial length of the ripple
-  float dz;                // axial step between ripple points
-  float dphi;              // phase step between ripple points
-  float zs;                // offset of a ripple point behind the ripple start
-  float rsp;               // ripple height at that point
+  BaseLine base;      // RW1, the unit, ZW1, RW2, ZW2, with RD and ZD
+  std::int32_t nsin;  // number of ripple periods
+  std::int32_t npts;  // number of ripple points
+  float ht;           // ripple height, peak to trough
+  float d1;           // position where the ripple starts
+  float spl;          // axial length of the ripple
+  float dz;           // axial step between ripple points
+  float dphi;         // phase step between ripple points
+  float zs;           // offset of a ripple point behind the ripple start
+  float rsp;          // ripple height at that point
 };
-
-double as_double(float value) { return static_cast<double>(value); }
-double as_double(std::int64_t value) { return static_cast<double>(value); }
 
 // The ripple height at point `i`: a raised cosine that starts at zero.
 float ripple_height(const SplineWall& wall, std::int64_t i) {
@@ -96,26 +92,15 @@ void spline_wall(Dialogue& dialogue) {
   SplineWall wall{};
   ObjectWriter& out = dialogue.open_object_file(" ZEPRA zul file: outer wall spline");
 
-  dialogue.ask(" Enter horn aperture outer radius ", {&wall.rw1});
-  dialogue.ask(" Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ", {&wall.unit_code});
-  const std::string_view unit = dialogue.length_unit(five_unit_table, wall.unit_code);
-  out.numeric_variable("RW1", wall.rw1);
-  dialogue.ask(" Enter initial outer Z position relative aperture ", {&wall.zw1});
-  out.numeric_variable("ZW1", wall.zw1);
-  dialogue.ask(" Enter radius of final outer wall ", {&wall.rw2});
-  out.numeric_variable("RW2", wall.rw2);
-  wall.rd = static_cast<float>(as_double(wall.rw2) - as_double(wall.rw1));
-  dialogue.ask(" Enter end of outer wall Z position (positive) ", {&wall.zw2});
-  out.numeric_variable("ZW2", wall.zw2);
-  wall.zd = static_cast<float>(as_double(wall.zw2) - as_double(wall.zw1));
+  const std::string_view unit = ask_base_line(dialogue, out, wall.base, spline_questions);
   dialogue.ask(" Enter number of sinusoids along horn, total # pts ", {&wall.nsin, &wall.npts});
   dialogue.ask(" Enter Sinusoid total height ", {&wall.ht});
   dialogue.ask(" Enter Z distance to sinusoid ", {&wall.d1});
 
   out.numeric_variable("D1", wall.d1);
   out.expression_variable("ZC1", "REF(D1)");
-  out.numeric_variable("ZD", wall.zd);
-  out.numeric_variable("RD", wall.rd);
+  out.numeric_variable("ZD", wall.base.zd);
+  out.numeric_variable("RD", wall.base.rd);
   out.expression_variable("RC1", "REF(RD)*REF(ZC1)/REF(ZD)+REF(RW1)");
   write_straight_start(out, unit);
 
@@ -126,8 +111,8 @@ void spline_wall(Dialogue& dialogue) {
   // One point fewer than the points: NPTS = 1 divides by zero, and the run goes on.
   const auto steps = static_cast<std::int64_t>(wall.npts) - 1;
   wall.dz = static_cast<float>(as_double(wall.spl) / as_double(steps));
-  wall.dphi = static_cast<float>(2.0 * as_double(pi) * as_double(static_cast<std::int64_t>(wall.nsin)) /
-                                 as_double(steps));
+  wall.dphi = static_cast<float>(
+      2.0 * as_double(pi) * as_double(static_cast<std::int64_t>(wall.nsin)) / as_double(steps));
   write_ripple_variables(out, wall);
   write_ripple(out, unit, wall);
   write_straight_end(out, unit, wall);

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base_line.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
@@ -49,10 +50,6 @@ struct RowHeights {
 
 constexpr RowHeights first_row{"CD1", "CD2"};
 constexpr RowHeights second_row{"CD3", "CD4"};
-
-double as_double(float value) { return static_cast<double>(value); }
-double as_double(std::int32_t value) { return static_cast<double>(value); }
-double as_double(std::int64_t value) { return static_cast<double>(value); }
 
 float sum(float a, float b) { return static_cast<float>(as_double(a) + as_double(b)); }
 

@@ -23,7 +23,8 @@ class CountingSink : public ObjectSink {
  public:
   void write(std::string_view bytes) override {
     written_ += bytes.size();
-    if (written_ > object_file_bound) throw channel_error(Failure::write_error, object_file_unit, "full");
+    if (written_ > object_file_bound)
+      throw channel_error(Failure::write_error, object_file_unit, "full");
   }
   void close() override {}
 

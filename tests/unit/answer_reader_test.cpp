@@ -63,21 +63,22 @@ void expect_reads(std::initializer_list<ReadCase> cases) {
 }
 
 const std::string end_of_file = "severe (24): end-of-file during read, unit 50, file answers.txt\n";
-const std::string syntax = "severe (59): list-directed I/O syntax error, unit 50, file answers.txt\n";
+const std::string syntax =
+    "severe (59): list-directed I/O syntax error, unit 50, file answers.txt\n";
 const std::string conversion = "severe (64): input conversion error, unit 50, file answers.txt\n";
 
 TEST(ReadValues, SeparatorsLinesAndTheRestOfTheLine) {
   expect_reads({
-      {"25.4 3 7\n9\n", "ri", "25.3999996 3 | 9"},        // the 7 is dropped
-      {"25.4\n3\n9\n", "ri", "25.3999996 3 | 9"},         // values across lines
+      {"25.4 3 7\n9\n", "ri", "25.3999996 3 | 9"},  // the 7 is dropped
+      {"25.4\n3\n9\n", "ri", "25.3999996 3 | 9"},   // values across lines
       {"25.4,3\n9\n", "ri", "25.3999996 3 | 9"},
       {"25.4 , 3\n9\n", "ri", "25.3999996 3 | 9"},
       {"\t25.4\t\t3\n9\n", "ri", "25.3999996 3 | 9"},
-      {"\n   \n\t\n5\n9\n", "i", "5 | 9"},                 // empty lines are skipped
-      {"5\n,6\n9\n", "ii", "5 6 | 9"},                     // a comma after a line end
+      {"\n   \n\t\n5\n9\n", "i", "5 | 9"},  // empty lines are skipped
+      {"5\n,6\n9\n", "ii", "5 6 | 9"},      // a comma after a line end
       {"5,\n6\n9\n", "ii", "5 6 | 9"},
-      {"5 6\n7\n", "i", "5 | 7"},                          // every read starts a new line
-      {"5", "i", "5 " + end_of_file},         // a last line without line end
+      {"5 6\n7\n", "i", "5 | 7"},      // every read starts a new line
+      {"5", "i", "5 " + end_of_file},  // a last line without line end
   });
 }
 
@@ -86,14 +87,14 @@ TEST(ReadValues, NullValuesKeepTheTargets) {
       {"/\n9\n", "ii", "-1 -1 | 9"},
       {"5 /\n9\n", "ii", "5 -1 | 9"},
       {"5/6\n9\n", "ii", "5 -1 | 9"},
-      {",5\n9\n", "ii", "-1 5 | 9"},                       // a comma at the start
-      {"5,,\n9\n", "ii", "5 -1 | 9"},                      // nothing between two commas
+      {",5\n9\n", "ii", "-1 5 | 9"},   // a comma at the start
+      {"5,,\n9\n", "ii", "5 -1 | 9"},  // nothing between two commas
       {",\n7\n9\n", "ii", "-1 7 | 9"},
       {"2*7\n9\n", "ii", "7 7 | 9"},
       {"2*\n9\n", "ii", "-1 -1 | 9"},
       {"1*,8\n9\n", "ii", "-1 8 | 9"},
       {"1* 8\n9\n", "ii", "-1 8 | 9"},
-      {"3*4 9\n5\n", "ii", "4 4 | 5"},                     // the repeat outlasts the answer
+      {"3*4 9\n5\n", "ii", "4 4 | 5"},  // the repeat outlasts the answer
       {"99999999999999999999999*4\n5\n", "ii", "4 4 | 5"},
       {"2*2.5\n9\n", "rr", "2.5 2.5 | 9"},
   });
@@ -108,14 +109,14 @@ TEST(ReadValues, IntegerSyntax) {
       {"2147483648\n", "i", conversion},
       {"-2147483649\n", "i", conversion},
       {"99999999999\n", "i", conversion},
-      {"2.5\n", "i", syntax},                              // a real for a count
+      {"2.5\n", "i", syntax},  // a real for a count
       {"7.\n", "i", syntax},
       {"1e3\n", "i", syntax},
       {"abc\n", "i", syntax},
       {"5x\n", "i", syntax},
       {"+\n", "i", syntax},
       {"--5\n", "i", syntax},
-      {"0*5\n", "i", syntax},                              // a repeat count must be positive
+      {"0*5\n", "i", syntax},  // a repeat count must be positive
       {"*5\n", "i", syntax},
       {"-1*5\n", "i", syntax},
       {"2*x\n", "ii", syntax},
@@ -124,7 +125,7 @@ TEST(ReadValues, IntegerSyntax) {
 
 TEST(ReadValues, RealSyntax) {
   expect_reads({
-      {"5\n9\n", "r", "5 | 9"},                            // a plain integer for a real
+      {"5\n9\n", "r", "5 | 9"},  // a plain integer for a real
       {"1.5E2\n9\n", "r", "150 | 9"},
       {"1.5d2\n9\n", "r", "150 | 9"},
       {"1.5D+2\n9\n", "r", "150 | 9"},
@@ -132,7 +133,7 @@ TEST(ReadValues, RealSyntax) {
       {"-.5\n9\n", "r", "-0.5 | 9"},
       {"7.\n9\n", "r", "7 | 9"},
       {"+7.e0\n9\n", "r", "7 | 9"},
-      {"0.1\n9\n", "r", "0.100000001 | 9"},                // straight to single precision
+      {"0.1\n9\n", "r", "0.100000001 | 9"},  // straight to single precision
       {"1e\n", "r", syntax},
       {".\n", "r", syntax},
       {"e5\n", "r", syntax},
@@ -148,13 +149,13 @@ TEST(ReadValues, RealSyntax) {
 TEST(ReadValues, NumbersAtTheEdgesOfSinglePrecision) {
   expect_reads({
       {"3.4028235e38\n9\n", "r", "3.40282347e+38 | 9"},
-      {"3.40282356e38\n9\n", "r", "3.40282347e+38 | 9"},   // still rounds down to the largest
+      {"3.40282356e38\n9\n", "r", "3.40282347e+38 | 9"},  // still rounds down to the largest
       {"3.5e38\n", "r", conversion},
       {"-1e39\n", "r", conversion},
       {"1e99999999999999999999\n", "r", conversion},
-      {"1e-45\n9\n", "r", "1.40129846e-45 | 9"},          // the smallest subnormal
+      {"1e-45\n9\n", "r", "1.40129846e-45 | 9"},  // the smallest subnormal
       {"1e-40\n9\n", "r", "9.9999461e-41 | 9"},
-      {"1e-50\n9\n", "r", "0 | 9"},                        // too small: zero, no error
+      {"1e-50\n9\n", "r", "0 | 9"},  // too small: zero, no error
       {"-1e-50\n9\n", "r", "-0 | 9"},
       {"1e-99999999999999999999\n9\n", "r", "0 | 9"},
       {"0e99999999999\n9\n", "r", "0 | 9"},
@@ -164,12 +165,12 @@ TEST(ReadValues, NumbersAtTheEdgesOfSinglePrecision) {
 
 TEST(ReadValues, LineEndsAndTheEndOfInput) {
   expect_reads({
-      {"5\r\n6\r\n", "i", "5 | 6"},                        // CR LF
+      {"5\r\n6\r\n", "i", "5 | 6"},  // CR LF
       {"2.5\r\n9\r\n", "r", "2.5 | 9"},
-      {"5\r", "i", syntax},                                // a lone CR is part of the line
+      {"5\r", "i", syntax},  // a lone CR is part of the line
       {"", "i", end_of_file},
       {"\n\n  \n", "i", end_of_file},
-      {"5\n", "ii", end_of_file},                          // the second value never comes
+      {"5\n", "ii", end_of_file},  // the second value never comes
       {"5\n", "i", "5 " + end_of_file},
   });
 }

@@ -79,10 +79,13 @@ TEST(Frame, CorrugationTypeChoosesTheGenerator) {
   } cases[] = {{"1", " probe banner"}, {"2", " second banner"}, {"3", ""}, {"0", ""}, {"-1", ""}};
   for (const auto& c : cases) {
     MemoryFileSystem files;
-    const auto run = run_in_memory(run_probe, std::string("2\n") + c.type + "\nout.zul\n2.5\n4\n7\n", files);
+    const auto run =
+        run_in_memory(run_probe, std::string("2\n") + c.type + "\nout.zul\n2.5\n4\n7\n", files);
     EXPECT_EQ(run.status, 0) << c.type;
-    EXPECT_EQ(run.out.find(" probe banner") != std::string::npos, std::string(c.banner) == " probe banner");
-    EXPECT_EQ(run.out.find(" second banner") != std::string::npos, std::string(c.banner) == " second banner");
+    EXPECT_EQ(run.out.find(" probe banner") != std::string::npos,
+              std::string(c.banner) == " probe banner");
+    EXPECT_EQ(run.out.find(" second banner") != std::string::npos,
+              std::string(c.banner) == " second banner");
     EXPECT_EQ(files.files.count("out.zul"), *c.banner ? 1u : 0u) << c.type;
   }
 }
@@ -144,10 +147,12 @@ TEST(Frame, FailuresEndTheRunWithOneErrorLine) {
        "severe (66): length unit code 9 not in 1 to 4, unit 50, file a.txt\n"},
       {"1\na.txt\n", "1\nout.zul\n2.5\n0\n",
        "severe (66): length unit code 0 not in 1 to 4, unit 50, file a.txt\n"},
-      {"1\na.txt\n", "1\nout.zul\nabc\n", "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"},
+      {"1\na.txt\n", "1\nout.zul\nabc\n",
+       "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"},
       {"1\na.txt\n", "1\na.txt\n", "severe (30): open failure, unit 43, file a.txt\n"},
       {"x\n", "", "severe (59): list-directed I/O syntax error, unit 5, file stdin\n"},
-      {"0\n1\nout.zul\n2.5\n5\n", "", "severe (66): length unit code 5 not in 1 to 4, unit 5, file stdin\n"},
+      {"0\n1\nout.zul\n2.5\n5\n", "",
+       "severe (66): length unit code 5 not in 1 to 4, unit 5, file stdin\n"},
       {"", "", "severe (24): end-of-file during read, unit 5, file stdin\n"},
       {"1\n\n", "", "severe (24): end-of-file during read, unit 5, file stdin\n"},
   };

@@ -40,16 +40,17 @@ TEST(ObjectWriter, VariableBlocksEndWithAnEmptyLine) {
 }
 
 TEST(ObjectWriter, APairHasOneEmptyLineAfterBothBlocks) {
-  EXPECT_EQ(written([](ObjectWriter& w) { w.numeric_variable_pair("SPLC", 3.1415927f, "NSPL", 2.0f); }),
-            "SPLC  real_variable\n"
-            "(\n"
-            "  value            :   3.1416E+00\n"
-            ")\n"
-            "NSPL  real_variable\n"
-            "(\n"
-            "  value            :   2.0000E+00\n"
-            ")\n"
-            "\n");
+  EXPECT_EQ(
+      written([](ObjectWriter& w) { w.numeric_variable_pair("SPLC", 3.1415927f, "NSPL", 2.0f); }),
+      "SPLC  real_variable\n"
+      "(\n"
+      "  value            :   3.1416E+00\n"
+      ")\n"
+      "NSPL  real_variable\n"
+      "(\n"
+      "  value            :   2.0000E+00\n"
+      ")\n"
+      "\n");
 }
 
 TEST(ObjectWriter, ProfileHeadersWithAndWithoutTheirOptionalLines) {
@@ -58,17 +59,20 @@ TEST(ObjectWriter, ProfileHeadersWithAndWithoutTheirOptionalLines) {
     std::string_view unit;
     const char* text;
   } cases[] = {
-      {{}, "mm",
+      {{},
+       "mm",
        "horn_exterior   circular_symmetric_horn_exterior\n(\n"
        "  length_unit      : mm,\n"
        "  nodes             : table\n    (\n"},
-      {{.snap_to_aperture = true, .coor_order = true}, "m ",
+      {{.snap_to_aperture = true, .coor_order = true},
+       "m ",
        "horn_exterior   circular_symmetric_horn_exterior\n(\n"
        "  snap_to_aperture : off,\n"
        "  length_unit      : m ,\n"
        "  coor_order       : z_rho,\n"
        "  nodes             : table\n    (\n"},
-      {{.snap_to_aperture = true}, "in",
+      {{.snap_to_aperture = true},
+       "in",
        "horn_exterior   circular_symmetric_horn_exterior\n(\n"
        "  snap_to_aperture : off,\n"
        "  length_unit      : in,\n"

@@ -1,7 +1,6 @@
-#include "spline_wall.hpp"
-
 #include <gtest/gtest.h>
 
+#include "spline_wall.hpp"
 #include "test_support.hpp"
 
 namespace hornwall {
@@ -54,10 +53,12 @@ TEST(SplineWall, ANullAnswerKeepsTheStartingZero) {
 
 TEST(SplineWall, TheLastRipplePointOpensTheFinalProfile) {
   const std::string object = object_file_for("w.zul\n10\n3\n0\n20\n100\n1 3\n2\n10\n40\n");
-  EXPECT_NE(object.find("\"-ref(ZC1)- 4.00000E+01\"   \"ref(RD)*(ref(ZC1)+ 4.00000E+01)/ref(ZD)+ref(RW1)+ref(RSP3)\"\n"
+  EXPECT_NE(object.find("\"-ref(ZC1)- 4.00000E+01\"   \"ref(RD)*(ref(ZC1)+ "
+                        "4.00000E+01)/ref(ZD)+ref(RW1)+ref(RSP3)\"\n"
                         "   )\n)\n\nhorn_exterior_2"),
             std::string::npos);
-  EXPECT_NE(object.find("    (\n        \"-ref(ZC1)- 4.00000E+01\"   \"ref(RD)*(ref(ZC1)+ 4.00000E+01)/ref(ZD)+ref(RW1)+"),
+  EXPECT_NE(object.find("    (\n        \"-ref(ZC1)- 4.00000E+01\"   \"ref(RD)*(ref(ZC1)+ "
+                        "4.00000E+01)/ref(ZD)+ref(RW1)+"),
             std::string::npos);
 }
 
