@@ -87,8 +87,8 @@ AnswerChannel::AnswerChannel(std::istream& in, int unit, std::string name)
 std::string AnswerChannel::read_line() {
   std::string line;
   if (!std::getline(in_, line)) throw error(Failure::end_of_file);
-  const bool ended_by_line_feed = !in_.eof();
-  if (ended_by_line_feed && !line.empty() && line.back() == '\r') line.pop_back();
+  // A line ends with LF, CR LF, or the end of the input, with or without a CR before it.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
 

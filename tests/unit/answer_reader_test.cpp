@@ -167,7 +167,8 @@ TEST(ReadValues, LineEndsAndTheEndOfInput) {
   expect_reads({
       {"5\r\n6\r\n", "i", "5 | 6"},  // CR LF
       {"2.5\r\n9\r\n", "r", "2.5 | 9"},
-      {"5\r", "i", syntax},  // a lone CR is part of the line
+      {"5\r", "i", "5 " + end_of_file},  // a CR before the end of the input
+      {"5\r 6\n", "ii", syntax},         // a CR inside a line is text
       {"", "i", end_of_file},
       {"\n\n  \n", "i", end_of_file},
       {"5\n", "ii", end_of_file},  // the second value never comes
