@@ -11,7 +11,9 @@
 namespace hornwall {
 namespace {
 
+using testing::block_names;
 using testing::MemoryFileSystem;
+using testing::node_rows;
 using testing::run_in_memory;
 
 // A console run of the wall of the worked example (50 mm aperture, 30 mm final radius,
@@ -29,42 +31,9 @@ std::string console_answers(int band, std::int64_t ncorr, std::int64_t nvar,
   return answers.str();
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The names of the variable blocks, in order, separated by blanks.
-std::string block_names(const std::string& file) {
-  const std::string suffix = "  real_variable";
-  std::string names;
-  for (const std::string& line : lines_of(file)) {
-    if (line.size() > suffix.size() && line.ends_with(suffix)) {
-      if (!names.empty()) names += ' ';
-      names += line.substr(0, line.size() - suffix.size());
-    }
-  }
-  return names;
-}
-
 // The value line of block `name`, or "" when the file has no such block.
 std::string value_of(const std::string& file, const std::string& name) {
-  const std::vector<std::string> lines = lines_of(file);
-  for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
-    if (lines[i] == name + "  real_variable") return lines[i + 2];
-  }
-  return "";
-}
-
-// The node rows: every line after the opening of the nodes table.
-std::vector<std::string> node_rows(const std::string& file) {
-  std::vector<std::string> lines = lines_of(file);
-  std::size_t first = 0;
-  while (first < lines.size() && lines[first] != "    (") ++first;
-  return {lines.begin() + static_cast<std::ptrdiff_t>(std::min(first + 1, lines.size())),
-          lines.end()};
+  return testing::value_line_of(file, name);
 }
 
 // The heights written for the remaining corrugations: the sci12.4 field that ends the

@@ -12,6 +12,9 @@
 namespace hornwall {
 namespace {
 
+using testing::block_names;
+using testing::node_rows;
+
 // The answers of one file run, each field one or more lines of the answers file.
 struct Answers {
   int type = 1;
@@ -43,42 +46,10 @@ WallRun run_answers(const std::string& answers) {
   return {console, created ? file->second : "", created};
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The names of the variable blocks, in file order, separated by blanks.
-std::string block_names(const std::string& file) {
-  std::string names;
-  for (const std::string& line : lines_of(file)) {
-    const auto end = line.find("  real_variable");
-    if (end == std::string::npos) continue;
-    if (!names.empty()) names += ' ';
-    names.append(line, 0, end);
-  }
-  return names;
-}
-
 // What the value line of block `name` holds after its colon.
 std::string value_of(const std::string& file, const std::string& name) {
-  const std::vector<std::string> lines = lines_of(file);
-  for (std::size_t n = 0; n + 2 < lines.size(); ++n) {
-    if (lines[n] == name + "  real_variable")
-      return lines[n + 2].substr(lines[n + 2].find(':') + 2);
-  }
-  return "(no block)";
-}
-
-std::vector<std::string> node_rows(const std::string& file) {
-  const std::vector<std::string> lines = lines_of(file);
-  std::vector<std::string> rows;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    if (lines[n] == "    (") rows.assign(lines.begin() + static_cast<long>(n) + 1, lines.end());
-  }
-  return rows;
+  const std::string line = testing::value_line_of(file, name);
+  return line.empty() ? "(no block)" : line.substr(line.find(':') + 2);
 }
 
 // Names that an expression refers to but that no block defines.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -65,6 +66,47 @@ inline RunResult run_in_memory(ProgramRun run, const std::string& console_input,
   std::ostringstream err;
   const int status = run(Console{in, out, err}, files, arguments);
   return {status, out.str(), err.str()};
+}
+
+// The lines of `text`, without their line ends; a last line without one counts too.
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The names of an object file's variable blocks, in order, separated by blanks.
+inline std::string block_names(const std::string& object_file) {
+  std::string names;
+  for (const std::string& line : lines_of(object_file)) {
+    const auto end = line.find("  real_variable");
+    if (end == std::string::npos) continue;
+    if (!names.empty()) names += ' ';
+    names.append(line, 0, end);
+  }
+  return names;
+}
+
+// The value line of variable block `name`, or "" when there is no such block.
+inline std::string value_line_of(const std::string& object_file, const std::string& name) {
+  const std::vector<std::string> lines = lines_of(object_file);
+  for (std::size_t n = 0; n + 2 < lines.size(); ++n) {
+    if (lines[n] == name + "  real_variable") return lines[n + 2];
+  }
+  return "";
+}
+
+// The node rows of an object file's first profile: the lines after the opening of its
+// nodes table, up to its close or the end of the file.
+inline std::vector<std::string> node_rows(const std::string& object_file) {
+  const std::vector<std::string> lines = lines_of(object_file);
+  auto first = std::find(lines.begin(), lines.end(), "    (");
+  if (first != lines.end()) ++first;
+  const auto last = std::find_if(first, lines.end(), [](const std::string& line) {
+    return line == "    )" || line == "   )";
+  });
+  return {first, last};
 }
 
 }  // namespace hornwall::testing

@@ -60,28 +60,8 @@ WallRun run_answers(const std::string& answers, const std::string* old_object_fi
   return {run, object_file->second, true};
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-// The node rows of the profile: the lines between the opening and the closing of the
-// nodes table.
 std::vector<std::string> node_rows(const WallRun& wall) {
-  std::vector<std::string> rows;
-  bool inside = false;
-  for (const std::string& line : lines_of(wall.object_file)) {
-    if (line == "    )") break;
-    if (inside) rows.push_back(line);
-    if (line == "    (") inside = true;
-  }
-  return rows;
+  return testing::node_rows(wall.object_file);
 }
 
 std::string row(const std::string& z, const std::string& rho) {
