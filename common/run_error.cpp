@@ -26,7 +26,7 @@ std::string unit_and_file(int unit, std::string_view file) {
 }  // namespace
 
 RunError::RunError(Failure failure, const std::string& message)
-    : std::runtime_error(message), number_(static_cast<int>(failure)) {}
+    : std::runtime_error(message), number_(static_cast<int>(failure)), message_(message) {}
 
 RunError channel_error(Failure failure, int unit, std::string_view file) {
   return RunError(failure, std::string(catalogue_text(failure)) + unit_and_file(unit, file));
@@ -40,7 +40,7 @@ RunError unit_code_error(long long code, int table_size, int unit, std::string_v
 }
 
 std::string error_line(const RunError& error) {
-  return "severe (" + std::to_string(error.number()) + "): " + error.what() + "\n";
+  return "severe (" + std::to_string(error.number()) + "): " + error.message() + "\n";
 }
 
 }  // namespace hornwall

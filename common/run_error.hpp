@@ -32,9 +32,12 @@ class RunError : public std::runtime_error {
  public:
   RunError(Failure failure, const std::string& message);
   int number() const { return number_; }
+  // The whole message, file name included, even one holding a NUL byte.
+  const std::string& message() const { return message_; }
 
  private:
   int number_;
+  std::string message_;
 };
 
 // The failure of one channel: the catalogue text for `failure` with the unit
