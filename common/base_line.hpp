@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "arithmetic.hpp"
 #include "dialogue.hpp"
 #include "object_writer.hpp"
 
@@ -35,11 +36,5 @@ struct BaseLineQuestions {
 // any block is written.
 std::string_view ask_base_line(Dialogue& dialogue, ObjectWriter& out, BaseLine& base,
                                const BaseLineQuestions& questions);
-
-// Derived values are computed in double precision from the stored singles and rounded
-// once, where they are stored.
-inline double as_double(float value) { return static_cast<double>(value); }
-inline double as_double(std::int32_t value) { return static_cast<double>(value); }
-inline double as_double(std::int64_t value) { return static_cast<double>(value); }
 
 }  // namespace hornwall

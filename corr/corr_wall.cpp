@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base_line.hpp"
+#include "corrugation.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
@@ -19,8 +20,6 @@ constexpr BaseLineQuestions corr_questions{" Enter units: 1 in., 2 ft., 3 mm, 4 
 // Corrugations 1 to 7 are the ones that can have variables of their own.
 constexpr std::int64_t named_corrugations = 7;
 
-enum class Band { single, dual };
-
 // One run's answers and derived values. Everything starts at zero, and an answer left
 // empty keeps the value it had: inside the loop, the previous pass's answer.
 struct CorrWall {
@@ -31,10 +30,7 @@ struct CorrWall {
   std::int32_t nvar;   // number of variable corrugations
   float gap;           // this pass: from the far face of the previous corrugation
   float height;        // this pass: height of the variable corrugation
-  float cd1;           // height of the first remaining corrugation
-  float cd2;           // height of the last remaining corrugation
-  float cd3;           // dual band: the even-numbered taper at the first one
-  float cd4;           // dual band: the even-numbered taper at the last one
+  Tapers tapers;       // CD1, CD2 and, in the dual band, CD3, CD4
   std::int64_t nrem;   // number of remaining corrugations, ncorr - nvar
   float hrem;          // height of the remaining corrugation being written
 };
@@ -51,9 +47,10 @@ float taper(float first, float last, std::int64_t i, std::int64_t nrem) {
 // first height. In the dual band the even-numbered ones follow the second taper, taken
 // at their own index, so the first of them is already one step along it.
 float remaining_height(const CorrWall& wall, Band band, std::int64_t i) {
-  if (wall.nrem == 1) return wall.cd1;
-  if (band == Band::dual && i % 2 == 0) return taper(wall.cd3, wall.cd4, i, wall.nrem);
-  return taper(wall.cd1, wall.cd2, i, wall.nrem);
+  if (wall.nrem == 1) return wall.tapers.cd1;
+  if (band == Band::dual && i % 2 == 0)
+    return taper(wall.tapers.cd3, wall.tapers.cd4, i, wall.nrem);
+  return taper(wall.tapers.cd1, wall.tapers.cd2, i, wall.nrem);
 }
 
 // Passes 2 on ask the gap before their corrugation; every pass asks its height. Only
@@ -78,22 +75,6 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, CorrWall& 
       out.numeric_variable("C" + k, wall.height);
       out.expression_variable("RC" + k, "REF(RD)*REF(ZC" + k + ")/REF(ZD)+REF(RW1)");
     }
-  }
-}
-
-// Both heights of a taper come in one answer. The first taper is not echoed; the dual
-// band's second taper is, and its blocks follow only after both answers.
-void ask_remaining_heights(Dialogue& dialogue, ObjectWriter& out, CorrWall& wall, Band band) {
-  dialogue.write_line(" Linear taper of corrugations");
-  dialogue.ask(" Enter remaining corrugation height 1st, last ", {&wall.cd1, &wall.cd2}, Echo::no);
-  if (band == Band::dual) {
-    dialogue.ask(" Enter variables: 2nd Corrugation depth 1st, last ", {&wall.cd3, &wall.cd4});
-  }
-  out.numeric_variable("CD1", wall.cd1);
-  out.numeric_variable("CD2", wall.cd2);
-  if (band == Band::dual) {
-    out.numeric_variable("CD3", wall.cd3);
-    out.numeric_variable("CD4", wall.cd4);
   }
 }
 
@@ -141,7 +122,8 @@ void corr_wall(Dialogue& dialogue, Band band) {
   // Without a second variable corrugation the remaining ones are counted from the first.
   if (wall.nvar <= 1) out.expression_variable("ZCF", "REF(ZC1)");
   ask_variable_corrugations(dialogue, out, wall);
-  ask_remaining_heights(dialogue, out, wall, band);
+  // The first taper is not shown back on the console; the dual band's second one is.
+  ask_tapers(dialogue, out, wall.tapers, band, Echo::no);
 
   wall.nrem = static_cast<std::int64_t>(wall.ncorr) - static_cast<std::int64_t>(wall.nvar);
   if (wall.nrem > 0) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base_line.hpp"
+#include "corrugation.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
@@ -23,8 +24,6 @@ constexpr float pi = 3.1415927f;
 // asked for, but nothing is written for them and no row draws them.
 constexpr std::int64_t described_corrugations = 7;
 
-enum class Band { single, dual };
-
 // One run's answers and derived values. Everything starts at zero, and an answer left
 // empty keeps the value it had: inside the loop, the previous corrugation's answer.
 struct SineCorrWall {
@@ -36,10 +35,7 @@ struct SineCorrWall {
   std::int32_t nvar;   // number of variable corrugations
   float length;        // length of the variable corrugation being asked for
   float height;        // its height
-  float cd1;           // first taper: height of the first remaining corrugation
-  float cd2;           // first taper: height it runs towards
-  float cd3;           // second taper of the dual band: its first height
-  float cd4;           // second taper: the height it runs towards
+  Tapers tapers;       // CD1, CD2 and, in the dual band, CD3, CD4
   std::int64_t ncr;    // remaining corrugations, ncorr - nvar
 };
 
@@ -71,21 +67,6 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, SineCorrWa
       out.numeric_variable(numbered("C", k), wall.height);
       if (k == 1) out.expression_variable("RC1", "REF(RD)*REF(ZC1)/REF(ZD)+REF(RW1)");
     }
-  }
-}
-
-// The heights of the remaining corrugations: both questions come before any block.
-void ask_tapers(Dialogue& dialogue, ObjectWriter& out, SineCorrWall& wall, Band band) {
-  dialogue.write_line(" Linear taper of corrugations");
-  dialogue.ask(" Enter remaining corrugation height 1st, last ", {&wall.cd1, &wall.cd2});
-  if (band == Band::dual) {
-    dialogue.ask(" Enter variables: 2nd Corrugation depth 1st, last ", {&wall.cd3, &wall.cd4});
-  }
-  out.numeric_variable("CD1", wall.cd1);
-  out.numeric_variable("CD2", wall.cd2);
-  if (band == Band::dual) {
-    out.numeric_variable("CD3", wall.cd3);
-    out.numeric_variable("CD4", wall.cd4);
   }
 }
 
@@ -160,7 +141,7 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
   // Without variable corrugations the remaining ones start at the first position.
   if (wall.nvar <= 0) out.expression_variable("ZCF", "REF(ZC1)");
   ask_variable_corrugations(dialogue, out, wall);
-  ask_tapers(dialogue, out, wall, band);
+  ask_tapers(dialogue, out, wall.tapers, band, Echo::yes);
 
   // Counted over every variable corrugation asked for, described or not.
   wall.ncr = static_cast<std::int64_t>(wall.ncorr) - static_cast<std::int64_t>(wall.nvar);

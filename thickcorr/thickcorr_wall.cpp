@@ -4,16 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "base_line.hpp"
+#include "arithmetic.hpp"
+#include "corrugation.hpp"
 #include "fields.hpp"
 #include "frame.hpp"
 
 namespace hornwall {
 namespace {
-
-// The single band has one row of ridges; the dual band a second row, each of its
-// ridges standing behind a ridge of the first.
-enum class Band { single, dual };
 
 // One run's answers and derived values. Everything starts at zero, and an answer
 // left empty keeps the value it had. Ridges are numbered 0 to nc.
