@@ -24,8 +24,8 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // Opens an existing input text file for reading only (unit 50).
-  // Raises file not found (29), permission denied (9), no such device (42),
-  // file name specification error (43) or open failure (30).
+  // Raises file not found (29), permission denied (9), no such device (42), a name
+  // that is no valid file name (43) or open failure (30).
   virtual std::unique_ptr<std::istream> open_input(const std::string& name) = 0;
   // Opens the object file (unit 43), creating it when missing; an existing file keeps
   // its contents until the first write. Raises the same failures as `open_input`,

@@ -1,5 +1,7 @@
 #include "run_error.hpp"
 
+#include <utility>
+
 namespace hornwall {
 namespace {
 
@@ -25,8 +27,8 @@ std::string unit_and_file(int unit, std::string_view file) {
 
 }  // namespace
 
-RunError::RunError(Failure failure, const std::string& message)
-    : std::runtime_error(message), number_(static_cast<int>(failure)), message_(message) {}
+RunError::RunError(Failure failure, std::string message)
+    : number_(static_cast<int>(failure)), message_(std::move(message)) {}
 
 RunError channel_error(Failure failure, int unit, std::string_view file) {
   return RunError(failure, std::string(catalogue_text(failure)) + unit_and_file(unit, file));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -28,12 +28,13 @@ enum class Failure {
 
 // A failure that ends the run. Thrown only by the I/O layer and caught once, in
 // the program frame, which reports it as "severe (N): MESSAGE".
-class RunError : public std::runtime_error {
+class RunError : public std::exception {
  public:
-  RunError(Failure failure, const std::string& message);
+  RunError(Failure failure, std::string message);
   int number() const { return number_; }
   // The whole message, file name included, even one holding a NUL byte.
   const std::string& message() const { return message_; }
+  const char* what() const noexcept override { return message_.c_str(); }
 
  private:
   int number_;
