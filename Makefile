@@ -1,7 +1,7 @@
 # The two set-up commands of the README:
 #   make demo   builds the programs and runs each on its shipped example answers file
 #   make test   installs the test libraries if missing, builds, runs every test
-.PHONY: demo test sanitize fuzz clean
+.PHONY: demo test sanitize clang format-check fuzz clean
 
 demo:
 	cmake --preset demo
@@ -16,6 +16,15 @@ test:
 sanitize:
 	tools/install-test-deps
 	cmake --workflow --preset dev
+
+# The tests again, built by clang with warnings as errors.
+clang:
+	tools/install-test-deps
+	cmake --workflow --preset clang
+
+# Every C++ file formatted as .clang-format says.
+format-check:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
 # Feeds generated answers files to every program for FUZZ_SECONDS (needs clang).
 FUZZ_SECONDS ?= 60

@@ -1,4 +1,4 @@
-#include "answer_reader.hpp"
+#include "hornwall/answer_reader.hpp"
 
 #include <charconv>
 #include <system_error>

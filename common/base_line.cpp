@@ -1,22 +1,32 @@
-#include "base_line.hpp"
+#include "hornwall/base_line.hpp"
+
+#include "hornwall/arithmetic.hpp"
 
 namespace hornwall {
 
-std::string_view ask_base_line(Dialogue& dialogue, ObjectWriter& out, BaseLine& base,
-                               const BaseLineQuestions& questions) {
+BaseLineWall open_base_line_wall(Dialogue& dialogue, std::string_view banner, BaseLine& base,
+                                 const BaseLineQuestions& questions) {
+  ObjectWriter& out = dialogue.open_object_file(banner);
   dialogue.ask(" Enter horn aperture outer radius ", {&base.rw1});
-  dialogue.ask(questions.units, {&base.unit_code});
-  const std::string_view unit = dialogue.length_unit(questions.unit_table, base.unit_code);
+  const std::string_view unit =
+      dialogue.ask_unit(questions.units, questions.unit_table, base.unit_code);
   out.numeric_variable("RW1", base.rw1);
   dialogue.ask(" Enter initial outer Z position relative aperture ", {&base.zw1});
   out.numeric_variable("ZW1", base.zw1);
   dialogue.ask(questions.final_radius, {&base.rw2});
   out.numeric_variable("RW2", base.rw2);
-  base.rd = static_cast<float>(as_double(base.rw2) - as_double(base.rw1));
+  base.rd = to_single(as_double(base.rw2) - as_double(base.rw1));
   dialogue.ask(questions.wall_end, {&base.zw2});
   out.numeric_variable("ZW2", base.zw2);
-  base.zd = static_cast<float>(as_double(base.zw2) - as_double(base.zw1));
-  return unit;
+  base.zd = to_single(as_double(base.zw2) - as_double(base.zw1));
+  return {out, unit};
+}
+
+void write_first_position(ObjectWriter& out, float d1, const BaseLine& base) {
+  out.numeric_variable("D1", d1);
+  out.expression_variable("ZC1", expression("REF(D1)"));
+  out.numeric_variable("ZD", base.zd);
+  out.numeric_variable("RD", base.rd);
 }
 
 }  // namespace hornwall

@@ -1,6 +1,23 @@
-#include "corrugation.hpp"
+#include "hornwall/corrugation.hpp"
+
+#include <algorithm>
 
 namespace hornwall {
+
+std::int64_t named_corrugations(std::int32_t nvar) {
+  return std::min<std::int64_t>(nvar, variable_corrugation_cap);
+}
+
+std::int64_t remaining_count(std::int32_t ncorr, std::int32_t nvar) {
+  return static_cast<std::int64_t>(ncorr) - static_cast<std::int64_t>(nvar);
+}
+
+bool takes_second_taper(Band band, std::int64_t i) { return band == Band::dual && i % 2 == 0; }
+
+void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, float& d1, const BaseLine& base) {
+  dialogue.ask(" Enter Z distance to first corrugation ", {&d1});
+  write_first_position(out, d1, base);
+}
 
 void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band, Echo first_echo) {
   dialogue.write_line(" Linear taper of corrugations");
@@ -9,6 +26,10 @@ void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band
   if (band == Band::dual) {
     dialogue.ask(" Enter variables: 2nd Corrugation depth 1st, last ", {&tapers.cd3, &tapers.cd4});
   }
+  write_tapers(out, tapers, band);
+}
+
+void write_tapers(ObjectWriter& out, const Tapers& tapers, Band band) {
   out.numeric_variable("CD1", tapers.cd1);
   out.numeric_variable("CD2", tapers.cd2);
   if (band == Band::dual) {

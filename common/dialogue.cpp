@@ -1,6 +1,6 @@
-#include "dialogue.hpp"
+#include "hornwall/dialogue.hpp"
 
-#include "fields.hpp"
+#include "hornwall/fields.hpp"
 
 namespace hornwall {
 namespace {
@@ -9,10 +9,10 @@ constexpr std::size_t object_name_width = 70;
 
 }  // namespace
 
-Dialogue::Dialogue(Console console, FileSystem& files, std::span<const std::string> arguments)
+Dialogue::Dialogue(Console console, FileSystem& files, NameArguments names)
     : console_(console),
       files_(files),
-      arguments_(arguments),
+      names_(names),
       console_channel_(console.in, console_input_unit, "stdin") {}
 
 void Dialogue::write_prompt(std::string_view text) {
@@ -68,13 +68,14 @@ void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
   }
 }
 
+std::string_view Dialogue::ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code) {
+  ask(prompt, {&code});
+  return unit_name(table, code, source());
+}
+
 std::string Dialogue::resolve_file_name(std::string_view answer, int unit) {
   std::string name(trim_blanks(answer));
-  if (!name.empty()) return name;
-  if (next_argument_ < arguments_.size()) {
-    // A blank argument counts as used: the next blank name takes the one after it.
-    name = trim_blanks(arguments_[next_argument_++]);
-  }
+  if (name.empty()) name = names_.take_next();
   while (name.empty()) {
     write_line("File name missing or blank - please enter file name");
     write_prompt("UNIT " + std::to_string(unit) + "? ");
@@ -104,38 +105,34 @@ ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
   return object_writer_.emplace(*object_sink_);
 }
 
-void Dialogue::close_object_file() {
-  if (!object_writer_) return;
-  object_writer_->finish();
-  object_writer_.reset();
-  auto sink = std::move(object_sink_);
-  sink->close();
-}
-
-std::string_view Dialogue::length_unit(std::string_view table, std::int32_t code) const {
-  const auto entries = static_cast<std::int32_t>(table.size() / 2);
-  if (code < 1 || code > entries)
-    throw unit_code_error(code, entries, source().unit(), source().name());
-  return table.substr(static_cast<std::size_t>(code - 1) * 2, 2);
-}
-
 void Dialogue::finish() {
+  if (object_writer_) {
+    object_writer_->finish();
+    object_writer_.reset();
+    const auto sink = std::move(object_sink_);
+    sink->close();
+  }
   input_file_.reset();
   input_stream_.reset();
   flush_console();
 }
 
-void Dialogue::abandon() {
+void Dialogue::abandon() noexcept {
   // The failure being reported already ends the run: a further one is not reported.
   try {
     if (object_writer_) object_writer_->flush();
-    object_writer_.reset();
-    if (object_sink_) object_sink_->close();
-  } catch (const RunError&) {
+  } catch (...) {
   }
   object_writer_.reset();
+  try {
+    if (object_sink_) object_sink_->close();
+  } catch (...) {
+  }
   object_sink_.reset();
-  console_.out.flush();
+  try {
+    console_.out.flush();
+  } catch (...) {
+  }
 }
 
 }  // namespace hornwall

@@ -1,4 +1,4 @@
-#include "fields.hpp"
+#include "hornwall/fields.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -45,8 +45,7 @@ void append_two_digit_exponent(std::string& text, int exponent) {
   text += static_cast<char>('0' + magnitude % 10);
 }
 
-}  // namespace
-
+// The sci field with `digits` (4 or 5) digits after the point.
 void append_sci(std::string& out, float value, int digits) {
   constexpr std::size_t width = 12;
   if (append_non_finite(out, value, width)) return;
@@ -65,19 +64,25 @@ void append_sci(std::string& out, float value, int digits) {
   append_right_justified(out, text, width);
 }
 
+}  // namespace
+
+void append_sci12_4(std::string& out, float value) { append_sci(out, value, 4); }
+
+void append_sci12_5(std::string& out, float value) { append_sci(out, value, 5); }
+
 std::string sci12_4(float value) {
   std::string field;
-  append_sci(field, value, 4);
+  append_sci12_4(field, value);
   return field;
 }
 
 std::string sci12_5(float value) {
   std::string field;
-  append_sci(field, value, 5);
+  append_sci12_5(field, value);
   return field;
 }
 
-void append_int(std::string& out, std::int64_t value, int width) {
+void append_int(std::string& out, std::int64_t value, IntWidth width) {
   char buffer[24];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   append_right_justified(out,
@@ -85,13 +90,18 @@ void append_int(std::string& out, std::int64_t value, int width) {
                          static_cast<std::size_t>(width));
 }
 
-std::string int_field(std::int64_t value, int width) {
+std::string int_field(std::int64_t value, IntWidth width) {
   std::string field;
   append_int(field, value, width);
   return field;
 }
 
-void append_echo_integer(std::string& out, std::int32_t value) { append_int(out, value, 12); }
+void append_echo_integer(std::string& out, std::int32_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  append_right_justified(
+      out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), 12);
+}
 
 void append_echo_real(std::string& out, float value) {
   constexpr std::size_t width = 15;

@@ -1,4 +1,4 @@
-#include "files.hpp"
+#include "hornwall/files.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <streambuf>
 
-#include "run_error.hpp"
+#include "hornwall/run_error.hpp"
 
 namespace hornwall {
 namespace {

@@ -1,124 +1,108 @@
-#include "object_writer.hpp"
-
-#include "fields.hpp"
+#include "hornwall/object_writer.hpp"
 
 namespace hornwall {
 namespace {
 
+// The buffer is written out once it holds this much.
 constexpr std::size_t flush_threshold = 1 << 16;
 
 }  // namespace
 
-std::string quoted(std::string_view expression) {
-  std::string column;
-  column.reserve(expression.size() + 2);
-  column += '"';
-  column.append(expression);
-  column += '"';
-  return column;
-}
+ObjectWriter::ObjectWriter(ObjectSink& sink) : sink_(sink) { buffer_.reserve(2 * flush_threshold); }
 
 void ObjectWriter::end_line() {
   buffer_ += '\n';
   if (buffer_.size() >= flush_threshold) flush();
 }
 
-void ObjectWriter::value_lines_of_numeric(std::string_view name, float value) {
-  buffer_.append(name);
-  buffer_.append("  real_variable");
+void ObjectWriter::variable_head(std::string_view name) {
+  put(name);
+  put("  real_variable");
   end_line();
-  buffer_ += '(';
+  put("(");
   end_line();
-  buffer_.append("  value            : ");
-  append_sci(buffer_, value, 4);
+}
+
+// The closing parenthesis and the empty line that ends a variable block.
+void ObjectWriter::variable_tail() {
+  put(")");
   end_line();
-  buffer_ += ')';
+  end_line();
+}
+
+void ObjectWriter::numeric_lines(std::string_view name, float value) {
+  variable_head(name);
+  put("  value            : ");
+  put(Sci4{value});
   end_line();
 }
 
 void ObjectWriter::numeric_variable(std::string_view name, float value) {
-  value_lines_of_numeric(name, value);
-  end_line();
+  numeric_lines(name, value);
+  variable_tail();
 }
 
 void ObjectWriter::numeric_variable_pair(std::string_view first_name, float first_value,
                                          std::string_view second_name, float second_value) {
-  value_lines_of_numeric(first_name, first_value);
+  numeric_lines(first_name, first_value);
+  put(")");
+  end_line();
   numeric_variable(second_name, second_value);
-}
-
-void ObjectWriter::expression_variable(std::string_view name, std::string_view expression) {
-  buffer_.append(name);
-  buffer_.append("  real_variable");
-  end_line();
-  buffer_ += '(';
-  end_line();
-  buffer_.append("  value    : ");
-  buffer_.append(quoted(expression));
-  end_line();
-  buffer_ += ')';
-  end_line();
-  end_line();
 }
 
 void ObjectWriter::profile_header(std::string_view object_name, std::string_view unit_name,
                                   ProfileLines lines) {
-  buffer_.append(object_name);
-  buffer_.append("   circular_symmetric_horn_exterior");
+  put(object_name);
+  put("   circular_symmetric_horn_exterior");
   end_line();
-  buffer_ += '(';
+  put("(");
   end_line();
   if (lines.snap_to_aperture) {
-    buffer_.append("  snap_to_aperture : off,");
+    put("  snap_to_aperture : off,");
     end_line();
   }
-  buffer_.append("  length_unit      : ");
-  buffer_.append(unit_name);
-  buffer_ += ',';
+  put("  length_unit      : ");
+  put(unit_name);
+  put(",");
   end_line();
   if (lines.coor_order) {
-    buffer_.append("  coor_order       : z_rho,");
+    put("  coor_order       : z_rho,");
     end_line();
   }
-  buffer_.append("  nodes             : table");
+  put("  nodes             : table");
   end_line();
-  buffer_.append("    (");
-  end_line();
-}
-
-void ObjectWriter::node_row(std::string_view z_column, std::string_view rho_column) {
-  buffer_.append(8, ' ');
-  buffer_.append(z_column);
-  buffer_.append(3, ' ');
-  buffer_.append(rho_column);
+  put("    (");
   end_line();
 }
 
 void ObjectWriter::full_close() {
-  buffer_.append("   )");
+  put("   )");
   end_line();
-  buffer_ += ')';
+  put(")");
   end_line();
   end_line();
 }
 
 void ObjectWriter::short_close() {
-  buffer_.append("    )");
+  put("    )");
   end_line();
-  buffer_ += ')';
+  put(")");
   end_line();
 }
 
 void ObjectWriter::flush() {
   if (buffer_.empty()) return;
-  std::string pending;
-  pending.swap(buffer_);
-  sink_.write(pending);
+  finish();
 }
 
 void ObjectWriter::finish() {
-  std::string pending;
-  pending.swap(buffer_);
+  // The buffer is emptied whether the write succeeds or fails: what failed is not
+  // written again when the run is abandoned.
+  const std::string_view pending = buffer_;
+  struct Clear {
+    std::string& buffer;
+    ~Clear() { buffer.clear(); }
+  } clear{buffer_};
   sink_.write(pending);
 }
 

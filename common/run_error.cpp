@@ -1,4 +1,4 @@
-#include "run_error.hpp"
+#include "hornwall/run_error.hpp"
 
 #include <utility>
 
@@ -15,6 +15,8 @@ std::string_view catalogue_text(Failure failure) {
     case Failure::bad_file_name: return "file name specification error";
     case Failure::open_failure: return "open failure";
     case Failure::write_error: return "error during write";
+    case Failure::read_error: return "error during read";
+    case Failure::out_of_memory: return "insufficient virtual memory";
     case Failure::conversion_error: return "input conversion error";
     case Failure::unit_code_out_of_table: return "length unit code";
   }
@@ -40,6 +42,8 @@ RunError unit_code_error(long long code, int table_size, int unit, std::string_v
                       std::to_string(code) + " not in 1 to " + std::to_string(table_size) +
                       unit_and_file(unit, file));
 }
+
+std::string_view out_of_memory_line() { return "severe (41): insufficient virtual memory\n"; }
 
 std::string error_line(const RunError& error) {
   return "severe (" + std::to_string(error.number()) + "): " + error.message() + "\n";

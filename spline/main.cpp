@@ -1,6 +1,6 @@
-#include "frame.hpp"
-#include "spline_wall.hpp"
+#include "hornwall/frame.hpp"
+#include "hornwall/spline_wall.hpp"
 
 int main(int argc, char** argv) {
-  return hornwall::run_with_real_console(argc, argv, hornwall::run_spline);
+  return hornwall::run_with_real_console(argc, argv, hornwall::spline_program);
 }

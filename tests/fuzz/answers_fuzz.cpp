@@ -7,11 +7,11 @@
 #include <sstream>
 #include <string>
 
-#include "corr_wall.hpp"
-#include "frame.hpp"
-#include "sinecorr_wall.hpp"
-#include "spline_wall.hpp"
-#include "thickcorr_wall.hpp"
+#include "hornwall/corr_wall.hpp"
+#include "hornwall/frame.hpp"
+#include "hornwall/sinecorr_wall.hpp"
+#include "hornwall/spline_wall.hpp"
+#include "hornwall/thickcorr_wall.hpp"
 
 namespace {
 
@@ -46,19 +46,20 @@ class FuzzFiles : public FileSystem {
   std::string answers_;
 };
 
-constexpr ProgramRun programs[] = {run_spline, run_sinecorr, run_corr, run_thickcorr};
+const Program* const programs[] = {&spline_program, &sinecorr_program, &corr_program,
+                                   &thickcorr_program};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const ProgramRun run = programs[data[0] % 4];
+  const Program& program = *programs[data[0] % 4];
   FuzzFiles files(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   std::istringstream in("1\nanswers.txt\nblank.zul\n");
   std::ostringstream out;
   std::ostringstream err;
   const std::string arguments[] = {"argument.zul"};
-  const int status = run(Console{in, out, err}, files, arguments);
+  const int status = run_program(program, Console{in, out, err}, files, arguments);
   if (status != 0 && status != 1) __builtin_trap();
   if ((status == 1) != err.str().starts_with("severe (")) __builtin_trap();
   return 0;

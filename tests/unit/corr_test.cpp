@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "corr_wall.hpp"
+#include "hornwall/corr_wall.hpp"
 #include "test_support.hpp"
 
 namespace hornwall {
@@ -16,7 +16,7 @@ using testing::MemoryFileSystem;
 using testing::node_rows;
 using testing::run_in_memory;
 
-// A console run of the wall of the worked example (50 mm aperture, 30 mm final radius,
+// A console run of the 50 mm wall with three corrugations (50 mm aperture, 30 mm final radius,
 // 100 long, CT 2, D1 5) with `nvar` variable corrugations (gaps 1.5, heights 10) out of
 // `ncorr`, and the taper answers `tapers` (one line, two for the dual band).
 std::string console_answers(int band, std::int64_t ncorr, std::int64_t nvar,
@@ -76,7 +76,7 @@ TEST(CorrWall, WritesTheBlocksOfEachVariableCorrugationInTurn) {
   for (const BlockCase& c : cases) {
     SCOPED_TRACE("NVAR " + std::to_string(c.nvar));
     MemoryFileSystem files;
-    const auto run = run_in_memory(run_corr, console_answers(1, c.ncorr, c.nvar, "8 6\n"), files);
+    const auto run = run_in_memory(corr_program, console_answers(1, c.ncorr, c.nvar, "8 6\n"), files);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string& file = files.files["corr.zul"];
     EXPECT_EQ(block_names(file), std::string("RW1 ZW1 RW2 ZW2 CT D1 ZC1 ZD RD ") + c.names);
@@ -116,7 +116,7 @@ TEST(CorrWall, GivesEachRemainingCorrugationTheHeightOfItsTaper) {
     SCOPED_TRACE("band " + std::to_string(c.band) + ", NREM " + std::to_string(c.nrem));
     MemoryFileSystem files;
     const auto run =
-        run_in_memory(run_corr, console_answers(c.band, c.nrem + 1, 1, c.tapers), files);
+        run_in_memory(corr_program, console_answers(c.band, c.nrem + 1, 1, c.tapers), files);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(remaining_heights(files.files["corr.zul"]), c.heights);
   }
@@ -124,7 +124,7 @@ TEST(CorrWall, GivesEachRemainingCorrugationTheHeightOfItsTaper) {
 
 TEST(CorrWall, WritesCountsPastThreeColumnsInFull) {
   MemoryFileSystem files;
-  const auto run = run_in_memory(run_corr, console_answers(1, 1000, 0, "8 6\n"), files);
+  const auto run = run_in_memory(corr_program, console_answers(1, 1000, 0, "8 6\n"), files);
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string& file = files.files["corr.zul"];
   EXPECT_EQ(value_of(file, "ZCS"), "  value    : \"(REF(ZW2)-REF(ZCF)-REF(CT))/1000\"");
@@ -171,7 +171,7 @@ TEST(CorrWall, CountsTheRemainingCorrugationsWithoutWrappingAround) {
   {
     SCOPED_TRACE("NCORR - NVAR below the 32-bit range: none remain");
     SmallDisk files;
-    const auto run = run_in_memory(run_corr, console_answers(1, INT32_MIN, 1, "8 6\n"), files);
+    const auto run = run_in_memory(corr_program, console_answers(1, INT32_MIN, 1, "8 6\n"), files);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(value_of(files.files["corr.zul"], "ZCS"), "");
     EXPECT_EQ(node_rows(files.files["corr.zul"]).size(), 1 + 4u);
@@ -180,7 +180,7 @@ TEST(CorrWall, CountsTheRemainingCorrugationsWithoutWrappingAround) {
     SCOPED_TRACE("NCORR - NVAR above the 32-bit range: 4294967295 remain");
     SmallDisk files;
     const auto run =
-        run_in_memory(run_corr, console_answers(1, INT32_MAX, INT32_MIN, "0 4294967296\n"), files);
+        run_in_memory(corr_program, console_answers(1, INT32_MAX, INT32_MIN, "0 4294967296\n"), files);
     EXPECT_EQ(run.err, "severe (38): error during write, unit 43, file corr.zul\n");
     const std::string& file = files.files["corr.zul"];
     EXPECT_EQ(value_of(file, "ZCS"), "  value    : \"(REF(ZW2)-REF(ZCF)-REF(CT))/4294967295\"");
@@ -194,7 +194,7 @@ TEST(CorrWall, KeepsThePreviousPassForANullAnswer) {
   MemoryFileSystem files;
   const std::string answers =
       "0\n1\ncorr.zul\n50\n3\n0\n30\n100\n4\n2\n5\n3\n10\n/\n/\n3.5\n/\n8 6\n";
-  const auto run = run_in_memory(run_corr, answers, files);
+  const auto run = run_in_memory(corr_program, answers, files);
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string& file = files.files["corr.zul"];
   // The gap of the second corrugation has no earlier answer: it is not D1.
@@ -209,7 +209,7 @@ TEST(CorrWall, RefusesAUnitCodeOutsideTheFourUnitTable) {
     MemoryFileSystem files;
     std::ostringstream answers;
     answers << "0\n1\ncorr.zul\n50\n" << code << "\n0\n";
-    const auto run = run_in_memory(run_corr, answers.str(), files);
+    const auto run = run_in_memory(corr_program, answers.str(), files);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "severe (66): length unit code " + std::to_string(code) +
                            " not in 1 to 4, unit 5, file stdin\n");

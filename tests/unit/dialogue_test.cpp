@@ -1,4 +1,4 @@
-#include "dialogue.hpp"
+#include "hornwall/dialogue.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,27 +19,23 @@ void probe_generator(Dialogue& dialogue) {
   ObjectWriter& out = dialogue.open_object_file(" probe banner");
   dialogue.ask(" radius ", {&radius});
   dialogue.ask(" units ", {&unit_code});
-  const std::string_view unit = dialogue.length_unit(four_unit_table, unit_code);
+  const std::string_view unit = unit_name(four_unit_table, unit_code, dialogue.source());
   dialogue.ask(" count ", {&count}, Echo::no);
   out.numeric_variable("R", radius);
   out.profile_header("p", unit);
-  dialogue.close_object_file();
 }
 
-void second_generator(Dialogue& dialogue) {
-  dialogue.open_object_file(" second banner");
-  dialogue.close_object_file();
+// The probe for the first band, a generator that only opens its file for the second.
+void probe_bands(Dialogue& dialogue, Band band) {
+  if (band == Band::single) {
+    probe_generator(dialogue);
+  } else {
+    dialogue.open_object_file(" second banner");
+  }
 }
 
-int run_probe(Console console, FileSystem& files, std::span<const std::string> arguments) {
-  static constexpr Program probe{" probe program\n", probe_generator, second_generator};
-  return run_program(probe, console, files, arguments);
-}
-
-int run_single(Console console, FileSystem& files, std::span<const std::string> arguments) {
-  static constexpr Program single{" single program\n", probe_generator, nullptr};
-  return run_program(single, console, files, arguments);
-}
+const Program probe_program{"probe", " probe program\n", probe_bands};
+const Program single_program{"single", " single program\n", probe_generator};
 
 const std::string probe_object =
     "R  real_variable\n(\n  value            :   2.5000E+00\n)\n\n"
@@ -49,7 +45,7 @@ const std::string probe_object =
 TEST(Frame, FileRunEchoesOnThePromptLine) {
   MemoryFileSystem files;
   files.files["a.txt"] = "1\nout.zul\n2.5\n4\n7\n";
-  const auto run = run_in_memory(run_probe, "1\na.txt\n", files);
+  const auto run = run_in_memory(probe_program, "1\na.txt\n", files);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
@@ -63,7 +59,7 @@ TEST(Frame, FileRunEchoesOnThePromptLine) {
 
 TEST(Frame, ConsoleRunShowsOnlyThePrompts) {
   MemoryFileSystem files;
-  const auto run = run_in_memory(run_probe, "0\n1\nout.zul\n2.5\n4\n7\n", files);
+  const auto run = run_in_memory(probe_program, "0\n1\nout.zul\n2.5\n4\n7\n", files);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             " probe program\n Enter 1 for file input "
@@ -80,7 +76,7 @@ TEST(Frame, CorrugationTypeChoosesTheGenerator) {
   for (const auto& c : cases) {
     MemoryFileSystem files;
     const auto run =
-        run_in_memory(run_probe, std::string("2\n") + c.type + "\nout.zul\n2.5\n4\n7\n", files);
+        run_in_memory(probe_program, std::string("2\n") + c.type + "\nout.zul\n2.5\n4\n7\n", files);
     EXPECT_EQ(run.status, 0) << c.type;
     EXPECT_EQ(run.out.find(" probe banner") != std::string::npos,
               std::string(c.banner) == " probe banner");
@@ -94,7 +90,7 @@ TEST(Frame, ANameIsTheWholeLineAndItsEchoIsAtLeastSeventyColumns) {
   const std::string long_name(75, 'n');
   MemoryFileSystem files;
   files.files["a.txt"] = "  " + long_name + "  \r\n2.5\n4\n7\n";
-  const auto run = run_in_memory(run_single, "1\n  a.txt \n", files);
+  const auto run = run_in_memory(single_program, "1\n  a.txt \n", files);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\n  " + long_name + "  \n"), std::string::npos);
   EXPECT_EQ(files.files[long_name], probe_object);
@@ -128,7 +124,7 @@ TEST(Frame, BlankNamesTakeArgumentsThenAskTheConsole) {
   for (const auto& c : cases) {
     MemoryFileSystem files;
     files.files["a.txt"] = "\n2.5\n4\n7\n";
-    const auto run = run_in_memory(run_single, c.console, files, c.arguments);
+    const auto run = run_in_memory(single_program, c.console, files, c.arguments);
     EXPECT_EQ(run.status, 0) << c.console << run.err;
     EXPECT_EQ(units_asked(run.out), c.questions) << c.console;
     EXPECT_EQ(files.files[c.object_name], probe_object) << c.console;
@@ -159,7 +155,7 @@ TEST(Frame, FailuresEndTheRunWithOneErrorLine) {
   for (const auto& c : cases) {
     MemoryFileSystem files;
     files.files["a.txt"] = c.answers;
-    const auto run = run_in_memory(run_probe, c.console, files);
+    const auto run = run_in_memory(probe_program, c.console, files);
     EXPECT_EQ(run.status, 1) << c.console << c.answers;
     EXPECT_EQ(run.err, c.error) << c.console << c.answers;
   }
@@ -169,11 +165,11 @@ TEST(Frame, AFailureKeepsAnExistingObjectFileUntilTheFirstLine) {
   MemoryFileSystem files;
   files.files["a.txt"] = "1\nout.zul\n2.5\n9\n";
   files.files["out.zul"] = "old contents\n";
-  EXPECT_EQ(run_in_memory(run_probe, "1\na.txt\n", files).status, 1);
+  EXPECT_EQ(run_in_memory(probe_program, "1\na.txt\n", files).status, 1);
   EXPECT_EQ(files.files["out.zul"], "old contents\n");
 
   files.files["a.txt"] = "1\nout.zul\n2.5\n4\n";  // ends before the count
-  EXPECT_EQ(run_in_memory(run_probe, "1\na.txt\n", files).status, 1);
+  EXPECT_EQ(run_in_memory(probe_program, "1\na.txt\n", files).status, 1);
   EXPECT_EQ(files.files["out.zul"], "old contents\n");
 }
 
@@ -183,7 +179,7 @@ TEST(Frame, AConsoleThatCannotBeWrittenEndsTheRun) {
   std::ostringstream out;
   std::ostringstream err;
   out.setstate(std::ios::badbit);
-  EXPECT_EQ(run_probe(Console{in, out, err}, files, {}), 1);
+  EXPECT_EQ(run_program(probe_program, Console{in, out, err}, files, {}), 1);
   EXPECT_EQ(err.str(), "severe (38): error during write, unit 6, file stdout\n");
 }
 

@@ -1,4 +1,4 @@
-#include "fields.hpp"
+#include "hornwall/fields.hpp"
 
 #include <gtest/gtest.h>
 
@@ -65,22 +65,22 @@ TEST(SciField, AgreesWithLibcOverRandomFloats) {
 TEST(IntField, RightJustifiesAndNeverWritesAsterisks) {
   const struct {
     std::int64_t value;
-    int width;
+    IntWidth width;
     const char* text;
   } cases[] = {
-      {7, 2, " 7"},
-      {-5, 2, "-5"},
-      {100, 2, "100"},
-      {99, 2, "99"},
-      {12, 3, " 12"},
-      {999, 3, "999"},
-      {1000, 3, "1000"},
-      {-10, 2, "-10"},
-      {5, 1, "5"},
-      {10, 1, "10"},
-      {0, 3, "  0"},
-      {4294967296, 3, "4294967296"},
-      {INT64_MIN, 2, "-9223372036854775808"},
+      {7, IntWidth::two, " 7"},
+      {-5, IntWidth::two, "-5"},
+      {100, IntWidth::two, "100"},
+      {99, IntWidth::two, "99"},
+      {12, IntWidth::three, " 12"},
+      {999, IntWidth::three, "999"},
+      {1000, IntWidth::three, "1000"},
+      {-10, IntWidth::two, "-10"},
+      {5, IntWidth::one, "5"},
+      {10, IntWidth::one, "10"},
+      {0, IntWidth::three, "  0"},
+      {4294967296, IntWidth::three, "4294967296"},
+      {INT64_MIN, IntWidth::two, "-9223372036854775808"},
   };
   for (const auto& c : cases) EXPECT_EQ(int_field(c.value, c.width), c.text) << c.value;
 }

@@ -1,4 +1,4 @@
-#include "files.hpp"
+#include "hornwall/files.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "run_error.hpp"
+#include "hornwall/run_error.hpp"
 
 namespace hornwall {
 namespace {

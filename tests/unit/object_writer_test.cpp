@@ -1,4 +1,5 @@
-#include "object_writer.hpp"
+#include "hornwall/object_writer.hpp"
+#include "hornwall/units.hpp"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ std::string written(const std::function<void(ObjectWriter&)>& blocks) {
 TEST(ObjectWriter, VariableBlocksEndWithAnEmptyLine) {
   EXPECT_EQ(written([](ObjectWriter& w) {
               w.numeric_variable("RW1", 25.4f);
-              w.expression_variable("ZC1", "REF(D1)");
+              w.expression_variable("ZC1", expression("REF(D1)"));
             }),
             "RW1  real_variable\n"
             "(\n"
@@ -86,8 +87,8 @@ TEST(ObjectWriter, ProfileHeadersWithAndWithoutTheirOptionalLines) {
 
 TEST(ObjectWriter, RowsAndCloses) {
   EXPECT_EQ(written([](ObjectWriter& w) {
-              w.node_row(quoted("-REF(ZW1)"), quoted("REF(RW1)"));
-              w.node_row("  0.0000E+00", "  1.2000E+01");
+              w.node_row(expression("-REF(ZW1)"), expression("REF(RW1)"));
+              w.node_row(Number{0.0f}, Number{12.0f});
               w.full_close();
               w.short_close();
             }),
@@ -101,17 +102,17 @@ TEST(ObjectWriter, LargeOutputReachesTheSinkWhole) {
   std::string expected;
   const std::string text = written([&](ObjectWriter& w) {
     for (int i = 0; i < 20000; ++i) {
-      w.node_row("z", std::to_string(i));
-      expected += "        z   " + std::to_string(i) + "\n";
+      w.node_row(expression("z"), expression(std::to_string(i)));
+      expected += "        \"z\"   \"" + std::to_string(i) + "\"\n";
     }
   });
   EXPECT_EQ(text, expected);
 }
 
 TEST(UnitTables, HoldTwoCharactersAnEntry) {
-  EXPECT_EQ(five_unit_table.substr(8, 2), "m ");
-  EXPECT_EQ(four_unit_table.substr(6, 2), "m ");
-  EXPECT_EQ(four_unit_table.substr(4, 2), "mm");
+  EXPECT_EQ(five_unit_table[4], "m ");
+  EXPECT_EQ(four_unit_table[3], "m ");
+  EXPECT_EQ(four_unit_table[2], "mm");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sinecorr_wall.hpp"
+#include "hornwall/sinecorr_wall.hpp"
 #include "test_support.hpp"
 
 namespace hornwall {
@@ -31,19 +31,10 @@ struct Answers {
   }
 };
 
-struct WallRun {
-  testing::RunResult console;
-  std::string file;  // the object file, empty when none was created
-  bool created;
-};
+using testing::WallRun;
 
 WallRun run_answers(const std::string& answers) {
-  testing::MemoryFileSystem files;
-  files.files["answers.txt"] = answers;
-  testing::RunResult console = run_in_memory(run_sinecorr, "1\nanswers.txt\n", files);
-  const auto file = files.files.find("wall.zul");
-  const bool created = file != files.files.end();
-  return {console, created ? file->second : "", created};
+  return testing::run_answers(sinecorr_program, answers, "wall.zul");
 }
 
 // What the value line of block `name` holds after its colon.
@@ -288,6 +279,17 @@ TEST(SineCorrWall, AnyOtherCorrugationTypeEndsTheRunWithoutAnObjectFile) {
     EXPECT_FALSE(run.created) << type;
     EXPECT_TRUE(run.console.out.ends_with(" dual band " + std::string(echo)));
   }
+}
+
+// A null answer keeps what the previous corrugation was given.
+TEST(SineCorrWall, KeepsThePreviousPassForANullAnswer) {
+  const WallRun run =
+      run_answers(Answers{.nvar = "3", .variable = "20\n5\n/\n/\n7.5\n/\n"}.text());
+  ASSERT_EQ(run.console.status, 0) << run.console.err;
+  EXPECT_EQ(value_of(run.file, "D3"), "  2.0000E+01");
+  EXPECT_EQ(value_of(run.file, "C2"), "  5.0000E+00");
+  EXPECT_EQ(value_of(run.file, "D4"), "  7.5000E+00");
+  EXPECT_EQ(value_of(run.file, "C3"), "  5.0000E+00");
 }
 
 }  // namespace

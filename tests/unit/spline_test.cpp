@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "spline_wall.hpp"
+#include "hornwall/spline_wall.hpp"
 #include "test_support.hpp"
 
 namespace hornwall {
@@ -13,16 +13,14 @@ using testing::run_in_memory;
 std::string object_file_for(const std::string& answers) {
   MemoryFileSystem files;
   files.files["a.txt"] = answers;
-  const auto run = run_in_memory(run_spline, "1\na.txt\n", files);
+  const auto run = run_in_memory(spline_program, "1\na.txt\n", files);
   EXPECT_EQ(run.status, 0) << run.err;
   return files.files["w.zul"];
 }
 
 std::string value_line_of(const std::string& object, const std::string& name) {
-  const auto block = object.find(name + "  real_variable\n");
-  if (block == std::string::npos) return "missing";
-  const auto line = object.find("  value", block);
-  return object.substr(line, object.find('\n', line) - line);
+  const std::string line = testing::value_line_of(object, name);
+  return line.empty() ? "missing" : line;
 }
 
 // Each derived value is computed in double from the stored singles and rounded once.

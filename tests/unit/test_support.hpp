@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "frame.hpp"
-#include "run_error.hpp"
+#include "hornwall/frame.hpp"
+#include "hornwall/run_error.hpp"
 
 namespace hornwall::testing {
 
@@ -58,14 +58,36 @@ struct RunResult {
 };
 
 // Runs a program in-process on `console_input`, with `files` as its file system.
-inline RunResult run_in_memory(ProgramRun run, const std::string& console_input,
+inline RunResult run_in_memory(const Program& program, const std::string& console_input,
                                MemoryFileSystem& files,
                                const std::vector<std::string>& arguments = {}) {
   std::istringstream in(console_input);
   std::ostringstream out;
   std::ostringstream err;
-  const int status = run(Console{in, out, err}, files, arguments);
+  const int status = run_program(program, Console{in, out, err}, files, arguments);
   return {status, out.str(), err.str()};
+}
+
+// What one run on an answers file left: the console and the object file.
+struct WallRun {
+  RunResult console;
+  std::string file;  // the object file, empty when none was created
+  bool created;      // whether the object file exists after the run
+};
+
+// Runs `program` with its answers from the file `answers` (the console answers 1 and
+// the file's name) and returns what it left in the object file `object_name`, which holds
+// `old_object_file` before the run when one is given.
+inline WallRun run_answers(const Program& program, const std::string& answers,
+                           const std::string& object_name,
+                           const std::string* old_object_file = nullptr) {
+  MemoryFileSystem files;
+  files.files["answers.txt"] = answers;
+  if (old_object_file != nullptr) files.files[object_name] = *old_object_file;
+  RunResult console = run_in_memory(program, "1\nanswers.txt\n", files);
+  const auto file = files.files.find(object_name);
+  const bool created = file != files.files.end();
+  return {console, created ? file->second : "", created};
 }
 
 // The lines of `text`, without their line ends; a last line without one counts too.

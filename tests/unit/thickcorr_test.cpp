@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "test_support.hpp"
-#include "thickcorr_wall.hpp"
+#include "hornwall/thickcorr_wall.hpp"
 
 namespace hornwall {
 namespace {
@@ -14,8 +14,8 @@ namespace {
 using testing::MemoryFileSystem;
 using testing::RunResult;
 
-// The answers of one run, one line each; the defaults are those of the worked example
-// (aperture radius 10, millimetres, ridges 0 to 2 over 20, walls 3 to 5 thick).
+// The answers of one run, one line each; the defaults are those of the 10 mm horn with
+// three ridges (aperture radius 10, millimetres, ridges 0 to 2 over 20, walls 3 to 5 thick).
 struct Answers {
   std::string type = "1";
   std::string ra = "10";
@@ -42,26 +42,16 @@ Answers dual(Answers answers) {
   return answers;
 }
 
-struct WallRun {
-  RunResult run;
-  std::string object_file;
-  bool object_file_exists;
-};
+using testing::WallRun;
 
 // Runs hornwall_thickcorr on `answers` from an answers file; `old_object_file`, when
 // given, is what wall.zul holds before the run.
 WallRun run_answers(const std::string& answers, const std::string* old_object_file = nullptr) {
-  MemoryFileSystem files;
-  files.files["answers.txt"] = answers;
-  if (old_object_file != nullptr) files.files["wall.zul"] = *old_object_file;
-  RunResult run = testing::run_in_memory(run_thickcorr, "1\nanswers.txt\n", files);
-  const auto object_file = files.files.find("wall.zul");
-  if (object_file == files.files.end()) return {run, "", false};
-  return {run, object_file->second, true};
+  return testing::run_answers(thickcorr_program, answers, "wall.zul", old_object_file);
 }
 
 std::vector<std::string> node_rows(const WallRun& wall) {
-  return testing::node_rows(wall.object_file);
+  return testing::node_rows(wall.file);
 }
 
 std::string row(const std::string& z, const std::string& rho) {
@@ -102,13 +92,13 @@ TEST(ThickcorrProfile, HasFourRowsARidgeAndNoneForACountOfZeroOrLess) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answers.text());
     const WallRun wall = run_answers(c.answers.text());
-    ASSERT_EQ(wall.run.status, 0) << wall.run.err;
+    ASSERT_EQ(wall.console.status, 0) << wall.console.err;
     const std::vector<std::string> rows = node_rows(wall);
     ASSERT_EQ(rows.size(), c.rows);
     EXPECT_EQ(rows.front(), row("  0.0000E+00", "  1.2000E+01"));
     EXPECT_EQ(rows.back(), row("\"-REF(ZI)-  3.1000E+01\"", "  1.2000E+01"));
     const std::string close = rows.back() + "\n    )\n)\n";
-    EXPECT_EQ(wall.object_file.substr(wall.object_file.size() - close.size()), close);
+    EXPECT_EQ(wall.file.substr(wall.file.size() - close.size()), close);
   }
 }
 
@@ -128,7 +118,7 @@ TEST(ThickcorrProfile, DualBandPlacesSecondRowRidgeZeroHalfASpacingBehind) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lc_nc);
     const WallRun wall = run_answers(dual({.lc_nc = c.lc_nc}).text());
-    ASSERT_EQ(wall.run.status, 0) << wall.run.err;
+    ASSERT_EQ(wall.console.status, 0) << wall.console.err;
     const std::vector<std::string> rows = node_rows(wall);
     ASSERT_GE(rows.size(), 10u);
     const std::string front = "\"-REF(ZI)-" + std::string(c.front) + "\"";
@@ -149,8 +139,8 @@ TEST(ThickcorrProfile, HeightExpressionsCarryRidgeAndCountWrittenInFull) {
   struct Case {
     Answers answers;
     std::size_t ridge;
-    const char* first_row_height;   // rows b and c
-    const char* second_row_height;  // rows f and g, dual band only
+    const char* first_row_height;   // up the ridge's front face and along its top
+    const char* second_row_height;  // the same for the second row's ridge, dual band only
   };
   const Case cases[] = {
       {{.lc_nc = "20 1"}, 1, "\"  1*(REF(CD2)-REF(CD1))/  1+REF(CD1)+  1.3000E+01\"", nullptr},
@@ -172,7 +162,7 @@ TEST(ThickcorrProfile, HeightExpressionsCarryRidgeAndCountWrittenInFull) {
     SCOPED_TRACE(c.answers.text());
     const bool dual_band = c.second_row_height != nullptr;
     const WallRun wall = run_answers(c.answers.text());
-    ASSERT_EQ(wall.run.status, 0) << wall.run.err;
+    ASSERT_EQ(wall.console.status, 0) << wall.console.err;
     const std::vector<std::string> rows = ridge_rows(node_rows(wall), dual_band, c.ridge);
     EXPECT_EQ(rho_of(rows[1]), c.first_row_height);
     EXPECT_EQ(rho_of(rows[2]), c.first_row_height);
@@ -211,7 +201,8 @@ TEST(ThickcorrProfile, FloorStepsOnlyBehindFirstRowRidges) {
   }
 }
 
-// Z(i) = (i * LC) / NC, B(k) = ((WT2 - WT1) * k) / NC + WT1 + RA and (LC + FL) + CT are
+// ridge_offset (i * LC) / NC, floor_radius ((WT2 - WT1) * k) / NC + WT1 + RA and
+// final_offset (LC + FL) + CT are
 // each rounded to single precision once, at the end: for these answers rounding after
 // every step writes 2.0998E+01, 2.5000E+01 and 3.8000E+01 instead.
 TEST(ThickcorrProfile, RoundsEachComputedCoordinateOnce) {
@@ -256,13 +247,13 @@ TEST(ThickcorrFailures, LeaveTheObjectFileWithoutAnyObject) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answers);
     const WallRun kept = run_answers(c.answers, &old_object_file);
-    EXPECT_EQ(kept.run.status, 1);
-    EXPECT_EQ(kept.run.err, c.error);
-    EXPECT_EQ(kept.object_file, old_object_file);
+    EXPECT_EQ(kept.console.status, 1);
+    EXPECT_EQ(kept.console.err, c.error);
+    EXPECT_EQ(kept.file, old_object_file);
     const WallRun created = run_answers(c.answers);
-    EXPECT_EQ(created.run.err, c.error);
-    EXPECT_TRUE(created.object_file_exists);
-    EXPECT_EQ(created.object_file, "");
+    EXPECT_EQ(created.console.err, c.error);
+    EXPECT_TRUE(created.created);
+    EXPECT_EQ(created.file, "");
   }
 }
 
@@ -275,13 +266,13 @@ TEST(ThickcorrDispatch, OtherCorrugationTypesEndSilentlyWithoutObjectFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     const WallRun wall = run_answers(Answers{.type = c.type}.text());
-    EXPECT_EQ(wall.run.status, 0);
-    EXPECT_EQ(wall.run.err, "");
-    EXPECT_FALSE(wall.object_file_exists);
+    EXPECT_EQ(wall.console.status, 0);
+    EXPECT_EQ(wall.console.err, "");
+    EXPECT_FALSE(wall.created);
     const std::string last_line =
         " Enter corrugation type: 1 single, 2 dual band " + std::string(c.echo) + "\n";
-    ASSERT_GE(wall.run.out.size(), last_line.size());
-    EXPECT_EQ(wall.run.out.substr(wall.run.out.size() - last_line.size()), last_line);
+    ASSERT_GE(wall.console.out.size(), last_line.size());
+    EXPECT_EQ(wall.console.out.substr(wall.console.out.size() - last_line.size()), last_line);
   }
 }
 

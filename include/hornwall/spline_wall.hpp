@@ -1,9 +1,7 @@
 #pragma once
 
-#include <span>
-#include <string>
-
-#include "dialogue.hpp"
+#include "hornwall/dialogue.hpp"
+#include "hornwall/frame.hpp"
 
 namespace hornwall {
 
@@ -14,7 +12,6 @@ namespace hornwall {
 void spline_wall(Dialogue& dialogue);
 
 // The hornwall_spline program: its banner, the choice of input source, spline_wall.
-// Returns the exit status.
-int run_spline(Console console, FileSystem& files, std::span<const std::string> arguments);
+extern const Program spline_program;
 
 }  // namespace hornwall

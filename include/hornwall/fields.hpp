@@ -7,20 +7,24 @@
 // Pure functions: they append to a buffer and use no stream state and no locale.
 namespace hornwall {
 
-// Appends `value` in scientific form, right-justified in 12 columns, with one digit
-// before the point and `digits` (4 or 5) after it: "  2.5400E+01". The exact binary
-// value is rounded to nearest, ties to even. Zero of either sign is "0.0000E+00";
-// infinities and NaN are "Infinity", "-Infinity" and "NaN".
-void append_sci(std::string& out, float value, int digits);
+// Appends `value` in the 12-column scientific field with 4 (sci12.4) or 5 (sci12.5)
+// digits after the point, one before it, right-justified: "  2.5400E+01". The exact
+// binary value is rounded to nearest, ties to even. Zero of either sign is
+// "0.0000E+00"; infinities and NaN are "Infinity", "-Infinity" and "NaN".
+void append_sci12_4(std::string& out, float value);
+void append_sci12_5(std::string& out, float value);
 
-// The 12-column fields of the object file: sci12.4 and sci12.5.
+// The same fields as strings.
 std::string sci12_4(float value);
 std::string sci12_5(float value);
 
+// The widths of the integer fields inside names and expressions.
+enum class IntWidth { one = 1, two = 2, three = 3 };
+
 // Appends `value` right-justified in `width` columns; a value that needs more columns
 // is written in full, with as many columns as its digits and sign need.
-void append_int(std::string& out, std::int64_t value, int width);
-std::string int_field(std::int64_t value, int width);
+void append_int(std::string& out, std::int64_t value, IntWidth width);
+std::string int_field(std::int64_t value, IntWidth width);
 
 // Echo of an integer answer: right-justified in 12 columns.
 void append_echo_integer(std::string& out, std::int32_t value);

@@ -22,12 +22,15 @@ enum class Failure {
   bad_file_name = 43,
   open_failure = 30,
   write_error = 38,
+  read_error = 39,
+  out_of_memory = 41,
   conversion_error = 64,
   unit_code_out_of_table = 66,
 };
 
-// A failure that ends the run. Thrown only by the I/O layer and caught once, in
-// the program frame, which reports it as "severe (N): MESSAGE".
+// A failure that ends the run. Raised by the channels, the file layer and the unit
+// lookup, and caught once, in the program frame, which reports it as
+// "severe (N): MESSAGE", followed by the line that says where, when there is one.
 class RunError : public std::exception {
  public:
   RunError(Failure failure, std::string message);
@@ -36,9 +39,15 @@ class RunError : public std::exception {
   const std::string& message() const { return message_; }
   const char* what() const noexcept override { return message_.c_str(); }
 
+  // The second error line, in the compilers' form "FILE:LINE: error: ...", without its
+  // line end; empty when the failure has no place in an answers file.
+  const std::string& where() const { return where_; }
+  void set_where(std::string where) { where_ = std::move(where); }
+
  private:
   int number_;
   std::string message_;
+  std::string where_;
 };
 
 // The failure of one channel: the catalogue text for `failure` with the unit
@@ -48,7 +57,11 @@ RunError channel_error(Failure failure, int unit, std::string_view file);
 // An answer that selects no entry of a length-unit table of `table_size` entries.
 RunError unit_code_error(long long code, int table_size, int unit, std::string_view file);
 
-// The whole line that reports `error` on standard error, line end included.
+// The error line of a failed allocation, which names no unit. A constant, so that it
+// can be written when no memory is left.
+std::string_view out_of_memory_line();
+
+// The catalogue line that reports `error` on standard error, line end included.
 std::string error_line(const RunError& error);
 
 }  // namespace hornwall

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-#include "run_error.hpp"
+#include "hornwall/run_error.hpp"
 
 namespace hornwall {
 

@@ -5,18 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace hornwall {
+#include "hornwall/object_writer.hpp"
 
-// The object file as the writer sees it: a sink of bytes.
-class ObjectSink {
- public:
-  virtual ~ObjectSink() = default;
-  // Appends `bytes`. The first call, even with no bytes, ends the file's old contents
-  // first. Raises error during write (38) for unit 43.
-  virtual void write(std::string_view bytes) = 0;
-  // Closes the file, keeping what was written. Raises error during write (38).
-  virtual void close() = 0;
-};
+namespace hornwall {
 
 // Where the input text file and the object file live. Names are given without
 // their leading and trailing blanks.

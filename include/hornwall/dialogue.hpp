@@ -5,13 +5,14 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <span>
 #include <string>
 #include <string_view>
 
-#include "answer_reader.hpp"
-#include "files.hpp"
-#include "object_writer.hpp"
+#include "hornwall/answer_reader.hpp"
+#include "hornwall/file_names.hpp"
+#include "hornwall/files.hpp"
+#include "hornwall/object_writer.hpp"
+#include "hornwall/units.hpp"
 
 namespace hornwall {
 
@@ -26,12 +27,12 @@ struct Console {
 enum class Echo { yes, no };
 
 // One run's dialogue: the console, the input source (the console, unit 5, or the
-// input text file, unit 50), the command-line arguments that stand in for blank file
-// names, and the object file (unit 43). Every operation may raise error during write
-// (38) for the console, unit 6.
+// input text file, unit 50) and the object file (unit 43), which it owns from its
+// opening to the end of the run. Every operation may raise error during write (38)
+// for the console, unit 6.
 class Dialogue {
  public:
-  Dialogue(Console console, FileSystem& files, std::span<const std::string> arguments);
+  Dialogue(Console console, FileSystem& files, NameArguments names);
 
   // True when the answers come from the input text file.
   bool from_file() const { return input_file_.has_value(); }
@@ -54,6 +55,9 @@ class Dialogue {
   // Asks a question: the prompt, one answer from the input source and, when the source
   // is the input text file, its echo, or with Echo::no just the line end.
   void ask(std::string_view prompt, Targets targets, Echo echo = Echo::yes);
+  // Asks for a length-unit code and returns the name it selects in `table`. Raises
+  // unit code not in table (66), after the echo, for a code that selects no entry.
+  std::string_view ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code);
 
   // Reads one whole line of the console as a name; nothing is echoed.
   std::string read_console_line();
@@ -65,20 +69,16 @@ class Dialogue {
 
   // The opening of every generator: the banner line, the question for the object file
   // name, its echo (a line end, the name padded to 70 columns, a line end) when it comes
-  // from the input text file, and the opening of the object file on that name.
+  // from the input text file, and the opening of the object file on that name. The
+  // dialogue closes the file at the end of the run.
   ObjectWriter& open_object_file(std::string_view banner);
-  // Closes the object file, keeping it.
-  void close_object_file();
 
-  // The name of length-unit `code` in `table`, or the failure unit code not in
-  // table (66) of the input source.
-  std::string_view length_unit(std::string_view table, std::int32_t code) const;
-
-  // The end of a run: closes the input text file and flushes the console.
+  // The end of a run: closes the object file, keeping it, and the input text file, and
+  // flushes the console. Raises error during write (38) for unit 43 or unit 6.
   void finish();
   // After a failure: keeps what the object file holds so far, closes it, and flushes
   // the console, ignoring any further failure.
-  void abandon();
+  void abandon() noexcept;
 
  private:
   void flush_console();
@@ -86,8 +86,7 @@ class Dialogue {
 
   Console console_;
   FileSystem& files_;
-  std::span<const std::string> arguments_;
-  std::size_t next_argument_ = 0;
+  NameArguments names_;
   AnswerChannel console_channel_;
   std::unique_ptr<std::istream> input_stream_;
   std::optional<AnswerChannel> input_file_;

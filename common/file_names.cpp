@@ -1,0 +1,12 @@
+#include "hornwall/file_names.hpp"
+
+#include "hornwall/answer_reader.hpp"
+
+namespace hornwall {
+
+std::string NameArguments::take_next() {
+  if (next_ >= arguments_.size()) return {};
+  return std::string(trim_blanks(arguments_[next_++]));
+}
+
+}  // namespace hornwall

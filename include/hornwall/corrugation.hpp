@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+
+#include "hornwall/base_line.hpp"
+#include "hornwall/dialogue.hpp"
+#include "hornwall/frame.hpp"
+#include "hornwall/object_writer.hpp"
+
+// What the three corrugated walls share: the variable corrugations' cap, the count of
+// the remaining corrugations and the two height tapers.
+namespace hornwall {
+
+// Variable corrugations 1 to 7 have variables of their own; further ones are still
+// asked for, but nothing is written for them.
+inline constexpr std::int64_t variable_corrugation_cap = 7;
+
+// The number of variable corrugations that have variables: NVAR, at most the cap.
+std::int64_t named_corrugations(std::int32_t nvar);
+
+// The remaining corrugations after the variable ones, NCORR - NVAR, computed exactly.
+std::int64_t remaining_count(std::int32_t ncorr, std::int32_t nvar);
+
+// The heights of the remaining corrugations: the first taper from CD1 towards CD2 and,
+// in the dual band, the second from CD3 towards CD4. They start at zero, and an answer
+// left empty keeps the value it had.
+struct Tapers {
+  float cd1;
+  float cd2;
+  float cd3;
+  float cd4;
+};
+
+// True when remaining corrugation `i` (from 1) follows the second taper: in the dual
+// band, the even-numbered ones do.
+bool takes_second_taper(Band band, std::int64_t i);
+
+// Writes " Linear taper of corrugations", asks for CD1 and CD2 (echoed as `first_echo`
+// says) and, in the dual band, for CD3 and CD4 (echoed), then writes the taper blocks
+// once every answer is in. Raises the failures of the dialogue and of the writer.
+void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band, Echo first_echo);
+
+// Asks " Enter Z distance to first corrugation " for `d1` and writes the objects of the
+// first position on the base line: D1, ZC1, ZD and RD.
+void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, float& d1, const BaseLine& base);
+
+// Writes the blocks CD1 and CD2 and, in the dual band, CD3 and CD4.
+void write_tapers(ObjectWriter& out, const Tapers& tapers, Band band);
+
+}  // namespace hornwall
