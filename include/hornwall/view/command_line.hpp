@@ -1,0 +1,43 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+// The command line of hornwall_view, read as GNU tools read theirs.
+namespace hornwall {
+
+// What a run of the viewer is asked to do.
+struct ViewOptions {
+  std::string file;        // the object file to read
+  std::string svg_path;    // where the picture goes: -o, else the file name with ".svg"
+  std::string table_path;  // --table: where the CSV goes, "-" for standard output; empty: none
+  bool mirror = false;     // --mirror: draw the mirror image below the axis too
+  bool quiet = false;      // --quiet: no summary
+  bool help = false;       // --help was given
+  bool version = false;    // --version was given
+};
+
+// The outcome of reading the arguments: the options, or what was wrong with them.
+struct CommandLine {
+  ViewOptions options;
+  std::string usage_error;  // non-empty: the arguments are unusable, and why
+};
+
+// Reads the arguments (without the program name). Options may stand before or after
+// FILE: -o OUT, -oOUT, --output OUT, --output=OUT (and the same for --table), --mirror,
+// -q/--quiet, -h/--help, --version; short flags may be grouped (-qoOUT); a long option
+// may be shortened to any unambiguous prefix; "--" ends the options. Exactly one FILE
+// is needed unless --help or --version is given.
+CommandLine parse_command_line(std::span<const std::string> arguments);
+
+// The usage line, "usage: hornwall_view [OPTIONS] FILE", with its line end.
+std::string_view usage_line();
+
+// The text of --help, ending with a line end.
+std::string_view help_text();
+
+// The line of --version: "hornwall_view (hornwall) VERSION" and a line end.
+std::string version_line();
+
+}  // namespace hornwall

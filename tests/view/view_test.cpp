@@ -1,0 +1,428 @@
+#include "hornwall/view/view.hpp"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hornwall/view/checks.hpp"
+#include "hornwall/view/command_line.hpp"
+#include "hornwall/view/evaluation.hpp"
+#include "hornwall/view/expression.hpp"
+#include "hornwall/view/node_table.hpp"
+
+namespace hornwall {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoVariables : public VariableValues {
+ public:
+  VariableValue lookup(std::string_view name) override {
+    if (name == "A") return {true, true, 2.0};
+    if (name == "BAD") return {true, false, 0.0};
+    return {};
+  }
+};
+
+TEST(ViewExpression, EvaluatesWhatTheGeneratorsWrite) {
+  const struct {
+    std::string_view text;
+    double value;
+  } cases[] = {
+      {"2.", 2.0},
+      {".5", 0.5},
+      {"  1.0000E+01", 10.0},
+      {"   3", 3.0},
+      {"-2.5e-1", -0.25},
+      {"1-2-3", -4.0},
+      {"8/4/2", 1.0},
+      {"1+2*3", 7.0},
+      {"(1+2)*3", 9.0},
+      {"- -5.0000E+00", 5.0},
+      {"-REF(A)*2", -4.0},
+      {"ref( A )+REF(A)", 4.0},
+      {"1.-COS(3.14159265358979323846)", 2.0},
+      {"2*(99+ 1/ 4)", 198.5},
+  };
+  for (const auto& c : cases) {
+    NoVariables values;
+    const Evaluation result = evaluate_expression(c.text, values);
+    EXPECT_TRUE(result.usable()) << c.text << ": " << result.syntax_error;
+    EXPECT_EQ(result.value, c.value) << c.text;
+  }
+  NoVariables values;
+  EXPECT_TRUE(std::isnan(evaluate_expression("NaN", values).value));
+  EXPECT_EQ(evaluate_expression("-Infinity", values).value, -INFINITY);
+}
+
+TEST(ViewExpression, GivesTheReasonAndColumnOfASyntaxError) {
+  const struct {
+    std::string text;
+    std::string_view reason;
+  } cases[] = {
+      {"", "expected an operand at the end"},
+      {"1+", "expected an operand at the end"},
+      {"1+*2", "expected an operand at column 3"},
+      {"(1+2", "expected ')' at the end"},
+      {"1+2)", "unexpected ')' at column 4"},
+      {"2 3", "unexpected '3' at column 3"},
+      {"REF A", "expected '(' after REF at column 5"},
+      {"REF(1)", "expected a variable name at column 5"},
+      {"SIN(1)", "unknown name 'SIN' at column 1"},
+      {"1e999", "number out of range at column 1"},
+      {"1.0E+", "unexpected 'E' at column 4"},
+      {std::string(101, '(') + "1", "nested too deeply at column 102"},
+  };
+  for (const auto& c : cases) {
+    NoVariables values;
+    EXPECT_EQ(evaluate_expression(c.text, values).syntax_error, c.reason) << c.text;
+  }
+  NoVariables values;
+  const Evaluation unknown = evaluate_expression("REF(X)+REF(Y)*REF(X)+REF(BAD)", values);
+  EXPECT_EQ(unknown.undefined, (std::vector<std::string_view>{"X", "Y"}));
+  EXPECT_TRUE(unknown.uses_failed);
+}
+
+struct ViewRun {
+  int status = 0;
+  std::string messages;
+  std::string summary;
+};
+
+ViewRun view(const std::string& text, bool quiet = true) {
+  ViewRun run;
+  std::ostringstream summary, messages, svg;
+  ViewOptions options;
+  options.file = "t.zul";
+  options.quiet = quiet;
+  run.status = view_object_file(text, options, {summary, messages, svg, nullptr});
+  run.messages = messages.str();
+  run.summary = summary.str();
+  return run;
+}
+
+std::string variable(std::string_view name, std::string_view value) {
+  return std::string(name) + "  real_variable\n(\n  value    : " + std::string(value) + "\n)\n\n";
+}
+
+std::string profile(std::string_view name, std::string_view rows, bool closed = true) {
+  return std::string(name) +
+         "   circular_symmetric_horn_exterior\n(\n  length_unit      : mm,\n"
+         "  nodes             : table\n    (\n" +
+         std::string(rows) + (closed ? "   )\n)\n\n" : "");
+}
+
+// A sound two-node wall from the aperture backwards, appended to each broken case.
+const std::string sound_wall = profile("w", "        0.   10.\n        -5.   12.\n");
+
+TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
+  const struct {
+    std::string text;
+    int status;
+    std::string messages;
+  } cases[] = {
+      {variable("A", "\"REF(B)*2\"") + variable("B", "  1.0000E+00") + sound_wall, 0, ""},
+      {variable("A", "\"REF(ZCF)+1\"") + sound_wall, 1,
+       "t.zul:1: error: reference to undefined variable 'ZCF' in variable 'A'\n"},
+      {variable("A", "\"REF(B)\"") + variable("B", "\"REF(A)+1\"") + sound_wall, 1,
+       "t.zul:1: error: variables 'A' and 'B' reference each other in a cycle\n"},
+      {variable("C", "\"REF(A)\"") + variable("A", "\"REF(B)\"") + variable("B", "\"REF(C)\"") +
+           variable("D", "\"REF(A)\"") + sound_wall,
+       1, "t.zul:1: error: variables 'C', 'A' and 'B' reference each other in a cycle\n"},
+      {variable("A", "\"1+REF(A)\"") + sound_wall, 1,
+       "t.zul:1: error: variable 'A' references itself\n"},
+      {variable("A", "\"2*(1+\"") + variable("B", "\"REF(A)\"") + sound_wall, 1,
+       "t.zul:1: error: cannot parse variable 'A': expected an operand at the end\n"},
+      {variable("RSP1", "         NaN") +
+           profile("s", "        \"-REF(RSP1)\"   1.\n        \"- NaN\"   \"REF(RSP1)\"\n"),
+       1,
+       "t.zul:1: error: variable 'RSP1' is not finite (NaN)\n"
+       "t.zul:12: error: z of node 2 of 's' is not finite (NaN)\n"},
+      {sound_wall + variable("A", "1") + profile("p", "        \"-REF(Q)\"  \"1+\"\n"), 1,
+       "t.zul:16: warning: profile 'p' has only one node\n"
+       "t.zul:21: error: reference to undefined variable 'Q' in z of node 1 of 'p'\n"
+       "t.zul:21: error: cannot parse rho of node 1 of 'p': expected an operand at the end\n"},
+      {variable("A", "1") + "A  real_variable\n(\n  value : 2\n)\n" + sound_wall, 0,
+       "t.zul:6: warning: variable 'A' is defined again (first at line 1); this later value is "
+       "used\n"},
+      {profile("p", "        0.  10.\n        -5.  10.\n        -4.  11.\n        -4.  -1.\n"), 0,
+       "t.zul:8: warning: node 3 of 'p' runs back towards the aperture: z rises from -5 to -4\n"
+       "t.zul:9: warning: node 4 of 'p' has a negative radius (-1)\n"},
+      {sound_wall + profile("q", "        -5.   12.0001\n        -9.  14.\n") +
+           profile("r", "        -9.  14.\n        -10.  15.\n"),
+       0,
+       "t.zul:16: warning: profile 'q' does not join 'w': it starts at (-5, 12.0001), 'w' ends at "
+       "(-5, 12)\n"},
+      {sound_wall + profile("q", "        -5.   12.000001\n        -9.  14.\n"), 0, ""},
+      {"", 0, "t.zul:1: warning: the file holds no profile\n"},
+      {sound_wall + profile("open", "        \"-5.\"   \"12.\"\n        -7.  13.\n", false), 0, ""},
+      {sound_wall + profile("cut", "  -5. 12.\n  -7. 13.\n        \"-9.\"  \"3", false), 1,
+       "t.zul:18: error: file ends inside node 3 of 'cut'\n"},
+      {sound_wall + profile("cut", "  -5. 12.\n  -7. 13.\n        -9.\n", false), 1,
+       "t.zul:18: error: file ends inside node 3 of 'cut'\n"},
+      {sound_wall + profile("cut", "  -5. 12.\n  -7. 13.\n        -9.\n    )\n"), 1,
+       "t.zul:19: error: node 3 of 'cut' has no rho column\n"},
+      {sound_wall + "A  real_variable\n(\n  value : 2", 1,
+       "t.zul:13: error: file ends inside variable 'A'\n"},
+      {sound_wall + "A  real_variable\n(\n  value : \"2\n)\n", 1,
+       "t.zul:13: error: quoted expression in variable 'A' is not closed on its line\n"},
+      {sound_wall + "A  real_variable\n(\n  value : two\n)\n", 1,
+       "t.zul:13: error: expected a number or a quoted expression in variable 'A', found 'two'\n"},
+      {sound_wall + "A  integer_variable\n", 1,
+       "t.zul:11: error: unknown kind of object 'integer_variable' for object 'A'\n"},
+      {"w circular_symmetric_horn_exterior ( colour : red, nodes : table ( ) )", 1,
+       "t.zul:1: error: unknown entry 'colour' in profile 'w'\n"
+       "t.zul:1: warning: profile 'w' has no nodes\n"},
+  };
+  for (const auto& c : cases) {
+    const ViewRun run = view(c.text);
+    EXPECT_EQ(run.messages, c.messages) << c.text;
+    EXPECT_EQ(run.status, c.status) << c.text;
+  }
+}
+
+TEST(ViewMessages, ASingleRipplePointGivesNotFiniteErrors) {
+  std::ifstream in(HORNWALL_VIEW_DATA_DIR "/broken/spline-npts-1.zul", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const ViewRun run = view(text);
+  EXPECT_EQ(run.messages,
+            "t.zul:66: error: variable 'RSP1' is not finite (NaN)\n"
+            "t.zul:71: warning: profile 'sinusoid_outer' has only one node\n"
+            "t.zul:78: error: z of node 1 of 'sinusoid_outer' is not finite (NaN)\n"
+            "t.zul:88: error: z of node 1 of 'horn_exterior_2' is not finite (NaN)\n"
+            "t.zul:88: error: rho of node 1 of 'horn_exterior_2' is not finite (NaN)\n");
+  EXPECT_EQ(run.status, 1);
+}
+
+TEST(ViewSummary, CountsProfilesVariablesAndFindings) {
+  const ViewRun run =
+      view(variable("R", "\"2*5.\"") + sound_wall +
+               profile("o", "  -5. \"REF(R)+2\"  -6. \"REF(X)\"\n  -7. 9.\n", false),
+           false);
+  EXPECT_EQ(run.summary,
+            "profile w: unit mm, 2 nodes, z -5 to 0, rho 10 to 12, closed\n"
+            "profile o: unit mm, 3 nodes (1 not evaluated), z -7 to -5, rho 9 to 12, open at the "
+            "end of the file\n"
+            "variables: 1\n"
+            "errors: 1, warnings: 0\n");
+}
+
+TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
+  const auto parse = [](std::vector<std::string> arguments) {
+    return parse_command_line(arguments);
+  };
+  const CommandLine full = parse({"--mirror", "h.zul", "-q", "--table=t.csv", "-opic.svg"});
+  EXPECT_EQ(full.usage_error, "");
+  EXPECT_EQ(full.options.file, "h.zul");
+  EXPECT_EQ(full.options.svg_path, "pic.svg");
+  EXPECT_EQ(full.options.table_path, "t.csv");
+  EXPECT_TRUE(full.options.mirror && full.options.quiet);
+  const CommandLine spaced = parse({"--tab", "-", "-o", "x.svg", "--", "-odd.zul"});
+  EXPECT_EQ(spaced.options.table_path, "-");
+  EXPECT_EQ(spaced.options.svg_path, "x.svg");
+  EXPECT_EQ(spaced.options.file, "-odd.zul");
+  EXPECT_EQ(parse({"h.zul"}).options.svg_path, "h.zul.svg");
+  EXPECT_TRUE(parse({"--version"}).options.version);
+  EXPECT_TRUE(parse({"-h", "--nonsense"}).usage_error.empty() == false);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string_view error;
+  } wrong[] = {
+      {{}, "no object file given"},
+      {{"a.zul", "b.zul"}, "more than one object file given: 'a.zul' and 'b.zul'"},
+      {{"--colour", "a.zul"}, "unknown option '--colour'"},
+      {{"-x", "a.zul"}, "unknown option '-x'"},
+      {{"a.zul", "-o"}, "option '-o' needs a value"},
+      {{"a.zul", "--table"}, "option '--table' needs a value"},
+      {{"--mirror=yes", "a.zul"}, "option '--mirror' takes no value"},
+      {{"a.zul", "-o", "-"}, "the picture cannot go to standard output"},
+  };
+  for (const auto& c : wrong) EXPECT_EQ(parse(c.arguments).usage_error, c.error);
+}
+
+// An object file read and evaluated, with the text its views point into.
+struct Loaded {
+  std::string text;
+  Diagnostics diagnostics;
+  ObjectFile file;
+  EvaluatedFile evaluated;
+
+  double value(std::string_view name) const {
+    for (std::size_t i = 0; i < file.variables.size(); ++i) {
+      if (file.variables[i].name == name && evaluated.values[i]) return *evaluated.values[i];
+    }
+    ADD_FAILURE() << "no variable " << name;
+    return 0.0;
+  }
+  const std::vector<Node>& nodes(std::string_view profile) const {
+    for (std::size_t p = 0; p < file.profiles.size(); ++p) {
+      if (file.profiles[p].name == profile) return evaluated.profiles[p].nodes;
+    }
+    throw std::runtime_error("no profile " + std::string(profile));
+  }
+};
+
+std::unique_ptr<Loaded> load(const fs::path& path) {
+  auto loaded = std::make_unique<Loaded>();
+  std::ifstream in(path, std::ios::binary);
+  loaded->text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  loaded->file = read_object_file(loaded->text, loaded->diagnostics);
+  loaded->evaluated = evaluate_object_file(loaded->file, loaded->diagnostics);
+  check_wall(loaded->file, loaded->evaluated, loaded->diagnostics);
+  return loaded;
+}
+
+// The numbers at the start of each line of an answers file, line by line.
+std::vector<std::vector<double>> answers(const fs::path& path) {
+  std::vector<std::vector<double>> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::vector<double>& values = lines.emplace_back();
+    for (std::string word; words >> word;) {
+      double value = 0.0;
+      const auto read = std::from_chars(word.data(), word.data() + word.size(), value);
+      if (read.ec != std::errc() || read.ptr != word.data() + word.size()) break;
+      values.push_back(value);
+    }
+  }
+  return lines;
+}
+
+// An object file to check: the program that wrote it, the file and its answers file.
+struct Sample {
+  std::string program;
+  fs::path object_file;
+  fs::path answers;
+};
+
+// Every shipped example, found when the test runs, and the golden cases of the horns
+// that the programs' descriptions work through.
+std::vector<Sample> sample_files() {
+  std::vector<Sample> found;
+  for (const auto& entry : fs::directory_iterator(HORNWALL_EXAMPLES_DIR)) {
+    if (entry.path().extension() != ".zul") continue;
+    const std::string name = entry.path().stem().string();
+    fs::path answers = entry.path();
+    found.push_back(
+        {name.substr(0, name.find('-')), entry.path(), answers.replace_extension(".answers")});
+  }
+  const fs::path golden = HORNWALL_GOLDEN_DIR;
+  const struct {
+    const char* program;
+    const char* case_name;
+    const char* object_file;
+  } cases[] = {
+      {"spline", "spline_10mm_one_period", "spline.zul"},
+      {"sinecorr", "sine_50mm_three_corrugations", "single.zul"},
+      {"sinecorr", "sine_50mm_dual_two_corrugations", "dual.zul"},
+      {"corr", "corr_50mm_three_corrugations", "corr.zul"},
+      {"corr", "corr_50mm_dual_four_corrugations", "corr.zul"},
+      {"thickcorr", "ridges_10mm_three_ridges", "thick.zul"},
+      {"thickcorr", "ridges_10mm_dual_three_ridges", "thick.zul"},
+  };
+  for (const auto& c : cases) {
+    const fs::path folder = golden / c.program / c.case_name;
+    found.push_back(
+        {c.program, folder / "expect/files" / c.object_file, folder / "files/answers.txt"});
+  }
+  return found;
+}
+
+// The conical base line as the generators write it: REF(RD)*position/REF(ZD)+REF(RW1).
+double base_line(const Loaded& wall, double z) {
+  return wall.value("RD") * -z / wall.value("ZD") + wall.value("RW1");
+}
+
+void check_geometry(const Sample& sample, const Loaded& wall) {
+  const std::string& name = sample.program;
+  const double tolerance = geometry_tolerance(wall.evaluated);
+  if (name == "corr") {
+    const std::vector<Node>& nodes = wall.nodes("horn_exterior");
+    ASSERT_GE(nodes.size(), 2u);
+    EXPECT_NEAR(nodes.back().z, -wall.value("ZW2"), tolerance) << "last far face at ZW2";
+    EXPECT_EQ(nodes.back().z, nodes[nodes.size() - 2].z) << "the far face runs down";
+  } else if (name == "thickcorr") {
+    const auto given = answers(sample.answers);
+    ASSERT_GE(given.size(), 11u);
+    const double ra = given[2][0], zi = given[5][0], wt2 = given[6][1], lc = given[7][0];
+    std::size_t last = given.size() - 1;
+    while (given[last].empty()) --last;
+    const double ct = given[8][0], fl = given[last][0];
+    const std::vector<Node>& nodes = wall.nodes("horn_exterior");
+    const double written = 5e-5 * std::abs(zi + lc + fl + ct);  // five significant digits
+    EXPECT_NEAR(nodes[nodes.size() - 2].rho, wt2 + ra, 5e-5 * (wt2 + ra)) << "floor WT2 + RA";
+    EXPECT_NEAR(nodes.back().z, -(zi + lc + fl + ct), written) << "final row";
+  } else if (name == "spline") {
+    const std::vector<Node>& ripple = wall.nodes("sinusoid_outer");
+    ASSERT_FALSE(ripple.empty());
+    EXPECT_NEAR(ripple.back().rho, base_line(wall, ripple.back().z), tolerance);
+    EXPECT_EQ(wall.diagnostics.warning_count(), 0u) << "the three profiles join";
+  } else if (name == "sinecorr") {
+    const std::vector<Node>& nodes = wall.nodes("horn_exterior");
+    const auto nspl = static_cast<std::size_t>(wall.value("NSPL"));
+    ASSERT_GT(nspl, 0u);
+    ASSERT_EQ((nodes.size() - 2) % nspl, 0u);
+    for (std::size_t i = 1; i < nodes.size(); i += nspl) {
+      EXPECT_NEAR(nodes[i].rho, base_line(wall, nodes[i].z), tolerance) << "node " << i + 1;
+    }
+  } else {
+    ADD_FAILURE() << "no geometry check for " << name;
+  }
+}
+
+TEST(ViewSamples, AreSoundAndHaveTheirWallsGeometry) {
+  const std::vector<Sample> samples = sample_files();
+  EXPECT_GE(samples.size(), 14u);
+  for (const Sample& sample : samples) {
+    SCOPED_TRACE(sample.object_file.string());
+    const auto wall = load(sample.object_file);
+    EXPECT_EQ(wall->diagnostics.error_count(), 0u);
+    check_geometry(sample, *wall);
+  }
+}
+
+TEST(ViewSamples, TableReadsBackToTheEvaluatedNodes) {
+  for (const Sample& sample : sample_files()) {
+    SCOPED_TRACE(sample.object_file.string());
+    const auto wall = load(sample.object_file);
+    std::ostringstream table;
+    write_node_table(wall->file, wall->evaluated, table);
+    std::istringstream lines(table.str());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "profile,index,z,rho");
+    std::size_t rows = 0;
+    for (std::size_t p = 0; p < wall->file.profiles.size(); ++p) {
+      const std::vector<Node>& nodes = wall->evaluated.profiles[p].nodes;
+      for (std::size_t i = 0; i < nodes.size(); ++i, ++rows) {
+        ASSERT_TRUE(std::getline(lines, line));
+        std::istringstream fields(line);
+        std::string name, index, z, rho;
+        std::getline(fields, name, ',');
+        std::getline(fields, index, ',');
+        std::getline(fields, z, ',');
+        std::getline(fields, rho);
+        double z_read = 0.0, rho_read = 0.0;
+        std::from_chars(z.data(), z.data() + z.size(), z_read);
+        std::from_chars(rho.data(), rho.data() + rho.size(), rho_read);
+        EXPECT_EQ(name, wall->file.profiles[p].name);
+        EXPECT_EQ(index, std::to_string(i + 1));
+        EXPECT_EQ(z_read, nodes[i].z);
+        EXPECT_EQ(rho_read, nodes[i].rho);
+      }
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << "more rows than nodes";
+    EXPECT_GT(rows, 0u);
+  }
+}
+
+}  // namespace
+}  // namespace hornwall

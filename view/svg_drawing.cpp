@@ -1,0 +1,262 @@
+#include "hornwall/view/svg_drawing.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "hornwall/view/diagnostics.hpp"
+
+namespace hornwall {
+namespace {
+
+constexpr std::array<std::string_view, 8> colours = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
+                                                     "#9467bd", "#8c564b", "#e377c2", "#17becf"};
+constexpr double widest_plot = 960.0;  // the largest plot area, in picture units
+constexpr double tallest_plot = 640.0;
+constexpr double margin_left = 80.0;
+constexpr double margin_right = 30.0;
+constexpr double margin_top = 40.0;
+constexpr double margin_bottom = 60.0;
+constexpr double legend_row = 18.0;
+constexpr std::size_t most_dots = 200;  // a profile with more nodes is drawn without dots
+constexpr int most_ticks = 20;
+constexpr std::size_t flush_size = 1 << 20;
+
+// The data window of the picture and its mapping to picture units.
+struct Frame {
+  double z_low = 0.0, z_high = 0.0, rho_low = 0.0, rho_high = 0.0;
+  double scale = 1.0;
+  double x(double z) const { return margin_left + (z - z_low) * scale; }
+  double y(double rho) const { return margin_top + (rho_high - rho) * scale; }
+  double plot_width() const { return (z_high - z_low) * scale; }
+  double plot_height() const { return (rho_high - rho_low) * scale; }
+};
+
+void append_fixed(std::string& out, double value) {
+  std::array<char, 32> digits{};
+  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                     std::chars_format::fixed, 2);
+  out.append(digits.data(), written.ptr);
+}
+
+// Text for XML: markup characters escaped; bytes outside printable ASCII become '?', so
+// that the picture stays well-formed whatever a file name holds.
+void append_text(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += (c >= ' ' && c <= '~') ? c : '?';
+    }
+  }
+}
+
+Frame frame_of(const EvaluatedFile& evaluated, bool mirror) {
+  Frame frame;  // the aperture plane and the axis are always in the picture
+  for (const EvaluatedProfile& profile : evaluated.profiles) {
+    for (const Node& node : profile.nodes) {
+      if (!node.ok) continue;
+      frame.z_low = std::min(frame.z_low, node.z);
+      frame.z_high = std::max(frame.z_high, node.z);
+      frame.rho_low = std::min(frame.rho_low, node.rho);
+      frame.rho_high = std::max(frame.rho_high, node.rho);
+    }
+  }
+  if (mirror) {
+    frame.rho_low = std::min(frame.rho_low, -frame.rho_high);
+    frame.rho_high = std::max(frame.rho_high, -frame.rho_low);
+  }
+  double span = std::max(frame.z_high - frame.z_low, frame.rho_high - frame.rho_low);
+  if (span == 0.0) span = 1.0;
+  if (frame.z_high - frame.z_low == 0.0) frame.z_low -= span;
+  if (frame.rho_high - frame.rho_low == 0.0) frame.rho_high += span;
+  const double pad = 0.03 * span;
+  frame.z_low -= pad;
+  frame.z_high += pad;
+  frame.rho_low -= pad;
+  frame.rho_high += pad;
+  frame.scale = std::min(widest_plot / (frame.z_high - frame.z_low),
+                         tallest_plot / (frame.rho_high - frame.rho_low));
+  return frame;
+}
+
+// A step of 1, 2 or 5 times a power of ten that cuts `span` into at most about 8 parts.
+double tick_step(double span) {
+  const double rough = span / 8.0;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  for (const double factor : {1.0, 2.0, 5.0}) {
+    if (factor * power >= rough) return factor * power;
+  }
+  return 10.0 * power;
+}
+
+void append_line(std::string& out, double x1, double y1, double x2, double y2,
+                 std::string_view style) {
+  out += "<line x1=\"";
+  append_fixed(out, x1);
+  out += "\" y1=\"";
+  append_fixed(out, y1);
+  out += "\" x2=\"";
+  append_fixed(out, x2);
+  out += "\" y2=\"";
+  append_fixed(out, y2);
+  out += "\" ";
+  out += style;
+  out += "/>\n";
+}
+
+void append_label(std::string& out, double x, double y, std::string_view anchor,
+                  std::string_view text, std::string_view extra = {}) {
+  out += "<text x=\"";
+  append_fixed(out, x);
+  out += "\" y=\"";
+  append_fixed(out, y);
+  out += "\" text-anchor=\"";
+  out += anchor;
+  out += '"';
+  out += extra;
+  out += '>';
+  append_text(out, text);
+  out += "</text>\n";
+}
+
+void append_ticks(std::string& out, const Frame& frame, std::string_view unit) {
+  const double bottom = frame.y(frame.rho_low);
+  const double right = frame.x(frame.z_high);
+  constexpr std::string_view grid = "stroke=\"#e4e4e4\" stroke-width=\"1\"";
+  constexpr std::string_view tick = "stroke=\"#444\" stroke-width=\"1\"";
+  const double z_step = tick_step(frame.z_high - frame.z_low);
+  const double z_first = std::ceil(frame.z_low / z_step);
+  for (int i = 0; i <= most_ticks && (z_first + i) * z_step <= frame.z_high; ++i) {
+    const double k = z_first + i;
+    const double x = frame.x(k * z_step);
+    append_line(out, x, margin_top, x, bottom, grid);
+    append_line(out, x, bottom, x, bottom + 5.0, tick);
+    append_label(out, x, bottom + 18.0, "middle", short_number(k * z_step + 0.0));
+  }
+  const double rho_step = tick_step(frame.rho_high - frame.rho_low);
+  const double rho_first = std::ceil(frame.rho_low / rho_step);
+  for (int i = 0; i <= most_ticks && (rho_first + i) * rho_step <= frame.rho_high; ++i) {
+    const double k = rho_first + i;
+    const double y = frame.y(k * rho_step);
+    append_line(out, margin_left, y, right, y, grid);
+    append_line(out, margin_left - 5.0, y, margin_left, y, tick);
+    append_label(out, margin_left - 8.0, y + 4.0, "end", short_number(k * rho_step + 0.0));
+  }
+  const std::string unit_text = unit.empty() ? std::string() : " (" + std::string(unit) + ")";
+  append_label(out, margin_left + frame.plot_width() / 2.0, bottom + 38.0, "middle",
+               "z" + unit_text);
+  const double middle = margin_top + frame.plot_height() / 2.0;
+  std::string turn = " transform=\"rotate(-90 ";
+  append_fixed(turn, margin_left - 55.0);
+  turn += ' ';
+  append_fixed(turn, middle);
+  turn += ")\"";
+  append_label(out, margin_left - 55.0, middle, "middle", "rho" + unit_text, turn);
+}
+
+void append_axis_and_aperture(std::string& out, const Frame& frame) {
+  const double axis = frame.y(0.0);
+  const double aperture = frame.x(0.0);
+  append_line(out, margin_left, axis, frame.x(frame.z_high), axis,
+              "stroke=\"#555\" stroke-width=\"1\" stroke-dasharray=\"8 4\"");
+  append_label(out, margin_left + 4.0, axis - 4.0, "start", "axis", " fill=\"#555\"");
+  append_line(out, aperture, margin_top, aperture, frame.y(frame.rho_low),
+              "stroke=\"#555\" stroke-width=\"1\" stroke-dasharray=\"3 3\"");
+  append_label(out, aperture - 4.0, margin_top + 14.0, "end", "aperture", " fill=\"#555\"");
+}
+
+// Draws one profile as polylines broken where nodes are missing; `sign` -1 mirrors it.
+void append_profile(std::string& out, std::ostream& sink, const Frame& frame,
+                    const EvaluatedProfile& profile, std::string_view colour, double sign) {
+  const std::string start = "<polyline fill=\"none\" stroke=\"" + std::string(colour) +
+                            "\" stroke-width=\"1.5\"" +
+                            (sign < 0 ? " stroke-opacity=\"0.45\"" : "") + " points=\"";
+  bool open = false;
+  for (const Node& node : profile.nodes) {
+    if (!node.ok) {
+      if (open) out += "\"/>\n";
+      open = false;
+      continue;
+    }
+    out += open ? " " : start;
+    open = true;
+    append_fixed(out, frame.x(node.z));
+    out += ',';
+    append_fixed(out, frame.y(sign * node.rho));
+    if (out.size() > flush_size) {
+      sink << out;
+      out.clear();
+    }
+  }
+  if (open) out += "\"/>\n";
+  if (sign < 0 || profile.nodes.size() > most_dots) return;
+  for (const Node& node : profile.nodes) {
+    if (!node.ok) continue;
+    out += "<circle cx=\"";
+    append_fixed(out, frame.x(node.z));
+    out += "\" cy=\"";
+    append_fixed(out, frame.y(node.rho));
+    out += "\" r=\"2.5\" fill=\"" + std::string(colour) + "\"/>\n";
+  }
+}
+
+}  // namespace
+
+void write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
+               const DrawingOptions& options, std::ostream& out) {
+  const Frame frame = frame_of(evaluated, options.mirror);
+  std::string_view unit;
+  for (const ProfileBlock& profile : file.profiles) {
+    if (unit.empty()) unit = profile.unit;
+  }
+  const double legend_top = margin_top + frame.plot_height() + margin_bottom + 10.0;
+  const double width = std::max(margin_left + frame.plot_width() + margin_right, 400.0);
+  const double height = legend_top + legend_row * static_cast<double>(file.profiles.size()) + 10.0;
+
+  std::string text;
+  text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+  text += " width=\"";
+  append_fixed(text, width);
+  text += "\" height=\"";
+  append_fixed(text, height);
+  text += "\" viewBox=\"0 0 ";
+  append_fixed(text, width);
+  text += ' ';
+  append_fixed(text, height);
+  text += "\" font-family=\"sans-serif\" font-size=\"12\">\n<title>";
+  append_text(text, options.title);
+  text += "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  append_label(text, margin_left, 24.0, "start", options.title, " font-size=\"14\"");
+  append_ticks(text, frame, unit);
+  text += "<rect x=\"";
+  append_fixed(text, margin_left);
+  text += "\" y=\"";
+  append_fixed(text, margin_top);
+  text += "\" width=\"";
+  append_fixed(text, frame.plot_width());
+  text += "\" height=\"";
+  append_fixed(text, frame.plot_height());
+  text += "\" fill=\"none\" stroke=\"#999\"/>\n";
+  append_axis_and_aperture(text, frame);
+
+  for (std::size_t p = 0; p < file.profiles.size(); ++p) {
+    const std::string_view colour = colours[p % colours.size()];
+    append_profile(text, out, frame, evaluated.profiles[p], colour, 1.0);
+    if (options.mirror) append_profile(text, out, frame, evaluated.profiles[p], colour, -1.0);
+    const double y = legend_top + legend_row * static_cast<double>(p);
+    append_line(text, margin_left, y - 4.0, margin_left + 24.0, y - 4.0,
+                "stroke=\"" + std::string(colour) + "\" stroke-width=\"3\"");
+    const std::size_t drawn = evaluated.profiles[p].nodes.size() - evaluated.profiles[p].missing;
+    append_label(text, margin_left + 30.0, y, "start",
+                 std::string(file.profiles[p].name) + " (" + std::to_string(drawn) + " nodes)");
+  }
+  text += "</svg>\n";
+  out << text;
+}
+
+}  // namespace hornwall
