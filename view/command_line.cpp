@@ -73,12 +73,16 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       const std::string shown = "'--" + std::string(option->name) + "'";
       if (!option->takes_value && equals != std::string::npos) {
         result.usage_error = "option " + shown + " takes no value";
-      } else if (option->takes_value && equals != std::string::npos) {
-        apply(option->id, argument.substr(equals + 1), options);
-      } else if (option->takes_value && !has_next) {
+      } else if (!option->takes_value) {
+        apply(option->id, std::string(), options);
+      } else if (equals == std::string::npos && !has_next) {
         result.usage_error = "option " + shown + " needs a value";
       } else {
-        apply(option->id, option->takes_value ? arguments[++at] : std::string(), options);
+        std::string value =
+            equals != std::string::npos ? argument.substr(equals + 1) : arguments[++at];
+        // An empty path ("--table=", "--output ''") names no file: it is refused.
+        if (value.empty()) result.usage_error = "option " + shown + " needs a value";
+        apply(option->id, std::move(value), options);
       }
     } else {
       for (std::size_t letter = 1; letter < argument.size(); ++letter) {
@@ -90,7 +94,7 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
         } else if (c == 'o') {
           if (letter + 1 < argument.size()) {
             options.svg_path = argument.substr(letter + 1);
-          } else if (has_next) {
+          } else if (has_next && !arguments[at + 1].empty()) {
             options.svg_path = arguments[++at];
           } else {
             result.usage_error = "option '-o' needs a value";

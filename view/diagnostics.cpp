@@ -6,6 +6,25 @@
 #include <cmath>
 
 namespace hornwall {
+namespace {
+
+// Appends `text` with every byte outside printable ASCII written as \xNN, so that a
+// hostile file cannot send control sequences to the terminal.
+void append_printable(std::string& out, std::string_view text) {
+  constexpr std::string_view hex = "0123456789ABCDEF";
+  for (const char c : text) {
+    if (c >= ' ' && c <= '~') {
+      out += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      out += "\\x";
+      out += hex[byte >> 4];
+      out += hex[byte & 0xFU];
+    }
+  }
+}
+
+}  // namespace
 
 void Diagnostics::error(std::size_t line, std::string text) {
   found_.push_back({line, Severity::error, std::move(text)});
@@ -32,7 +51,7 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
     text += ':';
     text += std::to_string(found.line);
     text += found.severity == Severity::error ? ": error: " : ": warning: ";
-    text += found.text;
+    append_printable(text, found.text);
     text += '\n';
   }
   out << text;

@@ -80,11 +80,16 @@ std::string cycle_text(const std::vector<std::size_t>& members, const ObjectFile
   if (members.size() == 1) {
     return "variable " + quoted(file.variables[members[0]].name) + " references itself";
   }
+  // A long cycle is named by its first few members, so that the message stays one
+  // readable line.
+  constexpr std::size_t most_named = 5;
+  const std::size_t named = members.size() > most_named ? most_named : members.size();
   std::string names;
-  for (std::size_t i = 0; i < members.size(); ++i) {
+  for (std::size_t i = 0; i < named; ++i) {
     if (i > 0) names += i + 1 == members.size() ? " and " : ", ";
     names += quoted(file.variables[members[i]].name);
   }
+  if (named < members.size()) names += " and " + std::to_string(members.size() - named) + " more";
   return "variables " + names + " reference each other in a cycle";
 }
 

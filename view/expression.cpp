@@ -4,14 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "hornwall/view/characters.hpp"
+
 namespace hornwall {
 namespace {
 
 constexpr int max_depth = 100;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Thrown inside the parser only: the text does not parse.
 struct SyntaxError {
@@ -81,11 +79,20 @@ class Parser {
     }
   }
 
+  // Signs are counted in a loop, so that any number of them may stand before an
+  // operand without nesting.
   double unary() {
-    skip_blanks();
-    if (take('-')) return -nested([this] { return unary(); });
-    if (take('+')) return nested([this] { return unary(); });
-    return primary();
+    bool negative = false;
+    for (;;) {
+      skip_blanks();
+      if (take('-')) {
+        negative = !negative;
+      } else if (!take('+')) {
+        break;
+      }
+    }
+    const double value = primary();
+    return negative ? -value : value;
   }
 
   double primary() {
@@ -98,7 +105,7 @@ class Parser {
     }
     const std::size_t length = number_length(text_.substr(at_));
     if (length > 0) return number(length);
-    if (!is_letter(text_[at_])) fail("expected an operand");
+    if (!is_name_start(text_[at_])) fail("expected an operand");
     const std::string_view word = name();
     if (word == "NaN") return std::numeric_limits<double>::quiet_NaN();
     if (word == "Infinity") return std::numeric_limits<double>::infinity();
@@ -111,7 +118,7 @@ class Parser {
     if (word == "REF" || word == "ref") {
       open_call(word);
       skip_blanks();
-      if (at_ >= text_.size() || !is_letter(text_[at_])) fail("expected a variable name");
+      if (at_ >= text_.size() || !is_name_start(text_[at_])) fail("expected a variable name");
       const std::string_view referenced = name();
       expect_close();
       return reference(referenced);
@@ -154,7 +161,7 @@ class Parser {
 
   std::string_view name() {
     const std::size_t start = at_;
-    while (at_ < text_.size() && (is_letter(text_[at_]) || is_digit(text_[at_]))) ++at_;
+    while (at_ < text_.size() && is_name_char(text_[at_])) ++at_;
     return text_.substr(start, at_ - start);
   }
 

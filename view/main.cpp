@@ -1,48 +1,26 @@
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <iostream>
-#include <optional>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "hornwall/view/command_line.hpp"
 #include "hornwall/view/view.hpp"
+#include "hornwall/view/view_files.hpp"
 
 namespace {
 
 std::string reason() { return errno != 0 ? std::strerror(errno) : "input/output error"; }
-
-// The whole file at `path`, or nothing when it cannot be read (errno tells why).
-std::optional<std::string> read_whole_file(const std::string& path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size > 0) {
-    in.seekg(0, std::ios::beg);
-    text.resize(static_cast<std::size_t>(size));
-    in.read(text.data(), size);
-    if (in.gcount() != size) return std::nullopt;
-  } else {
-    in.clear();
-    in.seekg(0, std::ios::beg);
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  if (in.bad()) return std::nullopt;
-  return text;
-}
 
 int trouble(std::string_view what, const std::string& path) {
   std::cerr << "hornwall_view: cannot " << what << " '" << path << "': " << reason() << '\n';
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const hornwall::CommandLine command_line = hornwall::parse_command_line(arguments);
   if (!command_line.usage_error.empty()) {
@@ -59,8 +37,16 @@ int main(int argc, char** argv) {
     return std::cout ? 0 : 2;
   }
 
-  const std::optional<std::string> text = read_whole_file(options.file);
-  if (!text) return trouble("open", options.file);
+  const hornwall::FileText input = hornwall::read_object_text(options.file);
+  if (!input.failure.empty()) {
+    std::cerr << "hornwall_view: " << input.failure << '\n';
+    return 2;
+  }
+  const std::string clash = hornwall::output_clash(options);
+  if (!clash.empty()) {
+    std::cerr << "hornwall_view: " << clash << '\n';
+    return 2;
+  }
   errno = 0;
   std::ofstream svg(options.svg_path, std::ios::binary);
   if (!svg) return trouble("write", options.svg_path);
@@ -76,7 +62,8 @@ int main(int argc, char** argv) {
   }
   std::ostream& summary = options.table_path == "-" ? std::cerr : std::cout;
 
-  const int status = hornwall::view_object_file(*text, options, {summary, std::cerr, svg, table});
+  const int status =
+      hornwall::view_object_file(input.text, options, {summary, std::cerr, svg, table});
   errno = 0;
   svg.close();
   if (!svg) return trouble("write", options.svg_path);
@@ -90,4 +77,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   return status;
+}
+
+}  // namespace
+
+// Anything that escapes a run (memory running out on a huge file, above all) ends it
+// with one line and status 2, after the open files have been closed.
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "hornwall_view: out of memory\n";
+  } catch (const std::exception& error) {
+    std::cerr << "hornwall_view: " << error.what() << '\n';
+  }
+  return 2;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hornwall/view/characters.hpp"
 #include "hornwall/view/expression.hpp"
 
 namespace hornwall {
@@ -15,17 +16,12 @@ struct Token {
   std::size_t line = 0;
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 bool is_punctuation(char c) { return c == '(' || c == ')' || c == ':' || c == ',' || c == '"'; }
 
 bool is_name(std::string_view word) {
-  if (word.empty()) return false;
-  const auto letter = [](char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  };
-  if (!letter(word.front())) return false;
+  if (word.empty() || !is_name_start(word.front())) return false;
   for (const char c : word) {
-    if (!letter(c) && !(c >= '0' && c <= '9')) return false;
+    if (!is_name_char(c)) return false;
   }
   return true;
 }
@@ -212,18 +208,15 @@ class Reader {
     fail(token, "expected '" + std::string(word) + "' in " + where + ", found " + shown(token));
   }
 
+  // A token as a message shows it, cut after 40 characters; bytes that are not
+  // printable are escaped when the message is written.
   static std::string shown(const Token& token) {
-    if (token.kind == TokenKind::quoted) {
-      std::string text = "\"";
-      text.append(token.text);
-      text += '"';
-      return text;
-    }
     if (token.kind == TokenKind::broken_quote) return "an unclosed quote";
     constexpr std::size_t longest = 40;
-    if (token.text.size() > longest)
-      return quoted(std::string(token.text.substr(0, longest)) + "...");
-    return quoted(token.text);
+    std::string text(token.text.substr(0, longest));
+    if (token.text.size() > longest) text += "...";
+    if (token.kind == TokenKind::quoted) return '"' + text + '"';
+    return quoted(text);
   }
 
   [[noreturn]] void fail(const Token& token, std::string text) {

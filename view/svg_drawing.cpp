@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <string>
 
 #include "hornwall/view/diagnostics.hpp"
@@ -24,20 +26,29 @@ constexpr std::size_t most_dots = 200;  // a profile with more nodes is drawn wi
 constexpr int most_ticks = 20;
 constexpr std::size_t flush_size = 1 << 20;
 
-// The data window of the picture and its mapping to picture units.
+// The data window of the picture and its mapping to picture units. Differences of
+// coordinates are taken in halves, (z / 2 - z_low / 2), which cannot overflow however
+// far apart two finite values lie.
 struct Frame {
   double z_low = 0.0, z_high = 0.0, rho_low = 0.0, rho_high = 0.0;
-  double scale = 1.0;
-  double x(double z) const { return margin_left + (z - z_low) * scale; }
-  double y(double rho) const { return margin_top + (rho_high - rho) * scale; }
-  double plot_width() const { return (z_high - z_low) * scale; }
-  double plot_height() const { return (rho_high - rho_low) * scale; }
+  double z_half = 0.0, rho_half = 0.0;  // half the width and half the height of the window
+  double per_half = 1.0;                // picture units per half data unit
+  double x(double z) const { return margin_left + (z / 2.0 - z_low / 2.0) * per_half; }
+  double y(double rho) const { return margin_top + (rho_high / 2.0 - rho / 2.0) * per_half; }
+  double plot_width() const { return z_half * per_half; }
+  double plot_height() const { return rho_half * per_half; }
 };
 
+// Appends `value` with two decimals. The frame keeps every coordinate finite and of
+// picture size; should one ever not be, "0" keeps the picture well-formed.
 void append_fixed(std::string& out, double value) {
   std::array<char, 32> digits{};
   const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value,
                                      std::chars_format::fixed, 2);
+  if (!std::isfinite(value) || written.ec != std::errc()) {
+    out += '0';
+    return;
+  }
   out.append(digits.data(), written.ptr);
 }
 
@@ -55,7 +66,17 @@ void append_text(std::string& out, std::string_view text) {
   }
 }
 
-Frame frame_of(const EvaluatedFile& evaluated, bool mirror) {
+// True when `low` and `high` differ by less than the smallest normal double, but not
+// by nothing: no scale can spread them over the picture.
+bool too_close(double low, double high) {
+  const double span = high - low;
+  return span > 0.0 && span < std::numeric_limits<double>::min();
+}
+
+// The window that holds every evaluated node, the axis and the aperture plane with a
+// margin, or nothing when the nodes lie too far apart or too close together for any
+// finite scale.
+std::optional<Frame> frame_of(const EvaluatedFile& evaluated, bool mirror) {
   Frame frame;  // the aperture plane and the axis are always in the picture
   for (const EvaluatedProfile& profile : evaluated.profiles) {
     for (const Node& node : profile.nodes) {
@@ -70,23 +91,47 @@ Frame frame_of(const EvaluatedFile& evaluated, bool mirror) {
     frame.rho_low = std::min(frame.rho_low, -frame.rho_high);
     frame.rho_high = std::max(frame.rho_high, -frame.rho_low);
   }
-  double span = std::max(frame.z_high - frame.z_low, frame.rho_high - frame.rho_low);
-  if (span == 0.0) span = 1.0;
-  if (frame.z_high - frame.z_low == 0.0) frame.z_low -= span;
-  if (frame.rho_high - frame.rho_low == 0.0) frame.rho_high += span;
-  const double pad = 0.03 * span;
+  if (too_close(frame.z_low, frame.z_high) || too_close(frame.rho_low, frame.rho_high)) {
+    return std::nullopt;
+  }
+  double half =
+      std::max(frame.z_high / 2.0 - frame.z_low / 2.0, frame.rho_high / 2.0 - frame.rho_low / 2.0);
+  if (half == 0.0) half = 0.5;
+  if (frame.z_high == frame.z_low) frame.z_low = frame.z_low - half - half;
+  if (frame.rho_high == frame.rho_low) frame.rho_high = frame.rho_high + half + half;
+  const double pad = 0.06 * half;  // 3 % of the larger span on each side
   frame.z_low -= pad;
   frame.z_high += pad;
   frame.rho_low -= pad;
   frame.rho_high += pad;
-  frame.scale = std::min(widest_plot / (frame.z_high - frame.z_low),
-                         tallest_plot / (frame.rho_high - frame.rho_low));
+  frame.z_half = frame.z_high / 2.0 - frame.z_low / 2.0;
+  frame.rho_half = frame.rho_high / 2.0 - frame.rho_low / 2.0;
+  frame.per_half = std::min(widest_plot / frame.z_half, tallest_plot / frame.rho_half);
+  const bool finite = std::isfinite(frame.z_low) && std::isfinite(frame.z_high) &&
+                      std::isfinite(frame.rho_low) && std::isfinite(frame.rho_high);
+  if (!finite || !std::isnormal(frame.z_half) || !std::isnormal(frame.rho_half) ||
+      !std::isnormal(frame.per_half)) {
+    return std::nullopt;
+  }
   return frame;
 }
 
-// A step of 1, 2 or 5 times a power of ten that cuts `span` into at most about 8 parts.
-double tick_step(double span) {
-  const double rough = span / 8.0;
+// The window of a wall that cannot be drawn: the unit square behind the aperture.
+Frame empty_frame() {
+  Frame frame;
+  frame.z_low = -1.06;
+  frame.z_high = 0.06;
+  frame.rho_low = -0.06;
+  frame.rho_high = 1.06;
+  frame.z_half = frame.rho_half = 0.56;
+  frame.per_half = tallest_plot / frame.rho_half;
+  return frame;
+}
+
+// A step of 1, 2 or 5 times a power of ten that cuts a span of twice `half` into at
+// most about 8 parts.
+double tick_step(double half) {
+  const double rough = half / 4.0;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   for (const double factor : {1.0, 2.0, 5.0}) {
     if (factor * power >= rough) return factor * power;
@@ -129,7 +174,7 @@ void append_ticks(std::string& out, const Frame& frame, std::string_view unit) {
   const double right = frame.x(frame.z_high);
   constexpr std::string_view grid = "stroke=\"#e4e4e4\" stroke-width=\"1\"";
   constexpr std::string_view tick = "stroke=\"#444\" stroke-width=\"1\"";
-  const double z_step = tick_step(frame.z_high - frame.z_low);
+  const double z_step = tick_step(frame.z_half);
   const double z_first = std::ceil(frame.z_low / z_step);
   for (int i = 0; i <= most_ticks && (z_first + i) * z_step <= frame.z_high; ++i) {
     const double k = z_first + i;
@@ -138,7 +183,7 @@ void append_ticks(std::string& out, const Frame& frame, std::string_view unit) {
     append_line(out, x, bottom, x, bottom + 5.0, tick);
     append_label(out, x, bottom + 18.0, "middle", short_number(k * z_step + 0.0));
   }
-  const double rho_step = tick_step(frame.rho_high - frame.rho_low);
+  const double rho_step = tick_step(frame.rho_half);
   const double rho_first = std::ceil(frame.rho_low / rho_step);
   for (int i = 0; i <= most_ticks && (rho_first + i) * rho_step <= frame.rho_high; ++i) {
     const double k = rho_first + i;
@@ -207,9 +252,10 @@ void append_profile(std::string& out, std::ostream& sink, const Frame& frame,
 
 }  // namespace
 
-void write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
+bool write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
                const DrawingOptions& options, std::ostream& out) {
-  const Frame frame = frame_of(evaluated, options.mirror);
+  const std::optional<Frame> fitted = frame_of(evaluated, options.mirror);
+  const Frame frame = fitted ? *fitted : empty_frame();
   std::string_view unit;
   for (const ProfileBlock& profile : file.profiles) {
     if (unit.empty()) unit = profile.unit;
@@ -246,17 +292,21 @@ void write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
 
   for (std::size_t p = 0; p < file.profiles.size(); ++p) {
     const std::string_view colour = colours[p % colours.size()];
-    append_profile(text, out, frame, evaluated.profiles[p], colour, 1.0);
-    if (options.mirror) append_profile(text, out, frame, evaluated.profiles[p], colour, -1.0);
+    if (fitted) {
+      append_profile(text, out, frame, evaluated.profiles[p], colour, 1.0);
+      if (options.mirror) append_profile(text, out, frame, evaluated.profiles[p], colour, -1.0);
+    }
     const double y = legend_top + legend_row * static_cast<double>(p);
     append_line(text, margin_left, y - 4.0, margin_left + 24.0, y - 4.0,
                 "stroke=\"" + std::string(colour) + "\" stroke-width=\"3\"");
-    const std::size_t drawn = evaluated.profiles[p].nodes.size() - evaluated.profiles[p].missing;
+    const std::size_t drawn =
+        fitted ? evaluated.profiles[p].nodes.size() - evaluated.profiles[p].missing : 0;
     append_label(text, margin_left + 30.0, y, "start",
                  std::string(file.profiles[p].name) + " (" + std::to_string(drawn) + " nodes)");
   }
   text += "</svg>\n";
   out << text;
+  return fitted.has_value();
 }
 
 }  // namespace hornwall

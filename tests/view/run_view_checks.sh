@@ -89,6 +89,33 @@ expect "table to stdout" 0 "" "$view" --quiet horn.zul --table -
 [ "$(head -n 1 stdout)" = "profile,index,z,rho" ] || fail "table on stdout"
 "$view" --table=- horn.zul >stdout 2>stderr
 grep -q "^errors: 0, warnings: 0$" stderr || fail "summary on stderr with --table -"
+mkdir folder.zul
+expect "a directory" 2 "hornwall_view: cannot read 'folder.zul': Is a directory" "$view" folder.zul
+expect "empty table path" 2 \
+  $'usage: hornwall_view [OPTIONS] FILE\nhornwall_view: option \'--table\' needs a value' \
+  "$view" horn.zul --table=
+cp horn.zul kept.zul
+expect "picture over the object file" 2 \
+  "hornwall_view: the picture cannot overwrite the object file 'horn.zul'" \
+  "$view" horn.zul -o ./horn.zul
+expect "table over the object file" 2 \
+  "hornwall_view: the table cannot overwrite the object file 'horn.zul'" \
+  "$view" horn.zul --table horn.zul
+expect "picture and table together" 2 \
+  "hornwall_view: the picture and the table cannot both go to 'both'" \
+  "$view" horn.zul -o both --table both
+cmp -s horn.zul kept.zul || fail "a refused output changed the object file"
+[ ! -e both ] || fail "a refused run wrote 'both'"
+# Nodes at the edges of double: drawn, or an empty frame with a warning; never a broken picture.
+for nodes in "1e308 1e308 -1e308 0" "1.7e308 1e308 -1.7e308 1e308" "0 0 0 5e-324"; do
+  printf 'w circular_symmetric_horn_exterior ( nodes : table ( %s ) )\n' "$nodes" >edge.zul
+  "$view" -q --mirror edge.zul 2>stderr
+  [ $? -eq 0 ] || fail "nodes $nodes: exit status"
+  xmllint --noout edge.zul.svg || fail "nodes $nodes: the picture is not well-formed XML"
+  ! grep -qE 'nan|inf' edge.zul.svg || fail "nodes $nodes: NaN or infinity in the picture"
+done
+grep -q "edge.zul:1: warning: the nodes lie too far apart or too close together to draw" stderr ||
+  fail "tiny span: stderr was: $(cat stderr)"
 head -n -4 horn.zul >cut.zul
 cut_line=$(($(wc -l <cut.zul) + 1))
 printf '        "-ref(ZW2)"' >>cut.zul

@@ -1,12 +1,15 @@
 #include "hornwall/view/view.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "hornwall/view/evaluation.hpp"
 #include "hornwall/view/expression.hpp"
 #include "hornwall/view/node_table.hpp"
+#include "hornwall/view/view_files.hpp"
 
 namespace hornwall {
 namespace {
@@ -90,21 +94,54 @@ TEST(ViewExpression, GivesTheReasonAndColumnOfASyntaxError) {
   EXPECT_TRUE(unknown.uses_failed);
 }
 
+TEST(ViewExpression, LongRunsOfSignsDoNotCountAsNesting) {
+  const auto signs = [](std::size_t count, std::string_view sign) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += sign;
+    return text;
+  };
+  const struct {
+    std::string text;
+    double value;
+  } cases[] = {
+      {signs(1000, "-") + "5", 5.0},
+      {signs(1001, "-") + "5", -5.0},
+      {signs(1000, "+-") + "REF(A)", 2.0},
+      {signs(100, "-(") + "1" + std::string(100, ')'), 1.0},
+      {signs(99, "(") + "COS(0)" + std::string(99, ')'), 1.0},
+      {"\f1\f+\f2\f", 3.0},
+  };
+  for (const auto& c : cases) {
+    NoVariables values;
+    const Evaluation result = evaluate_expression(c.text, values);
+    EXPECT_TRUE(result.usable()) << c.text.substr(0, 20) << ": " << result.syntax_error;
+    EXPECT_EQ(result.value, c.value) << c.text.substr(0, 20);
+  }
+  NoVariables values;
+  EXPECT_EQ(
+      evaluate_expression(signs(100, "(") + "COS(0)" + std::string(100, ')'), values).syntax_error,
+      "nested too deeply at column 105");
+  EXPECT_TRUE(is_plain_number("\f-2.5E+00\f"));
+}
+
 struct ViewRun {
   int status = 0;
   std::string messages;
   std::string summary;
+  std::string svg;
 };
 
-ViewRun view(const std::string& text, bool quiet = true) {
+ViewRun view(const std::string& text, bool quiet = true, bool mirror = false) {
   ViewRun run;
   std::ostringstream summary, messages, svg;
   ViewOptions options;
   options.file = "t.zul";
   options.quiet = quiet;
+  options.mirror = mirror;
   run.status = view_object_file(text, options, {summary, messages, svg, nullptr});
   run.messages = messages.str();
   run.summary = summary.str();
+  run.svg = svg.str();
   return run;
 }
 
@@ -121,6 +158,15 @@ std::string profile(std::string_view name, std::string_view rows, bool closed = 
 
 // A sound two-node wall from the aperture backwards, appended to each broken case.
 const std::string sound_wall = profile("w", "        0.   10.\n        -5.   12.\n");
+
+// `count` variables V0, V1, ... each referencing the next, the last the first.
+std::string cycle(std::size_t count) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) {
+    text += variable("V" + std::to_string(i), "\"REF(V" + std::to_string((i + 1) % count) + ")\"");
+  }
+  return text;
+}
 
 TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
   const struct {
@@ -180,11 +226,30 @@ TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
       {"w circular_symmetric_horn_exterior ( colour : red, nodes : table ( ) )", 1,
        "t.zul:1: error: unknown entry 'colour' in profile 'w'\n"
        "t.zul:1: warning: profile 'w' has no nodes\n"},
+      // Bytes of the file that are not printable ASCII never reach the terminal raw.
+      {sound_wall + "A\x1b[2J real_variable\n", 1,
+       "t.zul:11: error: expected the name of an object, found 'A\\x1B[2J'\n"},
+      {variable("A", "\"1\x07\"") + variable("B", "\"2\xC3\xA9\"") + sound_wall, 1,
+       "t.zul:1: error: cannot parse variable 'A': unexpected '\\x07' at column 2\n"
+       "t.zul:6: error: cannot parse variable 'B': unexpected '\\xC3' at column 2\n"},
+      {sound_wall + "\"\x9b" + std::string(50, 'x') + "\"", 1,
+       "t.zul:11: error: expected the name of an object, found \"\\x9B" + std::string(39, 'x') +
+           "...\"\n"},
+      // A long cycle is named by its first five members.
+      {cycle(5) + sound_wall, 1,
+       "t.zul:1: error: variables 'V0', 'V1', 'V2', 'V3' and 'V4' reference each other in a "
+       "cycle\n"},
+      {cycle(6) + sound_wall, 1,
+       "t.zul:1: error: variables 'V0', 'V1', 'V2', 'V3', 'V4' and 1 more reference each other "
+       "in a cycle\n"},
+      {cycle(1000) + sound_wall, 1,
+       "t.zul:1: error: variables 'V0', 'V1', 'V2', 'V3', 'V4' and 995 more reference each "
+       "other in a cycle\n"},
   };
   for (const auto& c : cases) {
     const ViewRun run = view(c.text);
-    EXPECT_EQ(run.messages, c.messages) << c.text;
-    EXPECT_EQ(run.status, c.status) << c.text;
+    EXPECT_EQ(run.messages, c.messages) << c.text.substr(0, 400);
+    EXPECT_EQ(run.status, c.status) << c.text.substr(0, 400);
   }
 }
 
@@ -243,8 +308,127 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
       {{"a.zul", "--table"}, "option '--table' needs a value"},
       {{"--mirror=yes", "a.zul"}, "option '--mirror' takes no value"},
       {{"a.zul", "-o", "-"}, "the picture cannot go to standard output"},
+      {{"a.zul", "--table="}, "option '--table' needs a value"},
+      {{"--tab", "", "a.zul"}, "option '--table' needs a value"},
+      {{"--output=", "a.zul"}, "option '--output' needs a value"},
+      {{"a.zul", "-o", ""}, "option '-o' needs a value"},
   };
   for (const auto& c : wrong) EXPECT_EQ(parse(c.arguments).usage_error, c.error);
+}
+
+TEST(ViewPicture, StaysWellFormedAtTheEdgesOfDouble) {
+  const std::string cannot_draw =
+      "t.zul:1: warning: the nodes lie too far apart or too close together to draw; the picture "
+      "shows an empty frame\n";
+  const struct {
+    std::string rows;
+    bool mirror;
+    std::string messages;
+  } cases[] = {
+      {"1e308 1e308\n -1e308 0\n", false, ""},
+      {"1e308 1e308\n -1e308 0\n", true, ""},
+      {"1.7e308 1e308\n -1.7e308 1e308\n", false, cannot_draw},
+      {"0 1.7976931348623157e308\n -1 1\n", true, cannot_draw},
+      {"0 0\n 0 5e-324\n", false, cannot_draw},
+      {"-1e-310 0\n -2e-310 1e-310\n", true, cannot_draw},
+      {"0 0\n -1e-300 1e-300\n", false, ""},
+  };
+  // Every coordinate and size written with two decimals, and nothing else.
+  const std::regex attribute(R"re(\s([a-z0-9-]+)="([^"]*)")re");
+  const std::regex number(R"re(-?[0-9]+\.[0-9]{2})re");
+  const std::regex points(
+      R"re(-?[0-9]+\.[0-9]{2},-?[0-9]+\.[0-9]{2}( -?[0-9]+\.[0-9]{2},-?[0-9]+\.[0-9]{2})*)re");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rows);
+    const ViewRun run =
+        view("w circular_symmetric_horn_exterior ( nodes : table (\n" + c.rows + " ) )\n", true,
+             c.mirror);
+    EXPECT_EQ(run.messages, c.messages);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.svg.ends_with("</svg>\n"));
+    EXPECT_EQ(run.svg.find('\0'), std::string::npos);
+    EXPECT_EQ(run.svg.find("nan"), std::string::npos);
+    EXPECT_EQ(run.svg.find("inf"), std::string::npos);
+    EXPECT_EQ(run.svg.find("<polyline") != std::string::npos, c.messages.empty());
+    for (auto found = std::sregex_iterator(run.svg.begin(), run.svg.end(), attribute);
+         found != std::sregex_iterator(); ++found) {
+      const std::string name = (*found)[1], value = (*found)[2];
+      if (name == "points") {
+        EXPECT_TRUE(std::regex_match(value, points)) << value.substr(0, 80);
+      } else if (name != "r" && (name.size() <= 2 || name == "width" || name == "height")) {
+        EXPECT_TRUE(std::regex_match(value, number) || value == "100%") << name << "=" << value;
+      }
+    }
+  }
+}
+
+// A fresh folder for the files of one test, removed with it.
+struct Scratch {
+  fs::path folder =
+      fs::temp_directory_path() / ("hornwall_view_test_" + std::to_string(std::random_device{}()));
+  Scratch() { fs::create_directories(folder); }
+  ~Scratch() { fs::remove_all(folder); }
+  std::string write(const std::string& name, const std::string& text) const {
+    std::ofstream(folder / name, std::ios::binary) << text;
+    return (folder / name).string();
+  }
+};
+
+TEST(ViewFiles, ReadsRegularFilesWholeAndRefusesTheRest) {
+  const Scratch scratch;
+  std::string long_text;
+  for (int i = 0; long_text.size() < 200000; ++i) long_text += std::to_string(i) + '\n';
+  const std::string fifo = (scratch.folder / "pipe").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string missing = (scratch.folder / "missing.zul").string();
+  const std::string folder = scratch.folder.string();
+  const struct {
+    std::string path;
+    std::string text;
+    std::string failure;
+  } cases[] = {
+      {scratch.write("empty.zul", ""), "", ""},
+      {scratch.write("long.zul", long_text), long_text, ""},
+      {missing, "", "cannot open '" + missing + "': No such file or directory"},
+      {folder, "", "cannot read '" + folder + "': Is a directory"},
+      {fifo, "", "cannot read '" + fifo + "': not a regular file"},
+  };
+  for (const auto& c : cases) {
+    const FileText read = read_object_text(c.path);
+    EXPECT_EQ(read.failure, c.failure);
+    EXPECT_TRUE(read.text == c.text) << c.path;
+  }
+}
+
+TEST(ViewFiles, RefusesOutputsThatOverwriteTheObjectFile) {
+  const Scratch scratch;
+  const std::string input = scratch.write("horn.zul", "x");
+  const std::string linked = (scratch.folder / "linked.zul").string();
+  fs::create_hard_link(input, linked);
+  const std::string dir = scratch.folder.string();
+  const struct {
+    std::string svg;
+    std::string table;
+    std::string clash;
+  } cases[] = {
+      {input + ".svg", "", ""},
+      {input + ".svg", "-", ""},
+      {dir + "/a.svg", dir + "/a.csv", ""},
+      {"/dev/null", "/dev/null", ""},
+      {input, "", "the picture cannot overwrite the object file '" + input + "'"},
+      {linked, "", "the picture cannot overwrite the object file '" + input + "'"},
+      {dir + "/./horn.zul", "", "the picture cannot overwrite the object file '" + input + "'"},
+      {dir + "/a.svg", linked, "the table cannot overwrite the object file '" + input + "'"},
+      {dir + "/a.svg", dir + "/sub/../a.svg",
+       "the picture and the table cannot both go to '" + dir + "/sub/../a.svg'"},
+  };
+  for (const auto& c : cases) {
+    ViewOptions options;
+    options.file = input;
+    options.svg_path = c.svg;
+    options.table_path = c.table;
+    EXPECT_EQ(output_clash(options), c.clash) << c.svg << " " << c.table;
+  }
 }
 
 // An object file read and evaluated, with the text its views point into.

@@ -8,7 +8,9 @@
 namespace hornwall {
 
 // The tolerance of the geometric checks: 1e-6 of the largest coordinate magnitude of
-// the evaluated nodes (the values of an object file carry 5 significant digits).
+// the evaluated nodes. The nodes compared are written from the same expressions over
+// the same variables, so in a sound wall they agree to double rounding; the tolerance
+// ignores those last digits and still catches a real gap or step back.
 double geometry_tolerance(const EvaluatedFile& evaluated);
 
 // Checks the evaluated nodes of `file` and reports warnings: a file without profiles

@@ -28,7 +28,8 @@ struct CommandLine {
 // FILE: -o OUT, -oOUT, --output OUT, --output=OUT (and the same for --table), --mirror,
 // -q/--quiet, -h/--help, --version; short flags may be grouped (-qoOUT); a long option
 // may be shortened to any unambiguous prefix; "--" ends the options. Exactly one FILE
-// is needed unless --help or --version is given.
+// is needed unless --help or --version is given. A missing or empty value of -o or
+// --table is refused: "option '--table' needs a value".
 CommandLine parse_command_line(std::span<const std::string> arguments);
 
 // The usage line, "usage: hornwall_view [OPTIONS] FILE", with its line end.

@@ -40,7 +40,9 @@ class Diagnostics {
 };
 
 // Writes every finding of `diagnostics`, sorted by line, one per line, as compilers
-// write them: "FILE:LINE: error: TEXT" or "FILE:LINE: warning: TEXT".
+// write them: "FILE:LINE: error: TEXT" or "FILE:LINE: warning: TEXT". Every byte of
+// TEXT outside printable ASCII (a control character, a byte of UTF-8) is written as
+// \xNN, so that the text of a file cannot reach the terminal as control sequences.
 void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_name,
                        std::ostream& out);
 

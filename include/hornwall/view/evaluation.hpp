@@ -33,8 +33,9 @@ struct EvaluatedFile {
 // Evaluates every variable (a variable may reference one defined later; a name defined
 // twice takes its later value) and every node coordinate of `file`. Reports as errors,
 // on the line of the variable or node row: an expression that does not parse, a
-// reference to an undefined variable, variables that reference each other in a cycle,
-// and a value that is not finite. A value that depends on a variable already reported
+// reference to an undefined variable, variables that reference each other in a cycle
+// (named from the first in the file, the first five of a longer cycle and how many
+// more), and a value that is not finite. A value that depends on a variable already reported
 // is left out silently. Reports a variable defined twice as a warning.
 EvaluatedFile evaluate_object_file(const ObjectFile& file, Diagnostics& diagnostics);
 

@@ -36,10 +36,11 @@ struct Evaluation {
   bool usable() const { return syntax_error.empty() && undefined.empty() && !uses_failed; }
 };
 
-// Evaluates the whole of `text` (blanks between tokens are free), asking `values` for
-// every reference. A text that does not parse gives a reason with its 1-based column
-// ("expected an operand at column 4"); undefined names are listed as views into
-// `text`. Parentheses nest at most 100 deep.
+// Evaluates the whole of `text` (blanks, those of is_blank(), are free between tokens),
+// asking `values` for every reference. A text that does not parse gives a reason with
+// its 1-based column ("expected an operand at column 4"); undefined names are listed as
+// views into `text`. Parentheses, COS(...) among them, nest at most 100 deep ("nested
+// too deeply" beyond); any number of unary signs may stand before an operand.
 Evaluation evaluate_expression(std::string_view text, VariableValues& values);
 
 // True when `text`, blanks around it aside, is one number with an optional sign, as a

@@ -21,8 +21,10 @@ struct DrawingOptions {
 // the first profile that names one, and a dot on every node of a profile with at most
 // 200 nodes. Nodes that could not be evaluated are left out, breaking the line. The
 // coordinates are written with two decimals of the picture's own units, so a wall of
-// 100 000 nodes stays a few megabytes.
-void write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
+// 100 000 nodes stays a few megabytes. Returns false when the nodes lie too far apart
+// (beyond what a double can span) or too close together (less than the smallest normal
+// double) for any scale: the picture then shows an empty frame, still well-formed.
+bool write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
                const DrawingOptions& options, std::ostream& out);
 
 }  // namespace hornwall
