@@ -6,6 +6,43 @@ namespace hornwall {
 namespace {
 
 constexpr std::size_t object_name_width = 70;
+// The longest part of an answer's text that the line saying where shows.
+constexpr std::size_t shown_answer_bytes = 40;
+
+// An answer's text as the line saying where shows it: its first bytes, every byte
+// outside printable ASCII written \xNN.
+std::string shown_answer(std::string_view text) {
+  constexpr std::string_view hex = "0123456789abcdef";
+  std::string shown;
+  for (const char c : text.substr(0, shown_answer_bytes)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += hex[byte >> 4];
+      shown += hex[byte & 0xf];
+    }
+  }
+  return shown;
+}
+
+// `text` in double quotes.
+std::string quoted(std::string_view text) {
+  std::string quoted_text(1, '"');
+  quoted_text.append(text);
+  quoted_text += '"';
+  return quoted_text;
+}
+
+// The file name that a name line gives: the line without the blanks around it. A line
+// longer than any path is refused (43), named by its first bytes and "...".
+std::string file_name_of(std::string_view line, int unit) {
+  if (line.size() > max_name_bytes) {
+    throw channel_error(Failure::bad_file_name, unit, line.substr(line.find_first_not_of(' ')));
+  }
+  return std::string(trim_blanks(line));
+}
 
 }  // namespace
 
@@ -58,9 +95,39 @@ void Dialogue::echo_values(Targets targets) {
   write_line(line);
 }
 
+std::string Dialogue::where_prefix(std::int64_t line) const {
+  return input_file_->name() + ":" + std::to_string(line) + ": error: ";
+}
+
+void Dialogue::place_failure(RunError& failure, std::string_view prompt) const {
+  if (!from_file()) return;
+  const InputPlace& place = input_file_->failure_place();
+  const std::string question = quoted(trim_blanks(prompt));
+  const std::string answer = quoted(shown_answer(place.text));
+  switch (static_cast<Failure>(failure.number())) {
+    case Failure::end_of_file:
+      failure.set_where(where_prefix(place.line) + "the file ends before the answer to " +
+                        question);
+      return;
+    case Failure::syntax_error:
+      failure.set_where(where_prefix(place.line) + answer + " is not a valid answer to " +
+                        question);
+      return;
+    case Failure::conversion_error:
+      failure.set_where(where_prefix(place.line) + answer + " is out of range for " + question);
+      return;
+    default: return;
+  }
+}
+
 void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
   write_prompt(prompt);
-  read_values(targets);
+  try {
+    read_values(targets);
+  } catch (RunError& failure) {
+    place_failure(failure, prompt);
+    throw;
+  }
   if (echo == Echo::yes) {
     echo_values(targets);
   } else if (from_file()) {
@@ -70,16 +137,25 @@ void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
 
 std::string_view Dialogue::ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code) {
   ask(prompt, {&code});
-  return unit_name(table, code, source());
+  try {
+    return unit_name(table, code, source());
+  } catch (RunError& failure) {
+    if (from_file()) {
+      failure.set_where(where_prefix(input_file_->answer_line()) + "unit code " +
+                        std::to_string(code) + " is not one of 1 to " +
+                        std::to_string(table.size()) + " for " + quoted(trim_blanks(prompt)));
+    }
+    throw;
+  }
 }
 
 std::string Dialogue::resolve_file_name(std::string_view answer, int unit) {
-  std::string name(trim_blanks(answer));
+  std::string name = file_name_of(answer, unit);
   if (name.empty()) name = names_.take_next();
   while (name.empty()) {
     write_line("File name missing or blank - please enter file name");
     write_prompt("UNIT " + std::to_string(unit) + "? ");
-    name = trim_blanks(read_console_line());
+    name = file_name_of(read_console_line(), unit);
   }
   return name;
 }
@@ -92,9 +168,16 @@ void Dialogue::use_input_file(std::string_view answer) {
 
 ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
   write_line(banner);
-  write_prompt(" Enter zul file addition ");
+  constexpr std::string_view prompt = " Enter zul file addition ";
+  write_prompt(prompt);
   flush_console();
-  std::string answer = source().read_line();
+  std::string answer;
+  try {
+    answer = source().read_line();
+  } catch (RunError& failure) {
+    place_failure(failure, prompt);
+    throw;
+  }
   if (from_file()) {
     std::string echo = answer;
     if (echo.size() < object_name_width) echo.resize(object_name_width, ' ');

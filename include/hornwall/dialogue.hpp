@@ -53,24 +53,31 @@ class Dialogue {
   // on the prompt's line and ends it: an integer in 12 columns, a real in 15.
   void echo_values(Targets targets);
   // Asks a question: the prompt, one answer from the input source and, when the source
-  // is the input text file, its echo, or with Echo::no just the line end.
+  // is the input text file, its echo, or with Echo::no just the line end. A reading
+  // failure (24, 59, 64) of the input text file says where it lies, in the compilers'
+  // form: "answers.txt:7: error: "abc" is not a valid answer to "Enter units"".
   void ask(std::string_view prompt, Targets targets, Echo echo = Echo::yes);
   // Asks for a length-unit code and returns the name it selects in `table`. Raises
-  // unit code not in table (66), after the echo, for a code that selects no entry.
+  // unit code not in table (66), after the echo, for a code that selects no entry; from
+  // the input text file it says on which line.
   std::string_view ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code);
 
-  // Reads one whole line of the console as a name; nothing is echoed.
+  // Reads one whole line of the console as a name (see AnswerChannel::read_line);
+  // nothing is echoed.
   std::string read_console_line();
 
   // Opens the input text file named by `answer` (blanks around it dropped; a blank
   // answer takes the next command-line argument, else asks "UNIT 50? ") and makes it
-  // the input source. Raises the open failures of FileSystem::open_input.
+  // the input source. Raises the open failures of FileSystem::open_input, and a name
+  // that is no valid file name (43) for a line longer than max_name_bytes.
   void use_input_file(std::string_view answer);
 
   // The opening of every generator: the banner line, the question for the object file
   // name, its echo (a line end, the name padded to 70 columns, a line end) when it comes
   // from the input text file, and the opening of the object file on that name. The
-  // dialogue closes the file at the end of the run.
+  // dialogue closes the file at the end of the run. Raises the failures of read_line (the
+  // end of the input text file says where), 43 for a name line longer than
+  // max_name_bytes, and those of FileSystem::open_object.
   ObjectWriter& open_object_file(std::string_view banner);
 
   // The end of a run: closes the object file, keeping it, and the input text file, and
@@ -82,6 +89,10 @@ class Dialogue {
 
  private:
   void flush_console();
+  // The start of the line that says where in the input text file a failure lies.
+  std::string where_prefix(std::int64_t line) const;
+  // Adds to a reading failure of the input text file the line that says where it lies.
+  void place_failure(RunError& failure, std::string_view prompt) const;
   std::string resolve_file_name(std::string_view answer, int unit);
 
   Console console_;

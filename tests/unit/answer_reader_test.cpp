@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <sstream>
+#include <streambuf>
 #include <vector>
 
 namespace hornwall {
@@ -189,6 +191,89 @@ TEST(ReadLine, TakesTheWholeLineWithoutItsLineEnd) {
   } catch (const RunError& failure) {
     EXPECT_EQ(error_line(failure), end_of_file);
   }
+}
+
+// Values far longer than any kept text read as their short equivalents: the correctly
+// rounded number, with the dropped digits standing only for whether they are zero.
+TEST(ReadValues, ValuesOfAnyLengthReadAsTheirShortEquivalents) {
+  const std::string zeros(5000, '0');
+  const std::string threes(5000, '3');
+  // 1 + 2^-24, exactly halfway between 1 and the next single: a tie, rounded to even.
+  const std::string halfway = "1.000000059604644775390625";
+  expect_reads({
+      {"1" + zeros + "e-5000\n9\n", "r", "1 | 9"},
+      {"-0." + zeros + "15e5001\n9\n", "r", "-1.5 | 9"},
+      {threes + "e-4999 comment\n9\n", "r", "3.33333325 | 9"},
+      {halfway + zeros + "\n9\n", "r", "1 | 9"},
+      {halfway + zeros + "1\n9\n", "r", "1.00000012 | 9"},  // a last non-zero digit tips it
+      {"0." + zeros + "1\n9\n", "r", "0 | 9"},
+      {"-" + zeros + "1e-" + zeros + "50\n9\n", "r", "-0 | 9"},
+      {threes + "\n", "r", conversion},
+      {"1e" + zeros + "39\n", "r", conversion},
+      {zeros + "7\n9\n", "i", "7 | 9"},
+      {"-" + zeros + "12\n9\n", "i", "-12 | 9"},
+      {"+" + zeros + "\n9\n", "i", "0 | 9"},
+      {threes + "\n", "i", conversion},
+      {zeros + "2*" + zeros + "5\n9\n", "ii", "5 5 | 9"},
+      {zeros + "2*\n9\n", "ii", "-1 -1 | 9"},
+      {threes + "*4\n9\n", "ii", "4 4 | 9"},
+      {zeros + "*7\n", "ii", syntax},  // a repeat count of zero
+      {"*" + zeros + "\n", "ii", syntax},
+      {zeros + "." + zeros + "\n", "i", syntax},
+      {zeros + "." + zeros + "\n9\n", "r", "0 | 9"},
+      {zeros + "e\n", "r", syntax},
+      {zeros + "x\n", "r", syntax},
+      {std::string(100000, 'x') + "\n", "r", syntax},
+      {"7 " + std::string(100000, 'x') + "\n9\n", "i", "7 | 9"},  // a long comment
+  });
+}
+
+// An input that never ends a line: /dev/zero as the answers file.
+class EndlessBuffer : public std::streambuf {
+ public:
+  explicit EndlessBuffer(char fill) { piece_.fill(fill); }
+
+ protected:
+  int_type underflow() override {
+    setg(piece_.data(), piece_.data(), piece_.data() + piece_.size());
+    return traits_type::to_int_type(piece_[0]);
+  }
+
+ private:
+  std::array<char, 4096> piece_{};
+};
+
+TEST(ReadValues, AnEndlessLineOfNoNumberEndsAtOnce) {
+  for (const char fill : {'\0', 'x'}) {
+    EndlessBuffer buffer(fill);
+    std::istream in(&buffer);
+    AnswerChannel channel(in, input_file_unit, "/dev/zero");
+    float value = 0.0f;
+    try {
+      channel.read_values({&value});
+      FAIL() << "read a value";
+    } catch (const RunError& failure) {
+      EXPECT_EQ(failure.number(), 59);
+      EXPECT_EQ(channel.failure_place().line, 1);
+      EXPECT_EQ(channel.failure_place().text.substr(0, 3), std::string(3, fill));
+    }
+    AnswerChannel names(in, input_file_unit, "/dev/zero");
+    EXPECT_EQ(names.read_line(), std::string(max_name_bytes, fill) + "...");
+  }
+}
+
+TEST(ReadLine, ALineLongerThanAnyPathIsCut) {
+  const std::string longest(max_name_bytes, 'a');
+  std::istringstream in(longest + "\n" + longest + "\r\n" + longest + "b\r\n7\n" + longest + "\r" +
+                        longest);
+  AnswerChannel channel(in, input_file_unit, "answers.txt");
+  EXPECT_EQ(channel.read_line(), longest);
+  EXPECT_EQ(channel.read_line(), longest);
+  EXPECT_EQ(channel.read_line(), longest + "...");
+  std::int32_t value = 0;
+  channel.read_values({&value});  // the rest of the long line is dropped
+  EXPECT_EQ(value, 7);
+  EXPECT_EQ(channel.read_line(), longest + "...");  // a CR inside a line is text
 }
 
 TEST(TrimBlanks, DropsBlanksAroundOnly) {

@@ -138,13 +138,17 @@ TEST(Frame, FailuresEndTheRunWithOneErrorLine) {
     const char* error;
   } cases[] = {
       {"1\nmissing.txt\n", "", "severe (29): file not found, unit 50, file missing.txt\n"},
-      {"1\na.txt\n", "", "severe (24): end-of-file during read, unit 50, file a.txt\n"},
+      {"1\na.txt\n", "",
+       "severe (24): end-of-file during read, unit 50, file a.txt\n"
+       "a.txt:1: error: the file ends before the answer to \"Enter corrugation type: 1 single, 2 "
+       "dual band\"\n"},
       {"1\na.txt\n", "1\nout.zul\n2.5\n9\n",
        "severe (66): length unit code 9 not in 1 to 4, unit 50, file a.txt\n"},
       {"1\na.txt\n", "1\nout.zul\n2.5\n0\n",
        "severe (66): length unit code 0 not in 1 to 4, unit 50, file a.txt\n"},
       {"1\na.txt\n", "1\nout.zul\nabc\n",
-       "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"},
+       "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"
+       "a.txt:3: error: \"abc\" is not a valid answer to \"radius\"\n"},
       {"1\na.txt\n", "1\na.txt\n", "severe (30): open failure, unit 43, file a.txt\n"},
       {"x\n", "", "severe (59): list-directed I/O syntax error, unit 5, file stdin\n"},
       {"0\n1\nout.zul\n2.5\n5\n", "",
@@ -159,6 +163,68 @@ TEST(Frame, FailuresEndTheRunWithOneErrorLine) {
     EXPECT_EQ(run.status, 1) << c.console << c.answers;
     EXPECT_EQ(run.err, c.error) << c.console << c.answers;
   }
+}
+
+// A generator that asks for a unit code through the dialogue, then for two reals.
+void unit_probe(Dialogue& dialogue) {
+  std::int32_t code = 0;
+  float pair[2] = {};
+  dialogue.open_object_file(" unit probe");
+  dialogue.ask_unit(" Enter units ", five_unit_table, code);
+  dialogue.ask("  Enter a pair ", {&pair[0], &pair[1]});
+}
+const Program unit_program{"unit", " unit program\n", unit_probe};
+
+TEST(Frame, AReadingFailureOfTheAnswersFileSaysWhere) {
+  const struct {
+    const char* answers;
+    const char* where;  // the second error line
+  } cases[] = {
+      {"", "a.txt:1: error: the file ends before the answer to \"Enter zul file addition\""},
+      {"out.zul\n3\n\n1.5\n",
+       "a.txt:5: error: the file ends before the answer to \"Enter a pair\""},
+      {"out.zul\n7   metres\n",
+       "a.txt:2: error: unit code 7 is not one of 1 to 5 for \"Enter units\""},
+      {"out.zul\n\n\n  / no code\n",
+       "a.txt:4: error: unit code 0 is not one of 1 to 5 for \"Enter units\""},
+      {"out.zul\n3\n1.5\n\n 1e99 x\n",
+       "a.txt:5: error: \"1e99\" is out of range for \"Enter a pair\""},
+      {"out.zul\n3\n2*abc\n",
+       "a.txt:3: error: \"2*abc\" is not a valid answer to \"Enter a pair\""},
+      // the text is cut to 40 bytes, and bytes outside printable ASCII are shown in hex
+      {"out.zul\n3\n\t\x01\xe9\"\\0123456789012345678901234567890123456789\n",
+       "a.txt:3: error: \"\\x01\\xe9\"\\012345678901234567890123456789012345\" is not a valid "
+       "answer to \"Enter a pair\""},
+  };
+  for (const auto& c : cases) {
+    MemoryFileSystem files;
+    files.files["a.txt"] = c.answers;
+    const auto run = run_in_memory(unit_program, "1\na.txt\n", files);
+    EXPECT_EQ(run.status, 1) << c.answers;
+    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1), c.where + std::string("\n")) << c.answers;
+  }
+  // Answers typed on the console have no place to show.
+  MemoryFileSystem files;
+  const auto run = run_in_memory(unit_program, "0\nout.zul\n7\n", files);
+  EXPECT_EQ(run.err, "severe (66): length unit code 7 not in 1 to 5, unit 5, file stdin\n");
+}
+
+TEST(Frame, ANameLineLongerThanAnyPathIsRefusedWithoutBeingHeldWhole) {
+  const std::string line = std::string(max_name_bytes, 'n') + "tail";
+  const std::string shown = std::string(max_name_bytes, 'n') + "...";
+  MemoryFileSystem files;
+  files.files["a.txt"] = line + "\n3\n";
+  auto run = run_in_memory(unit_program, "1\na.txt\n", files);
+  EXPECT_EQ(run.err, "severe (43): file name specification error, unit 43, file " + shown + "\n");
+  EXPECT_NE(run.out.find("\n" + shown + "\n"), std::string::npos);  // its echo
+  EXPECT_EQ(files.files.size(), 1u);
+  run = run_in_memory(unit_program, "1\n  " + line + "\n", files);  // blanks around it are dropped
+  EXPECT_EQ(run.err,
+            "severe (43): file name specification error, unit 50, file " + shown.substr(2) + "\n");
+  // A name of the longest length is still a name.
+  files.files[std::string(max_name_bytes, 'n')] = "out.zul\n3\n1 2\n";
+  run = run_in_memory(unit_program, "1\n" + std::string(max_name_bytes, 'n') + "\n", files);
+  EXPECT_EQ(run.status, 0) << run.err;
 }
 
 TEST(Frame, AFailureKeepsAnExistingObjectFileUntilTheFirstLine) {

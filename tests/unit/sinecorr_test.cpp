@@ -247,7 +247,9 @@ TEST(SineCorrWall, AnAnswersFileThatEndsEarlyKeepsTheBlocksWrittenBeforeIt) {
     SCOPED_TRACE(c.answers.text());
     const WallRun run = run_answers(c.answers.text());
     EXPECT_EQ(run.console.status, 1);
-    EXPECT_EQ(run.console.err, "severe (24): end-of-file during read, unit 50, file answers.txt\n");
+    // the first error line; the second says where (dialogue tests)
+    EXPECT_EQ(run.console.err.substr(0, run.console.err.find('\n') + 1),
+              "severe (24): end-of-file during read, unit 50, file answers.txt\n");
     EXPECT_EQ(block_names(run.file), start_blocks + c.blocks);
   }
 }
@@ -264,7 +266,10 @@ TEST(SineCorrWall, TheUnitCodeNamesTheLengthUnitOrIsRefused) {
   for (const char* code : {"0", "6"}) {
     const WallRun run = run_answers(Answers{.unit = code}.text());
     EXPECT_EQ(run.console.err, "severe (66): length unit code " + std::string(code) +
-                                   " not in 1 to 5, unit 50, file answers.txt\n");
+                                   " not in 1 to 5, unit 50, file answers.txt\n"
+                                   "answers.txt:4: error: unit code " + std::string(code) +
+                                   " is not one of 1 to 5 for \"Enter units: 1 in., 2 ft., 3 "
+                                   "mm, 4 cm, 5 m\"\n");
     EXPECT_EQ(run.file, "");
   }
 }
