@@ -3,106 +3,92 @@
 namespace hornwall {
 namespace {
 
-// The buffer is written out once it holds this much.
-constexpr std::size_t flush_threshold = 1 << 16;
+// Room beyond a block: a line that starts within the block ends within this room, unless
+// it is longer.
+constexpr std::size_t spare_room = std::size_t{1} << 14;
 
 }  // namespace
 
-ObjectWriter::ObjectWriter(ObjectSink& sink) : sink_(sink) { buffer_.reserve(2 * flush_threshold); }
-
-void ObjectWriter::end_line() {
-  buffer_ += '\n';
-  if (buffer_.size() >= flush_threshold) flush();
+ObjectWriter::ObjectWriter(ObjectSink& sink)
+    : sink_(sink),
+      buffer_(std::make_unique_for_overwrite<char[]>(block_size + spare_room)),
+      capacity_(block_size + spare_room) {
+  for (std::size_t i = 0; i < memo_size; ++i) {
+    write_sci12_4(sci4_memo_.texts[i], 0.0f);
+    write_sci12_5(sci5_memo_.texts[i], 0.0f);
+  }
 }
 
-void ObjectWriter::variable_head(std::string_view name) {
-  put(name);
-  put("  real_variable");
-  end_line();
-  put("(");
-  end_line();
+void ObjectWriter::grow(std::size_t count) {
+  const std::size_t capacity = 2 * (size_ + count);
+  auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+  std::memcpy(larger.get(), buffer_.get(), size_);
+  buffer_ = std::move(larger);
+  capacity_ = capacity;
 }
+
+void ObjectWriter::write_blocks() {
+  const std::size_t whole = size_ - size_ % block_size;
+  const std::size_t rest = size_ - whole;
+  // After a failed write nothing is kept: the rest would follow a gap.
+  size_ = 0;
+  sink_.write(std::string_view(buffer_.get(), whole));
+  std::memmove(buffer_.get(), buffer_.get() + whole, rest);
+  size_ = rest;
+}
+
+void ObjectWriter::variable_head(std::string_view name) { line(name, "  real_variable\n("); }
 
 // The closing parenthesis and the empty line that ends a variable block.
-void ObjectWriter::variable_tail() {
-  put(")");
-  end_line();
-  end_line();
-}
+void ObjectWriter::variable_tail() { line(")\n"); }
 
 void ObjectWriter::numeric_lines(std::string_view name, float value) {
-  variable_head(name);
-  put("  value            : ");
-  put(Sci4{value});
-  end_line();
+  line(name, "  real_variable\n(\n  value            : ", Sci4{value});
 }
 
 void ObjectWriter::numeric_variable(std::string_view name, float value) {
-  numeric_lines(name, value);
-  variable_tail();
+  line(name, "  real_variable\n(\n  value            : ", Sci4{value}, "\n)\n");
 }
 
 void ObjectWriter::numeric_variable_pair(std::string_view first_name, float first_value,
                                          std::string_view second_name, float second_value) {
   numeric_lines(first_name, first_value);
-  put(")");
-  end_line();
+  line(")");
   numeric_variable(second_name, second_value);
 }
 
 void ObjectWriter::profile_header(std::string_view object_name, std::string_view unit_name,
                                   ProfileLines lines) {
-  put(object_name);
-  put("   circular_symmetric_horn_exterior");
-  end_line();
-  put("(");
-  end_line();
-  if (lines.snap_to_aperture) {
-    put("  snap_to_aperture : off,");
-    end_line();
-  }
-  put("  length_unit      : ");
-  put(unit_name);
-  put(",");
-  end_line();
-  if (lines.coor_order) {
-    put("  coor_order       : z_rho,");
-    end_line();
-  }
-  put("  nodes             : table");
-  end_line();
-  put("    (");
-  end_line();
+  line(object_name, "   circular_symmetric_horn_exterior");
+  line("(");
+  if (lines.snap_to_aperture) line("  snap_to_aperture : off,");
+  line("  length_unit      : ", unit_name, ",");
+  if (lines.coor_order) line("  coor_order       : z_rho,");
+  line("  nodes             : table");
+  line("    (");
 }
 
 void ObjectWriter::full_close() {
-  put("   )");
-  end_line();
-  put(")");
-  end_line();
-  end_line();
+  line("   )");
+  line(")");
+  line();
 }
 
 void ObjectWriter::short_close() {
-  put("    )");
-  end_line();
-  put(")");
-  end_line();
+  line("    )");
+  line(")");
 }
 
 void ObjectWriter::flush() {
-  if (buffer_.empty()) return;
+  if (size_ == 0) return;
   finish();
 }
 
 void ObjectWriter::finish() {
   // The buffer is emptied whether the write succeeds or fails: what failed is not
   // written again when the run is abandoned.
-  const std::string_view pending = buffer_;
-  struct Clear {
-    std::string& buffer;
-    ~Clear() { buffer.clear(); }
-  } clear{buffer_};
+  const std::string_view pending(buffer_.get(), size_);
+  size_ = 0;
   sink_.write(pending);
 }
 

@@ -41,10 +41,6 @@ RipplePoint ripple_point(const SplineWall& wall, std::int64_t i) {
           to_single(as_double(wall.ht) / 2.0 * (1.0 - std::cos(steps * as_double(wall.dphi))))};
 }
 
-// The name of ripple point i's height, RSP1 ... RSP9, RSP10 ...: the index grows with
-// its digits.
-std::string ripple_name(std::int64_t i) { return "RSP" + std::to_string(i); }
-
 void write_straight_start(ObjectWriter& out, std::string_view unit) {
   out.profile_header("horn_exterior", unit);
   out.node_row(expression("-REF(ZW1)"), expression("REF(RW1)"));
@@ -54,7 +50,8 @@ void write_straight_start(ObjectWriter& out, std::string_view unit) {
 
 void write_ripple_variables(ObjectWriter& out, const SplineWall& wall) {
   for (std::int64_t i = 1; i <= wall.npts; ++i) {
-    out.numeric_variable(ripple_name(i), ripple_point(wall, i).rsp);
+    // RSP1 ... RSP9, RSP10 ...: the index grows with its digits.
+    out.numeric_variable(expression("RSP", Int1{i}), ripple_point(wall, i).rsp);
   }
 }
 

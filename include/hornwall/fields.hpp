@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,15 @@ void append_sci12_5(std::string& out, float value);
 std::string sci12_4(float value);
 std::string sci12_5(float value);
 
+// The columns of a sci field.
+inline constexpr std::size_t sci_width = 12;
+
+// Writes the sci12.4 (sci12.5) field of `value`, exactly as append_sci12_4
+// (append_sci12_5) appends it, into the sci_width characters at `dest`; returns
+// dest + sci_width. Allocates nothing.
+char* write_sci12_4(char* dest, float value);
+char* write_sci12_5(char* dest, float value);
+
 // The widths of the integer fields inside names and expressions.
 enum class IntWidth { one = 1, two = 2, three = 3 };
 
@@ -25,6 +35,13 @@ enum class IntWidth { one = 1, two = 2, three = 3 };
 // is written in full, with as many columns as its digits and sign need.
 void append_int(std::string& out, std::int64_t value, IntWidth width);
 std::string int_field(std::int64_t value, IntWidth width);
+
+// The most columns an integer field can take: the digits and sign of any 64-bit value.
+inline constexpr std::size_t int_max_width = 20;
+
+// Writes the integer field of `value`, exactly as append_int appends it, at `dest`, which
+// must have room for int_max_width characters; returns the end of what it wrote.
+char* write_int(char* dest, std::int64_t value, IntWidth width);
 
 // Echo of an integer answer: right-justified in 12 columns.
 void append_echo_integer(std::string& out, std::int32_t value);
