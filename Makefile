@@ -1,38 +1,65 @@
-# The two set-up commands of the README:
-#   make demo   builds the programs and runs each on its shipped example answers file
-#   make test   installs the test libraries if missing, builds, runs every test
-.PHONY: demo test sanitize clang format-check fuzz clean
+# The set-up commands of the README:
+#   make demo      builds the programs and runs each on its shipped example answers file
+#   make test      installs what the tests need if it is missing, builds, runs every test
+#   make install   installs the programs and their manual pages under PREFIX
+.PHONY: demo test sanitize clang format-check fuzz bench install package clean
 
-demo:
-	cmake --preset demo
-	cmake --build --preset demo
-	tools/run-demo build/demo
+# The build tool's output goes to a log, shown only when the build fails.
+quietly = { $(1); } > build/$(2).log 2>&1 || { cat build/$(2).log; exit 1; }
+
+# The programs alone, built for make demo, make install and make package.
+programs:
+	@mkdir -p build
+	@$(call quietly,cmake --preset demo && cmake --build --preset demo,programs)
+.PHONY: programs
+
+demo: programs
+	@tools/run-demo build/demo
 
 test:
-	tools/install-test-deps
+	tools/install-deps test
 	cmake --workflow --preset release
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
-	tools/install-test-deps
+	tools/install-deps test
 	cmake --workflow --preset dev
 
 # The tests again, built by clang with warnings as errors.
 clang:
-	tools/install-test-deps
+	tools/install-deps test
 	cmake --workflow --preset clang
 
 # Every C++ file formatted as .clang-format says.
 format-check:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
-# Feeds generated answers files to every program for FUZZ_SECONDS (needs clang).
+# Feeds generated answers files to every program for FUZZ_SECONDS (needs clang), starting
+# from the checked-in corpus, copied so that the runs do not write into the sources.
 FUZZ_SECONDS ?= 60
 fuzz:
+	tools/install-deps fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz
+	rm -rf build/fuzz/corpus
 	mkdir -p build/fuzz/corpus
-	build/fuzz/hornwall_fuzz build/fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 -max_len=4096
+	if [ -d tests/fuzz/corpus ]; then cp -R tests/fuzz/corpus/. build/fuzz/corpus/; fi
+	build/fuzz/hornwall_fuzz build/fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 -max_len=8192
+
+# Timings of the writer and the programs (needs Google Benchmark).
+bench:
+	tools/install-deps bench
+	bench/run
+
+# The programs in PREFIX/bin, the manual pages in PREFIX/share/man/man1.
+PREFIX ?= /usr/local
+install: programs
+	cmake --install build/demo --prefix "$(PREFIX)"
+
+# A Debian package of what make install installs, in build/demo.
+package: programs
+	tools/install-deps package
+	cd build/demo && cpack -G DEB
 
 clean:
 	rm -rf build

@@ -1,10 +1,16 @@
 #include "hornwall/frame.hpp"
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdint>
 #include <iostream>
 #include <new>
+#include <streambuf>
 #include <vector>
+
+#include "hornwall/command_line.hpp"
+#include "hornwall/example_answers.hpp"
 
 namespace hornwall {
 namespace {
@@ -13,7 +19,14 @@ constexpr std::int32_t file_input = 1;
 constexpr std::int32_t single_band = 1;
 constexpr std::int32_t dual_band = 2;
 
-void choose_input_source(Dialogue& dialogue) {
+// The choice of the input source: --answers gives both console answers, the choice of
+// file input and the file's name, without reading the console.
+void choose_input_source(Dialogue& dialogue, const std::optional<std::string>& answers_file) {
+  if (answers_file) {
+    dialogue.write_prompt(" Enter input text file ");
+    dialogue.use_input_file(*answers_file);
+    return;
+  }
   std::int32_t choice = 0;
   dialogue.read_console_values({&choice});
   if (choice != file_input) return;
@@ -41,28 +54,143 @@ void report(std::ostream& err, const RunError& failure) {
   err.flush();
 }
 
-}  // namespace
+// Whether the cursor of a terminal console stands after a prompt: set by every byte the
+// program writes to the console, and cleared by a line end typed on it, which the
+// terminal itself shows.
+class ConsoleLine {
+ public:
+  bool unfinished = false;
 
-int run_program(const Program& program, Console console, FileSystem& files,
-                std::span<const std::string> arguments) {
-  Dialogue dialogue(console, files, NameArguments(arguments));
+  // The console output, passed on to `target` while its last byte is watched.
+  class Output : public std::streambuf {
+   public:
+    Output(std::streambuf& target, ConsoleLine& line) : target_(target), line_(line) {}
+
+   protected:
+    int_type overflow(int_type c) override {
+      if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+      const char byte = traits_type::to_char_type(c);
+      if (traits_type::eq_int_type(target_.sputc(byte), traits_type::eof())) {
+        return traits_type::eof();
+      }
+      line_.unfinished = byte != '\n';
+      return c;
+    }
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+      const std::streamsize written = target_.sputn(bytes, count);
+      if (written > 0) line_.unfinished = bytes[written - 1] != '\n';
+      return written;
+    }
+    int sync() override { return target_.pubsync(); }
+
+   private:
+    std::streambuf& target_;
+    ConsoleLine& line_;
+  };
+
+  // The console input, taken from `source` while the line ends read are watched.
+  class Input : public std::streambuf {
+   public:
+    Input(std::streambuf& source, ConsoleLine& line) : source_(source), line_(line) {}
+
+   protected:
+    int_type underflow() override { return source_.sgetc(); }
+    int_type uflow() override {
+      const int_type c = source_.sbumpc();
+      if (traits_type::eq_int_type(c, traits_type::to_int_type('\n'))) line_.unfinished = false;
+      return c;
+    }
+
+   private:
+    std::streambuf& source_;
+    ConsoleLine& line_;
+  };
+};
+
+// The run proper, once the options are read.
+int run_dialogue(const Program& program, Console console, FileSystem& files,
+                 const RunOptions& options, const ConsoleLine* line) {
+  Dialogue dialogue(console, files, NameArguments(options.names));
+  // After a failure the error line must start a line of its own on a terminal.
+  const auto end_console_line = [&] {
+    if (line == nullptr || !line->unfinished) return;
+    console.out.put('\n');
+    console.out.flush();
+  };
   try {
     dialogue.write_prompt(std::string(program.banner) + " Enter 1 for file input ");
-    choose_input_source(dialogue);
+    choose_input_source(dialogue, options.answers_file);
     run_generator(program, dialogue);
     dialogue.finish();
     return 0;
   } catch (const RunError& failure) {
     dialogue.abandon();
+    end_console_line();
     report(console.err, failure);
     return 1;
   } catch (const std::bad_alloc&) {
     dialogue.abandon();
-    const std::string_view line = out_of_memory_line();
-    console.err.write(line.data(), static_cast<std::streamsize>(line.size()));
+    end_console_line();
+    const std::string_view out_of_memory = out_of_memory_line();
+    console.err.write(out_of_memory.data(), static_cast<std::streamsize>(out_of_memory.size()));
     console.err.flush();
     return 1;
   }
+}
+
+// Writes the help, the version or a template to the console. A failed write is the
+// console's write error.
+int print(Console console, std::string_view text) {
+  console.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  console.out.flush();
+  if (console.out) return 0;
+  report(console.err, channel_error(Failure::write_error, console_output_unit, "stdout"));
+  return 1;
+}
+
+}  // namespace
+
+std::string_view answers_template(const Program& program, Band band) {
+  if (std::holds_alternative<WallGenerator>(program.generator)) {
+    return example_answers(program.example);
+  }
+  return example_answers(std::string(program.example) +
+                         (band == Band::single ? "-single" : "-dual"));
+}
+
+int run_program(const Program& program, Console console, FileSystem& files,
+                std::span<const std::string> arguments, Terminals terminals) {
+  const auto parsed = parse_run_options(program, arguments);
+  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+    console.err << "usage: " << synopsis(program) << '\n'
+                << program.name << ": " << usage->what << '\n';
+    console.err.flush();
+    return 2;
+  }
+  const RunOptions& options = std::get<RunOptions>(parsed);
+  switch (options.action) {
+    case Action::help: return print(console, help_text(program));
+    case Action::version: return print(console, version_line(program));
+    case Action::print_template:
+      return print(console,
+                   answers_template(program, options.template_band.value_or(Band::single)));
+    case Action::run: break;
+  }
+  if (!terminals.out_and_err || console.out.rdbuf() == nullptr || console.in.rdbuf() == nullptr) {
+    return run_dialogue(program, console, files, options, nullptr);
+  }
+  // The console is watched through streams of its own that pass every byte on.
+  ConsoleLine line;
+  ConsoleLine::Output output(*console.out.rdbuf(), line);
+  std::ostream out(&output);
+  out.setstate(console.out.rdstate());
+  if (!terminals.in) {
+    return run_dialogue(program, Console{console.in, out, console.err}, files, options, &line);
+  }
+  ConsoleLine::Input input(*console.in.rdbuf(), line);
+  std::istream in(&input);
+  in.setstate(console.in.rdstate());
+  return run_dialogue(program, Console{in, out, console.err}, files, options, &line);
 }
 
 int run_with_real_console(int argc, char** argv, const Program& program) {
@@ -73,7 +201,9 @@ int run_with_real_console(int argc, char** argv, const Program& program) {
   std::ios::sync_with_stdio(false);
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   PosixFileSystem files;
-  return run_program(program, Console{std::cin, std::cout, std::cerr}, files, arguments);
+  const Terminals terminals{isatty(STDIN_FILENO) == 1,
+                            isatty(STDOUT_FILENO) == 1 && isatty(STDERR_FILENO) == 1};
+  return run_program(program, Console{std::cin, std::cout, std::cerr}, files, arguments, terminals);
 }
 
 }  // namespace hornwall

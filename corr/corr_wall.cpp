@@ -133,6 +133,9 @@ void corr_wall(Dialogue& dialogue, Band band) {
 
 const Program corr_program{
     "hornwall_corr",
-    " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n", corr_wall};
+    " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n", corr_wall,
+    "Describes, for ZEPRA, the outer wall of a horn: a conical wall with rectangular\n"
+    "corrugations of one axial thickness whose heights taper, in a single or a dual band.\n",
+    "corr"};
 
 }  // namespace hornwall

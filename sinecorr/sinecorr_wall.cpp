@@ -134,6 +134,9 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
 const Program sinecorr_program{
     "hornwall_sinecorr",
     " ZEPRA ZUL file for sine corrugated outer wall of horn\n Linear corrugation taper\n",
-    sinecorr_wall};
+    sinecorr_wall,
+    "Describes, for ZEPRA, the outer wall of a horn: a conical wall with sine-shaped\n"
+    "(raised-cosine) corrugations whose heights taper, in a single or a dual band.\n",
+    "sinecorr"};
 
 }  // namespace hornwall

@@ -107,8 +107,11 @@ void spline_wall(Dialogue& dialogue) {
   write_straight_end(out, unit, last);
 }
 
-const Program spline_program{"hornwall_spline",
-                             " ZEPRA ZUL file for Spline outer wall of horn\n Sinusoidal initial\n",
-                             spline_wall};
+const Program spline_program{
+    "hornwall_spline", " ZEPRA ZUL file for Spline outer wall of horn\n Sinusoidal initial\n",
+    spline_wall,
+    "Describes, for ZEPRA, the outer wall of a horn: a conical wall that carries a\n"
+    "sinusoidal ripple of whole periods over one stretch.\n",
+    "spline"};
 
 }  // namespace hornwall

@@ -58,8 +58,8 @@ float half_spacing(const ThickCorrWall& wall) {
   return to_single(as_double(wall.lc) / as_double(wall.nc) / 2.0);
 }
 
-// The far end of the final wall, measured from the back face of the last ridge of
-// the first row: (LC + FL) + CT, rounded once.
+// The far end of the final wall behind the front face of ridge 0: FL on from the back
+// face of the last ridge of the first row, (LC + FL) + CT, rounded once.
 float final_offset(const ThickCorrWall& wall) {
   return to_single(as_double(wall.lc) + as_double(wall.fl) + as_double(wall.ct));
 }
@@ -172,6 +172,9 @@ void thickcorr_wall(Dialogue& dialogue, Band band) {
 const Program thickcorr_program{
     "hornwall_thickcorr",
     " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n",
-    thickcorr_wall};
+    thickcorr_wall,
+    "Describes, for ZEPRA, the outer wall of a horn: a row of corrugations standing on a\n"
+    "wall whose thickness changes in equal steps, in a single or a dual band.\n",
+    "thickcorr"};
 
 }  // namespace hornwall

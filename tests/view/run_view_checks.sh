@@ -9,7 +9,7 @@ view=$1
 source_dir=$2
 for tool in xmllint rsvg-convert; do
   if ! command -v "$tool" >/dev/null; then
-    echo "FAIL: $tool is missing (tools/install-test-deps installs libxml2-utils and librsvg2-bin)"
+    echo "FAIL: $tool is missing (tools/install-deps installs libxml2-utils and librsvg2-bin)"
     exit 1
   fi
 done
