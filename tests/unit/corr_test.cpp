@@ -76,7 +76,8 @@ TEST(CorrWall, WritesTheBlocksOfEachVariableCorrugationInTurn) {
   for (const BlockCase& c : cases) {
     SCOPED_TRACE("NVAR " + std::to_string(c.nvar));
     MemoryFileSystem files;
-    const auto run = run_in_memory(corr_program, console_answers(1, c.ncorr, c.nvar, "8 6\n"), files);
+    const auto run =
+        run_in_memory(corr_program, console_answers(1, c.ncorr, c.nvar, "8 6\n"), files);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string& file = files.files["corr.zul"];
     EXPECT_EQ(block_names(file), std::string("RW1 ZW1 RW2 ZW2 CT D1 ZC1 ZD RD ") + c.names);
@@ -179,8 +180,8 @@ TEST(CorrWall, CountsTheRemainingCorrugationsWithoutWrappingAround) {
   {
     SCOPED_TRACE("NCORR - NVAR above the 32-bit range: 4294967295 remain");
     SmallDisk files;
-    const auto run =
-        run_in_memory(corr_program, console_answers(1, INT32_MAX, INT32_MIN, "0 4294967296\n"), files);
+    const auto run = run_in_memory(
+        corr_program, console_answers(1, INT32_MAX, INT32_MIN, "0 4294967296\n"), files);
     EXPECT_EQ(run.err, "severe (38): error during write, unit 43, file corr.zul\n");
     const std::string& file = files.files["corr.zul"];
     EXPECT_EQ(value_of(file, "ZCS"), "  value    : \"(REF(ZW2)-REF(ZCF)-REF(CT))/4294967295\"");

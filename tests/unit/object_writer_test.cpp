@@ -1,9 +1,10 @@
 #include "hornwall/object_writer.hpp"
-#include "hornwall/units.hpp"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "hornwall/units.hpp"
 
 namespace hornwall {
 namespace {

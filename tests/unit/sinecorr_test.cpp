@@ -267,7 +267,8 @@ TEST(SineCorrWall, TheUnitCodeNamesTheLengthUnitOrIsRefused) {
     const WallRun run = run_answers(Answers{.unit = code}.text());
     EXPECT_EQ(run.console.err, "severe (66): length unit code " + std::string(code) +
                                    " not in 1 to 5, unit 50, file answers.txt\n"
-                                   "answers.txt:4: error: unit code " + std::string(code) +
+                                   "answers.txt:4: error: unit code " +
+                                   std::string(code) +
                                    " is not one of 1 to 5 for \"Enter units: 1 in., 2 ft., 3 "
                                    "mm, 4 cm, 5 m\"\n");
     EXPECT_EQ(run.file, "");
@@ -288,8 +289,7 @@ TEST(SineCorrWall, AnyOtherCorrugationTypeEndsTheRunWithoutAnObjectFile) {
 
 // A null answer keeps what the previous corrugation was given.
 TEST(SineCorrWall, KeepsThePreviousPassForANullAnswer) {
-  const WallRun run =
-      run_answers(Answers{.nvar = "3", .variable = "20\n5\n/\n/\n7.5\n/\n"}.text());
+  const WallRun run = run_answers(Answers{.nvar = "3", .variable = "20\n5\n/\n/\n7.5\n/\n"}.text());
   ASSERT_EQ(run.console.status, 0) << run.console.err;
   EXPECT_EQ(value_of(run.file, "D3"), "  2.0000E+01");
   EXPECT_EQ(value_of(run.file, "C2"), "  5.0000E+00");

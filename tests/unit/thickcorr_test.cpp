@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "test_support.hpp"
 #include "hornwall/thickcorr_wall.hpp"
+#include "test_support.hpp"
 
 namespace hornwall {
 namespace {
@@ -50,9 +50,7 @@ WallRun run_answers(const std::string& answers, const std::string* old_object_fi
   return testing::run_answers(thickcorr_program, answers, "wall.zul", old_object_file);
 }
 
-std::vector<std::string> node_rows(const WallRun& wall) {
-  return testing::node_rows(wall.file);
-}
+std::vector<std::string> node_rows(const WallRun& wall) { return testing::node_rows(wall.file); }
 
 std::string row(const std::string& z, const std::string& rho) {
   return "        " + z + "   " + rho;
