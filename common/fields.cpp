@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <string_view>
 
 namespace hornwall {
@@ -18,18 +19,29 @@ void append_right_justified(std::string& out, std::string_view text, std::size_t
   out.append(text);
 }
 
-// Writes |value| as "d.ddd...e±XX" with `digits` digits after the point and returns
-// the length; the decimal exponent is stored in `exponent`.
-std::size_t scientific_magnitude(char* buffer, std::size_t size, float value, int digits,
-                                 int& exponent) {
+// The longest text scientific_magnitude writes: "d.", up to 8 digits, "e-45".
+constexpr std::size_t magnitude_buffer_size = 32;
+using MagnitudeBuffer = std::array<char, magnitude_buffer_size>;
+
+// Writes |value| (finite) as "d.ddd...e±XX" with `digits` digits after the point and
+// returns the decimal exponent. The digit counts are fixed where it is called, and the
+// buffer holds the longest of them, so the conversions cannot fail; they are checked all
+// the same.
+template <int digits>
+int scientific_magnitude(MagnitudeBuffer& buffer, float value) {
+  static_assert(digits >= 1 && digits <= 8 && digits + 8 < magnitude_buffer_size);
   const double magnitude = std::fabs(static_cast<double>(value));
-  const auto result =
-      std::to_chars(buffer, buffer + size, magnitude, std::chars_format::scientific, digits);
-  const auto length = static_cast<std::size_t>(result.ptr - buffer);
-  const std::size_t e_position = static_cast<std::size_t>(digits) + 2;
-  std::from_chars(buffer + e_position + 1 + (buffer[e_position + 1] == '+' ? 1 : 0),
-                  buffer + length, exponent);
-  return length;
+  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                     std::chars_format::scientific, digits);
+  constexpr std::size_t e_position = static_cast<std::size_t>(digits) + 2;
+  const char* exponent_text = buffer.data() + e_position + 1;
+  if (*exponent_text == '+') ++exponent_text;
+  int exponent = 0;
+  const auto read = std::from_chars(exponent_text, written.ptr, exponent);
+  if (written.ec != std::errc{} || read.ec != std::errc{} || read.ptr != written.ptr) {
+    throw std::logic_error("a number field could not be converted");
+  }
+  return exponent;
 }
 
 bool append_non_finite(std::string& out, float value, std::size_t width) {
@@ -213,12 +225,12 @@ constexpr std::uint32_t power_of_ten_u32(int n) {
 }
 
 // The exact general conversion, for the values whose rounding the fast one cannot tell.
-[[gnu::cold, gnu::noinline]] Decimal decimal_slow(float magnitude, int n) {
-  char buffer[32];
-  int exponent = 0;
-  scientific_magnitude(buffer, sizeof buffer, magnitude, n - 1, exponent);
+template <int n>
+[[gnu::cold, gnu::noinline]] Decimal decimal_slow(float magnitude) {
+  MagnitudeBuffer buffer;
+  const int exponent = scientific_magnitude<n - 1>(buffer, magnitude);
   std::uint32_t digits = static_cast<std::uint32_t>(buffer[0] - '0');
-  for (int i = 0; i < n - 1; ++i) {
+  for (std::size_t i = 0; i < n - 1; ++i) {
     digits = digits * 10 + static_cast<std::uint32_t>(buffer[2 + i] - '0');
   }
   return {digits, exponent};
@@ -264,7 +276,7 @@ Decimal decimal_digits(float magnitude) {
     // The true R exceeds the one computed, by less than m units of its last place,
     // which is less than 2^24 units of `fraction`.
     if (fraction < half && fraction >= half - (std::uint64_t{1} << 25)) [[unlikely]] {
-      return decimal_slow(magnitude, n);
+      return decimal_slow<n>(magnitude);
     }
     up = fraction >= half;
   }
@@ -425,7 +437,8 @@ std::string int_field(std::int64_t value, IntWidth width) {
 }
 
 void append_echo_integer(std::string& out, std::int32_t value) {
-  char buffer[24];
+  // A 32-bit integer takes at most 11 characters: the conversion cannot fail.
+  char buffer[16];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   append_right_justified(
       out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), 12);
@@ -438,10 +451,9 @@ void append_echo_real(std::string& out, float value) {
     append_right_justified(out, "0.0000000E+00", width);
     return;
   }
-  char buffer[32];
-  int exponent = 0;
-  scientific_magnitude(buffer, sizeof buffer, value, 6, exponent);
-  const std::string digits = std::string(1, buffer[0]) + std::string(buffer + 2, 6);
+  MagnitudeBuffer buffer;
+  const int exponent = scientific_magnitude<6>(buffer, value);
+  const std::string digits = std::string(1, buffer[0]) + std::string(buffer.data() + 2, 6);
   std::string text = value < 0 ? "-" : "";
   if (exponent >= -1 && exponent <= 6) {
     if (exponent == -1) {
