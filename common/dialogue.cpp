@@ -1,5 +1,7 @@
 #include "hornwall/dialogue.hpp"
 
+#include <algorithm>
+
 #include "hornwall/fields.hpp"
 
 namespace hornwall {
@@ -36,10 +38,13 @@ std::string quoted(std::string_view text) {
 }
 
 // The file name that a name line gives: the line without the blanks around it. A line
-// longer than any path is refused (43), named by its first bytes and "...".
+// longer than any path is refused (43), named by its first bytes, without the blanks
+// before them, and "..." (a line read from a channel comes already cut so).
 std::string file_name_of(std::string_view line, int unit) {
   if (line.size() > max_name_bytes) {
-    throw channel_error(Failure::bad_file_name, unit, line.substr(line.find_first_not_of(' ')));
+    std::string_view shown = line.substr(0, max_name_bytes);
+    shown.remove_prefix(std::min(shown.find_first_not_of(' '), shown.size()));
+    throw channel_error(Failure::bad_file_name, unit, std::string(shown) + "...");
   }
   return std::string(trim_blanks(line));
 }

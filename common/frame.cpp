@@ -18,19 +18,21 @@ namespace {
 constexpr std::int32_t file_input = 1;
 constexpr std::int32_t single_band = 1;
 constexpr std::int32_t dual_band = 2;
+// Asked after the choice of file input, and shown the same when --answers answers both.
+constexpr std::string_view input_file_prompt = " Enter input text file ";
 
 // The choice of the input source: --answers gives both console answers, the choice of
 // file input and the file's name, without reading the console.
 void choose_input_source(Dialogue& dialogue, const std::optional<std::string>& answers_file) {
   if (answers_file) {
-    dialogue.write_prompt(" Enter input text file ");
+    dialogue.write_prompt(input_file_prompt);
     dialogue.use_input_file(*answers_file);
     return;
   }
   std::int32_t choice = 0;
   dialogue.read_console_values({&choice});
   if (choice != file_input) return;
-  dialogue.write_prompt(" Enter input text file ");
+  dialogue.write_prompt(input_file_prompt);
   dialogue.use_input_file(dialogue.read_console_line());
 }
 

@@ -152,6 +152,15 @@ TEST(CommandLine, AnswersOptionRunsAsIfTheConsoleNamedTheFile) {
   EXPECT_TRUE(
       named.err.starts_with("severe (24): end-of-file during read, unit 50, file h.answers\n"));
   EXPECT_EQ(files.files.count("n.zul"), 1u);
+
+  // A name longer than any path is refused alike, named by its first 4096 bytes and "...".
+  const std::string long_name(5000, 'a');
+  MemoryFileSystem none;
+  const auto typed = run_in_memory(spline_program, "1\n" + long_name + "\n", none);
+  const auto option = run_in_memory(spline_program, "", none, {"--answers", long_name});
+  EXPECT_EQ(option.err, typed.err);
+  EXPECT_EQ(typed.err, "severe (43): file name specification error, unit 50, file " +
+                           long_name.substr(0, 4096) + "...\n");
 }
 
 // On a terminal, the error line starts a line of its own: a line end follows a prompt
