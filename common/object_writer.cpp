@@ -43,11 +43,12 @@ void ObjectWriter::variable_head(std::string_view name) { line(name, "  real_var
 void ObjectWriter::variable_tail() { line(")\n"); }
 
 void ObjectWriter::numeric_lines(std::string_view name, float value) {
-  line(name, "  real_variable\n(\n  value            : ", Sci4{value});
+  line(name, numeric_head, Sci4{value});
 }
 
 void ObjectWriter::numeric_variable(std::string_view name, float value) {
-  line(name, "  real_variable\n(\n  value            : ", Sci4{value}, "\n)\n");
+  numeric_lines(name, value);
+  variable_tail();
 }
 
 void ObjectWriter::numeric_variable_pair(std::string_view first_name, float first_value,

@@ -91,8 +91,8 @@ class ObjectWriter {
   // expression("RSP", Int1{i}), so that no string is built for it.
   template <typename... Pieces>
   void numeric_variable(const Expression<Pieces...>& name, float value) {
-    line(Unquoted<Pieces...>{name}, "  real_variable\n(\n  value            : ", Sci4{value},
-         "\n)\n");
+    line(Unquoted<Pieces...>{name}, numeric_head, Sci4{value});
+    variable_tail();
   }
   // Two numeric variable blocks with no empty line between them, one after both.
   void numeric_variable_pair(std::string_view first_name, float first_value,
@@ -219,6 +219,8 @@ class ObjectWriter {
   }
   void grow(std::size_t count);
   void write_blocks();
+  // What follows a numeric variable's name up to its value.
+  static constexpr std::string_view numeric_head = "  real_variable\n(\n  value            : ";
   void variable_head(std::string_view name);
   void variable_tail();
   void numeric_lines(std::string_view name, float value);

@@ -9,31 +9,16 @@
 #include <sstream>
 
 #include "hornwall/run_error.hpp"
+#include "test_support.hpp"
 
 namespace hornwall {
 namespace {
 
 class PosixFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("hornwall_files_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override {
-    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
-    std::filesystem::remove_all(folder_);
-  }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  void put(const std::string& name, const std::string& text) const {
-    std::ofstream(path(name), std::ios::binary) << text;
-  }
-  std::string contents(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string path(const std::string& name) const { return scratch_.path(name); }
+  void put(const std::string& name, const std::string& text) const { scratch_.put(name, text); }
+  std::string contents(const std::string& name) const { return scratch_.contents(name); }
   std::string error_of(void (*open)(PosixFileSystem&, const std::string&),
                        const std::string& name) const {
     PosixFileSystem files;
@@ -45,7 +30,7 @@ class PosixFiles : public ::testing::Test {
     return "";
   }
 
-  std::filesystem::path folder_;
+  testing::ScratchFolder scratch_{"hornwall_files_test_"};
 };
 
 TEST_F(PosixFiles, AnExistingObjectFileKeepsItsContentsUntilTheFirstWrite) {

@@ -50,23 +50,10 @@ TEST(ToSingle, RoundsBeyondTheSingleRangeAsIeeeDoes) {
 
 class Reliability : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("hornwall_reliability_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  void put(const std::string& name, const std::string& text) const {
-    std::ofstream(path(name), std::ios::binary) << text;
-  }
-  std::string contents(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::filesystem::path folder_;
+  std::string path(const std::string& name) const { return scratch_.path(name); }
+  void put(const std::string& name, const std::string& text) const { scratch_.put(name, text); }
+  std::string contents(const std::string& name) const { return scratch_.contents(name); }
+  testing::ScratchFolder scratch_{"hornwall_reliability_test_"};
 };
 
 // Writes `pieces` to the object file `name` in a child process whose file-size limit is

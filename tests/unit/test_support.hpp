@@ -1,6 +1,10 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -11,6 +15,41 @@
 #include "hornwall/run_error.hpp"
 
 namespace hornwall::testing {
+
+// A folder of its own under the temporary folder, emptied and removed at the end of the
+// test, even when a test took its permissions away.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& prefix)
+      : folder_(std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(folder_);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& folder() const { return folder_; }
+  // The path of file `name` in the folder.
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  // Writes `text` as file `name`.
+  void put(const std::string& name, const std::string& text) const {
+    std::ofstream(path(name), std::ios::binary) << text;
+  }
+  // What file `name` holds.
+  std::string contents(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+ private:
+  std::filesystem::path folder_;
+};
 
 // Files held in memory, with the open-or-create rules of the real file system: an
 // object file keeps its old contents until the first write, and may not be the
