@@ -1,0 +1,47 @@
+#include "hornwall/text.hpp"
+
+namespace hornwall {
+
+void append_printable(std::string& out, std::string_view text) {
+  constexpr std::string_view hex = "0123456789abcdef";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += hex[byte >> 4];
+      out += hex[byte & 0xfU];
+    }
+  }
+}
+
+std::string printable(std::string_view text) {
+  std::string out;
+  append_printable(out, text);
+  return out;
+}
+
+std::string single_quoted(std::string_view text) {
+  std::string out(1, '\'');
+  out.append(text);
+  out += '\'';
+  return out;
+}
+
+std::string double_quoted(std::string_view text) {
+  std::string out(1, '"');
+  out.append(text);
+  out += '"';
+  return out;
+}
+
+std::string cut_to_shown(std::string_view text) {
+  std::string out(text.substr(0, shown_bytes));
+  if (text.size() > shown_bytes) out += "...";
+  return out;
+}
+
+std::string shown_name(std::string_view name) { return single_quoted(cut_to_shown(name)); }
+
+}  // namespace hornwall
