@@ -3,7 +3,9 @@
 #include <array>
 #include <vector>
 
-namespace hornwall {
+#include "hornwall/text.hpp"
+
+namespace hornwall::view {
 namespace {
 
 enum class OptionId { output, table, mirror, quiet, help, version };
@@ -46,8 +48,20 @@ const LongOption* find_long(std::string_view name, std::string& error) {
     }
   }
   if (matches == 1) return found;
-  error = (matches == 0 ? "unknown option '--" : "ambiguous option '--") + std::string(name) + "'";
+  error = (matches == 0 ? "unknown option '--" : "ambiguous option '--") + printable(name) + "'";
   return nullptr;
+}
+
+// True when `path` ends in ".svg", in any case.
+bool is_svg_name(std::string_view path) {
+  constexpr std::string_view suffix = ".svg";
+  if (path.size() < suffix.size()) return false;
+  const std::string_view end = path.substr(path.size() - suffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    const char c = end[i] >= 'A' && end[i] <= 'Z' ? static_cast<char>(end[i] - 'A' + 'a') : end[i];
+    if (c != suffix[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -101,7 +115,7 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
           }
           break;
         } else {
-          result.usage_error = "unknown option '-" + std::string(1, c) + "'";
+          result.usage_error = "unknown option '-" + printable(std::string_view(&c, 1)) + "'";
           break;
         }
       }
@@ -111,12 +125,17 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
   if (files.empty()) {
     result.usage_error = "no object file given";
   } else if (files.size() > 1) {
-    result.usage_error =
-        "more than one object file given: '" + files[0] + "' and '" + files[1] + "'";
+    result.usage_error = "more than one object file given: '" + printable(files[0]) + "' and '" +
+                         printable(files[1]) + "'";
   } else {
     options.file = files[0];
     if (options.svg_path.empty()) options.svg_path = options.file + ".svg";
-    if (options.svg_path == "-") result.usage_error = "the picture cannot go to standard output";
+    if (options.svg_path == "-") {
+      result.usage_error = "the picture cannot go to standard output";
+    } else if (!is_svg_name(options.svg_path)) {
+      result.usage_error =
+          "the picture's name must end in '.svg': '" + printable(options.svg_path) + "'";
+    }
   }
   return result;
 }
@@ -128,7 +147,8 @@ std::string_view help_text() {
          "Evaluates the object file FILE, checks the wall it describes, draws it as an SVG\n"
          "picture and can export its nodes.\n"
          "\n"
-         "  -o, --output OUT.svg  write the picture to OUT.svg (default: FILE.svg)\n"
+         "  -o, --output OUT.svg  write the picture to OUT.svg (default: FILE.svg); its\n"
+         "                        name must end in .svg\n"
          "      --mirror          draw the mirror image below the axis as well\n"
          "      --table OUT.csv   write the evaluated nodes as CSV (profile,index,z,rho);\n"
          "                        '-' writes them to standard output, and the summary\n"
@@ -137,6 +157,8 @@ std::string_view help_text() {
          "  -h, --help            show this help and exit\n"
          "      --version         show the version and exit\n"
          "\n"
+         "Every output is written whole or not at all: an existing file is replaced only\n"
+         "once its successor is complete.\n"
          "Exit status: 0 when the file is sound (warnings allowed), 1 when it has errors,\n"
          "2 for a usage error or a file that cannot be read or written.\n";
 }
@@ -145,4 +167,4 @@ std::string version_line() {
   return std::string("hornwall_view (hornwall) ") + HORNWALL_VERSION + "\n";
 }
 
-}  // namespace hornwall
+}  // namespace hornwall::view

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string>
 
-namespace hornwall {
+namespace hornwall::view {
 namespace {
 
 constexpr std::size_t flush_size = 1 << 20;
@@ -17,19 +17,19 @@ void append_exact(std::string& out, double value) {
 
 }  // namespace
 
-void write_node_table(const ObjectFile& file, const EvaluatedFile& evaluated, std::ostream& out) {
+void write_node_table(const Wall& wall, std::ostream& out) {
   std::string text = "profile,index,z,rho\n";
-  for (std::size_t p = 0; p < file.profiles.size(); ++p) {
-    const std::vector<Node>& nodes = evaluated.profiles[p].nodes;
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-      if (!nodes[i].ok) continue;
-      text.append(file.profiles[p].name);
+  for (const Profile& profile : wall.profiles) {
+    for (std::size_t i = 0; i < profile.nodes.size(); ++i) {
+      const Node& node = profile.nodes[i];
+      if (!node.ok) continue;
+      text += profile.name;
       text += ',';
       text += std::to_string(i + 1);
       text += ',';
-      append_exact(text, nodes[i].z);
+      append_exact(text, node.z);
       text += ',';
-      append_exact(text, nodes[i].rho);
+      append_exact(text, node.rho);
       text += '\n';
       if (text.size() > flush_size) {
         out << text;
@@ -40,4 +40,4 @@ void write_node_table(const ObjectFile& file, const EvaluatedFile& evaluated, st
   out << text;
 }
 
-}  // namespace hornwall
+}  // namespace hornwall::view

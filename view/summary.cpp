@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <string>
 
-namespace hornwall {
+#include "hornwall/text.hpp"
+
+namespace hornwall::view {
 namespace {
 
-std::string ranges(const EvaluatedProfile& profile) {
+std::string ranges(const Profile& profile) {
   const Node* first = nullptr;
   double z_low = 0.0, z_high = 0.0, rho_low = 0.0, rho_high = 0.0;
   for (const Node& node : profile.nodes) {
@@ -37,27 +39,25 @@ std::string_view ending(ProfileEnd end) {
 
 }  // namespace
 
-void write_summary(const ObjectFile& file, const EvaluatedFile& evaluated,
-                   const Diagnostics& diagnostics, std::ostream& out) {
+void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostream& out) {
   std::string text;
-  for (std::size_t p = 0; p < file.profiles.size(); ++p) {
-    const ProfileBlock& profile = file.profiles[p];
-    const EvaluatedProfile& nodes = evaluated.profiles[p];
+  for (const Profile& profile : wall.profiles) {
     text += "profile ";
-    text.append(profile.name);
+    append_printable(text, cut_to_shown(profile.name));
     text += ": unit ";
-    text.append(profile.unit.empty() ? std::string_view("(none)") : profile.unit);
-    text +=
-        ", " + std::to_string(nodes.nodes.size()) + (nodes.nodes.size() == 1 ? " node" : " nodes");
-    if (nodes.missing > 0) text += " (" + std::to_string(nodes.missing) + " not evaluated)";
-    text += ", " + ranges(nodes) + ", ";
+    append_printable(
+        text, profile.unit.empty() ? std::string_view("(none)") : std::string_view(profile.unit));
+    const std::size_t count = profile.nodes.size();
+    text += ", " + std::to_string(count) + (count == 1 ? " node" : " nodes");
+    if (profile.missing > 0) text += " (" + std::to_string(profile.missing) + " not evaluated)";
+    text += ", " + ranges(profile) + ", ";
     text.append(ending(profile.end));
     text += '\n';
   }
-  text += "variables: " + std::to_string(file.variables.size()) + '\n';
+  text += "variables: " + std::to_string(wall.variable_count) + '\n';
   text += "errors: " + std::to_string(diagnostics.error_count()) +
           ", warnings: " + std::to_string(diagnostics.warning_count()) + '\n';
   out << text;
 }
 
-}  // namespace hornwall
+}  // namespace hornwall::view

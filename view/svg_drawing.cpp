@@ -4,13 +4,16 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "hornwall/view/diagnostics.hpp"
 
-namespace hornwall {
+namespace hornwall::view {
 namespace {
 
 constexpr std::array<std::string_view, 8> colours = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
@@ -26,6 +29,14 @@ constexpr std::size_t most_dots = 200;  // a profile with more nodes is drawn wi
 constexpr int most_ticks = 20;
 constexpr std::size_t flush_size = 1 << 20;
 
+constexpr std::string_view grid_style = "stroke=\"#e4e4e4\" stroke-width=\"1\"";
+constexpr std::string_view tick_style = "stroke=\"#444\" stroke-width=\"1\"";
+constexpr std::string_view axis_style =
+    "stroke=\"#555\" stroke-width=\"1\" stroke-dasharray=\"8 4\"";
+constexpr std::string_view aperture_style =
+    "stroke=\"#555\" stroke-width=\"1\" stroke-dasharray=\"3 3\"";
+constexpr std::string_view marking_fill = " fill=\"#555\"";
+
 // The data window of the picture and its mapping to picture units. Differences of
 // coordinates are taken in halves, (z / 2 - z_low / 2), which cannot overflow however
 // far apart two finite values lie.
@@ -38,19 +49,6 @@ struct Frame {
   double plot_width() const { return z_half * per_half; }
   double plot_height() const { return rho_half * per_half; }
 };
-
-// Appends `value` with two decimals. The frame keeps every coordinate finite and of
-// picture size; should one ever not be, "0" keeps the picture well-formed.
-void append_fixed(std::string& out, double value) {
-  std::array<char, 32> digits{};
-  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                     std::chars_format::fixed, 2);
-  if (!std::isfinite(value) || written.ec != std::errc()) {
-    out += '0';
-    return;
-  }
-  out.append(digits.data(), written.ptr);
-}
 
 // Text for XML: markup characters escaped; bytes outside printable ASCII become '?', so
 // that the picture stays well-formed whatever a file name holds.
@@ -66,6 +64,59 @@ void append_text(std::string& out, std::string_view text) {
   }
 }
 
+// An attribute of an element: a coordinate or size, written with two decimals, or a text.
+struct Attribute {
+  std::string_view name;
+  std::variant<double, std::string_view> value;
+};
+
+// The elements of the picture, appended to a text as SVG.
+class Svg {
+ public:
+  explicit Svg(std::string& out) : out_(out) {}
+
+  // <TAG NAME="VALUE"... EXTRA/>, EXTRA being further attributes as written.
+  void element(std::string_view tag, std::initializer_list<Attribute> attributes,
+               std::string_view extra = {}) {
+    open(tag, attributes, extra);
+    out_ += "/>\n";
+  }
+  void line(double x1, double y1, double x2, double y2, std::string_view style) {
+    std::string extra(1, ' ');
+    extra += style;
+    element("line", {{"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}}, extra);
+  }
+  // <text ...>TEXT</text>, anchored at (x, y).
+  void label(double x, double y, std::string_view anchor, std::string_view text,
+             std::string_view extra = {}) {
+    open("text", {{"x", x}, {"y", y}, {"text-anchor", anchor}}, extra);
+    out_ += '>';
+    append_text(out_, text);
+    out_ += "</text>\n";
+  }
+
+ private:
+  void open(std::string_view tag, std::initializer_list<Attribute> attributes,
+            std::string_view extra) {
+    out_ += '<';
+    out_ += tag;
+    for (const Attribute& attribute : attributes) {
+      out_ += ' ';
+      out_ += attribute.name;
+      out_ += "=\"";
+      if (const double* number = std::get_if<double>(&attribute.value)) {
+        append_fixed(out_, *number);
+      } else {
+        append_text(out_, std::get<std::string_view>(attribute.value));
+      }
+      out_ += '"';
+    }
+    out_ += extra;
+  }
+
+  std::string& out_;
+};
+
 // True when `low` and `high` differ by less than the smallest normal double, but not
 // by nothing: no scale can spread them over the picture.
 bool too_close(double low, double high) {
@@ -76,9 +127,9 @@ bool too_close(double low, double high) {
 // The window that holds every evaluated node, the axis and the aperture plane with a
 // margin, or nothing when the nodes lie too far apart or too close together for any
 // finite scale.
-std::optional<Frame> frame_of(const EvaluatedFile& evaluated, bool mirror) {
+std::optional<Frame> frame_of(const Wall& wall, bool mirror) {
   Frame frame;  // the aperture plane and the axis are always in the picture
-  for (const EvaluatedProfile& profile : evaluated.profiles) {
+  for (const Profile& profile : wall.profiles) {
     for (const Node& node : profile.nodes) {
       if (!node.ok) continue;
       frame.z_low = std::min(frame.z_low, node.z);
@@ -139,85 +190,51 @@ double tick_step(double half) {
   return 10.0 * power;
 }
 
-void append_line(std::string& out, double x1, double y1, double x2, double y2,
-                 std::string_view style) {
-  out += "<line x1=\"";
-  append_fixed(out, x1);
-  out += "\" y1=\"";
-  append_fixed(out, y1);
-  out += "\" x2=\"";
-  append_fixed(out, x2);
-  out += "\" y2=\"";
-  append_fixed(out, y2);
-  out += "\" ";
-  out += style;
-  out += "/>\n";
-}
-
-void append_label(std::string& out, double x, double y, std::string_view anchor,
-                  std::string_view text, std::string_view extra = {}) {
-  out += "<text x=\"";
-  append_fixed(out, x);
-  out += "\" y=\"";
-  append_fixed(out, y);
-  out += "\" text-anchor=\"";
-  out += anchor;
-  out += '"';
-  out += extra;
-  out += '>';
-  append_text(out, text);
-  out += "</text>\n";
-}
-
-void append_ticks(std::string& out, const Frame& frame, std::string_view unit) {
+void draw_ticks(Svg& svg, const Frame& frame, std::string_view unit) {
   const double bottom = frame.y(frame.rho_low);
   const double right = frame.x(frame.z_high);
-  constexpr std::string_view grid = "stroke=\"#e4e4e4\" stroke-width=\"1\"";
-  constexpr std::string_view tick = "stroke=\"#444\" stroke-width=\"1\"";
   const double z_step = tick_step(frame.z_half);
   const double z_first = std::ceil(frame.z_low / z_step);
   for (int i = 0; i <= most_ticks && (z_first + i) * z_step <= frame.z_high; ++i) {
     const double k = z_first + i;
     const double x = frame.x(k * z_step);
-    append_line(out, x, margin_top, x, bottom, grid);
-    append_line(out, x, bottom, x, bottom + 5.0, tick);
-    append_label(out, x, bottom + 18.0, "middle", short_number(k * z_step + 0.0));
+    svg.line(x, margin_top, x, bottom, grid_style);
+    svg.line(x, bottom, x, bottom + 5.0, tick_style);
+    svg.label(x, bottom + 18.0, "middle", short_number(k * z_step + 0.0));
   }
   const double rho_step = tick_step(frame.rho_half);
   const double rho_first = std::ceil(frame.rho_low / rho_step);
   for (int i = 0; i <= most_ticks && (rho_first + i) * rho_step <= frame.rho_high; ++i) {
     const double k = rho_first + i;
     const double y = frame.y(k * rho_step);
-    append_line(out, margin_left, y, right, y, grid);
-    append_line(out, margin_left - 5.0, y, margin_left, y, tick);
-    append_label(out, margin_left - 8.0, y + 4.0, "end", short_number(k * rho_step + 0.0));
+    svg.line(margin_left, y, right, y, grid_style);
+    svg.line(margin_left - 5.0, y, margin_left, y, tick_style);
+    svg.label(margin_left - 8.0, y + 4.0, "end", short_number(k * rho_step + 0.0));
   }
   const std::string unit_text = unit.empty() ? std::string() : " (" + std::string(unit) + ")";
-  append_label(out, margin_left + frame.plot_width() / 2.0, bottom + 38.0, "middle",
-               "z" + unit_text);
+  svg.label(margin_left + frame.plot_width() / 2.0, bottom + 38.0, "middle", "z" + unit_text);
   const double middle = margin_top + frame.plot_height() / 2.0;
   std::string turn = " transform=\"rotate(-90 ";
   append_fixed(turn, margin_left - 55.0);
   turn += ' ';
   append_fixed(turn, middle);
   turn += ")\"";
-  append_label(out, margin_left - 55.0, middle, "middle", "rho" + unit_text, turn);
+  svg.label(margin_left - 55.0, middle, "middle", "rho" + unit_text, turn);
 }
 
-void append_axis_and_aperture(std::string& out, const Frame& frame) {
+void draw_axis_and_aperture(Svg& svg, const Frame& frame) {
   const double axis = frame.y(0.0);
   const double aperture = frame.x(0.0);
-  append_line(out, margin_left, axis, frame.x(frame.z_high), axis,
-              "stroke=\"#555\" stroke-width=\"1\" stroke-dasharray=\"8 4\"");
-  append_label(out, margin_left + 4.0, axis - 4.0, "start", "axis", " fill=\"#555\"");
-  append_line(out, aperture, margin_top, aperture, frame.y(frame.rho_low),
-              "stroke=\"#555\" stroke-width=\"1\" stroke-dasharray=\"3 3\"");
-  append_label(out, aperture - 4.0, margin_top + 14.0, "end", "aperture", " fill=\"#555\"");
+  svg.line(margin_left, axis, frame.x(frame.z_high), axis, axis_style);
+  svg.label(margin_left + 4.0, axis - 4.0, "start", "axis", marking_fill);
+  svg.line(aperture, margin_top, aperture, frame.y(frame.rho_low), aperture_style);
+  svg.label(aperture - 4.0, margin_top + 14.0, "end", "aperture", marking_fill);
 }
 
 // Draws one profile as polylines broken where nodes are missing; `sign` -1 mirrors it.
-void append_profile(std::string& out, std::ostream& sink, const Frame& frame,
-                    const EvaluatedProfile& profile, std::string_view colour, double sign) {
+// The text is handed to `sink` whenever it grows large.
+void draw_profile(std::string& out, std::ostream& sink, const Frame& frame, const Profile& profile,
+                  std::string_view colour, double sign) {
   const std::string start = "<polyline fill=\"none\" stroke=\"" + std::string(colour) +
                             "\" stroke-width=\"1.5\"" +
                             (sign < 0 ? " stroke-opacity=\"0.45\"" : "") + " points=\"";
@@ -240,31 +257,68 @@ void append_profile(std::string& out, std::ostream& sink, const Frame& frame,
   }
   if (open) out += "\"/>\n";
   if (sign < 0 || profile.nodes.size() > most_dots) return;
+  Svg svg(out);
   for (const Node& node : profile.nodes) {
     if (!node.ok) continue;
-    out += "<circle cx=\"";
-    append_fixed(out, frame.x(node.z));
-    out += "\" cy=\"";
-    append_fixed(out, frame.y(node.rho));
-    out += "\" r=\"2.5\" fill=\"" + std::string(colour) + "\"/>\n";
+    svg.element("circle", {{"cx", frame.x(node.z)}, {"cy", frame.y(node.rho)}},
+                " r=\"2.5\" fill=\"" + std::string(colour) + "\"");
   }
+}
+
+// Appends `value` with two decimals, rounded as the library's fixed form rounds them:
+// to nearest, ties to even, from the exact binary value. The exact hundredfold value is
+// the rounded product and its rounding error, which tell on which side of a half it lies.
+// Returns false for a value too large for this way.
+bool append_hundredths(std::string& out, double value) {
+  const double hundredfold = value * 100.0;
+  if (!(std::abs(hundredfold) < 0x1p52)) return false;
+  const double error = std::fma(value, 100.0, -hundredfold);
+  double whole = std::floor(hundredfold);
+  const double above_half = (hundredfold - whole) - 0.5;  // exact below 2^52
+  const bool up = above_half > 0.0 || (above_half == 0.0 && error > 0.0) ||
+                  (above_half == 0.0 && error == 0.0 && std::fmod(whole, 2.0) != 0.0);
+  if (up) whole += 1.0;
+  const auto hundredths = static_cast<std::int64_t>(std::abs(whole));
+  if (std::signbit(value)) out += '-';
+  std::array<char, 24> digits{};
+  const auto written =
+      std::to_chars(digits.data(), digits.data() + digits.size(), hundredths / 100);
+  out.append(digits.data(), written.ptr);
+  out += '.';
+  out += static_cast<char>('0' + hundredths % 100 / 10);
+  out += static_cast<char>('0' + hundredths % 10);
+  return true;
 }
 
 }  // namespace
 
-bool write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
-               const DrawingOptions& options, std::ostream& out) {
-  const std::optional<Frame> fitted = frame_of(evaluated, options.mirror);
+void append_fixed(std::string& out, double value) {
+  if (std::isfinite(value) && append_hundredths(out, value)) return;
+  std::array<char, 32> digits{};
+  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                     std::chars_format::fixed, 2);
+  if (!std::isfinite(value) || written.ec != std::errc()) {
+    out += '0';
+    return;
+  }
+  out.append(digits.data(), written.ptr);
+}
+
+bool fits_picture(const Wall& wall, bool mirror) { return frame_of(wall, mirror).has_value(); }
+
+void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& out) {
+  const std::optional<Frame> fitted = frame_of(wall, options.mirror);
   const Frame frame = fitted ? *fitted : empty_frame();
   std::string_view unit;
-  for (const ProfileBlock& profile : file.profiles) {
+  for (const Profile& profile : wall.profiles) {
     if (unit.empty()) unit = profile.unit;
   }
   const double legend_top = margin_top + frame.plot_height() + margin_bottom + 10.0;
   const double width = std::max(margin_left + frame.plot_width() + margin_right, 400.0);
-  const double height = legend_top + legend_row * static_cast<double>(file.profiles.size()) + 10.0;
+  const double height = legend_top + legend_row * static_cast<double>(wall.profiles.size()) + 10.0;
 
   std::string text;
+  Svg svg(text);
   text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
   text += " width=\"";
   append_fixed(text, width);
@@ -277,36 +331,32 @@ bool write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
   text += "\" font-family=\"sans-serif\" font-size=\"12\">\n<title>";
   append_text(text, options.title);
   text += "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  append_label(text, margin_left, 24.0, "start", options.title, " font-size=\"14\"");
-  append_ticks(text, frame, unit);
-  text += "<rect x=\"";
-  append_fixed(text, margin_left);
-  text += "\" y=\"";
-  append_fixed(text, margin_top);
-  text += "\" width=\"";
-  append_fixed(text, frame.plot_width());
-  text += "\" height=\"";
-  append_fixed(text, frame.plot_height());
-  text += "\" fill=\"none\" stroke=\"#999\"/>\n";
-  append_axis_and_aperture(text, frame);
+  svg.label(margin_left, 24.0, "start", options.title, " font-size=\"14\"");
+  draw_ticks(svg, frame, unit);
+  svg.element("rect",
+              {{"x", margin_left},
+               {"y", margin_top},
+               {"width", frame.plot_width()},
+               {"height", frame.plot_height()}},
+              " fill=\"none\" stroke=\"#999\"");
+  draw_axis_and_aperture(svg, frame);
 
-  for (std::size_t p = 0; p < file.profiles.size(); ++p) {
+  for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
+    const Profile& profile = wall.profiles[p];
     const std::string_view colour = colours[p % colours.size()];
     if (fitted) {
-      append_profile(text, out, frame, evaluated.profiles[p], colour, 1.0);
-      if (options.mirror) append_profile(text, out, frame, evaluated.profiles[p], colour, -1.0);
+      draw_profile(text, out, frame, profile, colour, 1.0);
+      if (options.mirror) draw_profile(text, out, frame, profile, colour, -1.0);
     }
     const double y = legend_top + legend_row * static_cast<double>(p);
-    append_line(text, margin_left, y - 4.0, margin_left + 24.0, y - 4.0,
-                "stroke=\"" + std::string(colour) + "\" stroke-width=\"3\"");
-    const std::size_t drawn =
-        fitted ? evaluated.profiles[p].nodes.size() - evaluated.profiles[p].missing : 0;
-    append_label(text, margin_left + 30.0, y, "start",
-                 std::string(file.profiles[p].name) + " (" + std::to_string(drawn) + " nodes)");
+    svg.line(margin_left, y - 4.0, margin_left + 24.0, y - 4.0,
+             "stroke=\"" + std::string(colour) + "\" stroke-width=\"3\"");
+    const std::size_t drawn = fitted ? profile.nodes.size() - profile.missing : 0;
+    svg.label(margin_left + 30.0, y, "start",
+              profile.name + " (" + std::to_string(drawn) + " nodes)");
   }
   text += "</svg>\n";
   out << text;
-  return fitted.has_value();
 }
 
-}  // namespace hornwall
+}  // namespace hornwall::view

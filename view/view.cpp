@@ -1,31 +1,113 @@
 #include "hornwall/view/view.hpp"
 
-#include "hornwall/view/checks.hpp"
-#include "hornwall/view/diagnostics.hpp"
-#include "hornwall/view/evaluation.hpp"
+#include <optional>
+
+#include "hornwall/text.hpp"
+#include "hornwall/view/command_line.hpp"
 #include "hornwall/view/node_table.hpp"
-#include "hornwall/view/object_file_reader.hpp"
+#include "hornwall/view/object_file.hpp"
+#include "hornwall/view/output_file.hpp"
 #include "hornwall/view/summary.hpp"
 #include "hornwall/view/svg_drawing.hpp"
+#include "hornwall/view/view_files.hpp"
 
-namespace hornwall {
+namespace hornwall::view {
+namespace {
 
-int view_object_file(std::string_view text, const ViewOptions& options,
-                     const ViewOutputs& outputs) {
-  Diagnostics diagnostics;
-  const ObjectFile file = read_object_file(text, diagnostics);
-  const EvaluatedFile evaluated = evaluate_object_file(file, diagnostics);
-  check_wall(file, evaluated, diagnostics);
+constexpr int usage_status = 2;
 
-  if (!write_svg(file, evaluated, {options.file, options.mirror}, outputs.svg)) {
-    diagnostics.warning(file.profiles.empty() ? 1 : file.profiles.front().line,
-                        "the nodes lie too far apart or too close together to draw; the picture "
-                        "shows an empty frame");
-  }
-  write_diagnostics(diagnostics, options.file, outputs.messages);
-  if (outputs.table != nullptr) write_node_table(file, evaluated, *outputs.table);
-  if (!options.quiet) write_summary(file, evaluated, diagnostics, outputs.summary);
-  return diagnostics.error_count() == 0 ? 0 : 1;
+int trouble(std::ostream& err, const std::string& what) {
+  err << "hornwall_view: " << what << '\n';
+  return usage_status;
 }
 
-}  // namespace hornwall
+std::string cannot_write(const std::string& path, const std::string& reason) {
+  return "cannot write " + single_quoted(printable(path)) + ": " + reason;
+}
+
+// Writes `text` to the console; false when it cannot.
+bool print(std::ostream& out, std::string_view text) {
+  out << text;
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+// The outputs of one run: the picture and, when asked for, the table in a file.
+struct Outputs {
+  OutputFile picture;
+  std::optional<OutputFile> table;
+};
+
+}  // namespace
+
+Examined examine(ByteSource& source, CheckSettings settings) {
+  Examined examined;
+  ObjectFile file = read_object_file(source, examined.diagnostics);
+  examined.wall = evaluate_wall(file, source, examined.diagnostics);
+  settings.tolerance = geometry_tolerance(examined.wall);
+  check_wall(examined.wall, settings, examined.diagnostics);
+  return examined;
+}
+
+int run_view(std::span<const std::string> arguments, ViewConsole console) {
+  const CommandLine command_line = parse_command_line(arguments);
+  if (!command_line.usage_error.empty()) {
+    console.err << usage_line() << "hornwall_view: " << command_line.usage_error << '\n';
+    return usage_status;
+  }
+  const ViewOptions& options = command_line.options;
+  if (options.help) return print(console.out, help_text()) ? 0 : usage_status;
+  if (options.version) return print(console.out, version_line()) ? 0 : usage_status;
+
+  FileSource source;
+  if (const std::string failure = source.open(options.file); !failure.empty()) {
+    return trouble(console.err, failure);
+  }
+  if (const std::string clash = output_clash(options); !clash.empty()) {
+    return trouble(console.err, clash);
+  }
+  Outputs outputs;
+  if (const std::string reason = outputs.picture.open(options.svg_path); !reason.empty()) {
+    return trouble(console.err, cannot_write(options.svg_path, reason));
+  }
+  const bool table_to_console = options.table_path == "-";
+  if (!options.table_path.empty() && !table_to_console) {
+    if (const std::string reason = outputs.table.emplace().open(options.table_path);
+        !reason.empty()) {
+      return trouble(console.err, cannot_write(options.table_path, reason));
+    }
+  }
+
+  std::optional<Examined> examined;
+  try {
+    examined.emplace(examine(source, {0.0, options.mirror}));
+  } catch (const ReadFailure& failure) {
+    return trouble(console.err,
+                   "cannot read " + single_quoted(printable(options.file)) + ": " + failure.what());
+  }
+  write_diagnostics(examined->diagnostics, options.file, console.err);
+  write_svg(examined->wall, {options.file, options.mirror}, outputs.picture);
+  if (outputs.table) write_node_table(examined->wall, *outputs.table);
+  if (table_to_console) write_node_table(examined->wall, console.out);
+
+  if (const std::string reason = outputs.picture.commit(); !reason.empty()) {
+    return trouble(console.err, cannot_write(options.svg_path, reason));
+  }
+  if (outputs.table) {
+    if (const std::string reason = outputs.table->commit(); !reason.empty()) {
+      return trouble(console.err, cannot_write(options.table_path, reason));
+    }
+  }
+  std::ostream& summary = table_to_console ? console.err : console.out;
+  if (!options.quiet) {
+    write_summary(examined->wall, examined->diagnostics, summary);
+    summary << "picture: " << printable(options.svg_path) << '\n';
+    if (outputs.table) summary << "table: " << printable(options.table_path) << '\n';
+    if (table_to_console) summary << "table: standard output\n";
+  }
+  console.out.flush();
+  if (!console.out) return trouble(console.err, "cannot write to standard output");
+  return examined->diagnostics.error_count() == 0 ? 0 : 1;
+}
+
+}  // namespace hornwall::view

@@ -95,17 +95,26 @@ expect "empty table path" 2 \
   $'usage: hornwall_view [OPTIONS] FILE\nhornwall_view: option \'--table\' needs a value' \
   "$view" horn.zul --table=
 cp horn.zul kept.zul
+cp horn.zul horn.svg
 expect "picture over the object file" 2 \
-  "hornwall_view: the picture cannot overwrite the object file 'horn.zul'" \
-  "$view" horn.zul -o ./horn.zul
+  "hornwall_view: the picture cannot overwrite the object file 'horn.svg'" \
+  "$view" horn.svg -o ./horn.svg
 expect "table over the object file" 2 \
   "hornwall_view: the table cannot overwrite the object file 'horn.zul'" \
   "$view" horn.zul --table horn.zul
 expect "picture and table together" 2 \
-  "hornwall_view: the picture and the table cannot both go to 'both'" \
-  "$view" horn.zul -o both --table both
+  "hornwall_view: the picture and the table cannot both go to 'both.svg'" \
+  "$view" horn.zul -o both.svg --table both.svg
+expect "picture and table together, named two ways" 2 \
+  "hornwall_view: the picture and the table cannot both go to 'horn.zul.svg'" \
+  "$view" ./horn.zul --table horn.zul.svg
+expect "a picture that is no SVG" 2 \
+  $'usage: hornwall_view [OPTIONS] FILE\nhornwall_view: the picture\'s name must end in \'.svg\': \'x.png\'' \
+  "$view" horn.zul -o x.png
 cmp -s horn.zul kept.zul || fail "a refused output changed the object file"
-[ ! -e both ] || fail "a refused run wrote 'both'"
+cmp -s horn.svg kept.zul || fail "a refused output changed the object file"
+[ ! -e both.svg ] || fail "a refused run wrote 'both.svg'"
+[ ! -e x.png ] || fail "a refused run wrote 'x.png'"
 # Nodes at the edges of double: drawn, or an empty frame with a warning; never a broken picture.
 for nodes in "1e308 1e308 -1e308 0" "1.7e308 1e308 -1.7e308 1e308" "0 0 0 5e-324"; do
   printf 'w circular_symmetric_horn_exterior ( nodes : table ( %s ) )\n' "$nodes" >edge.zul

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -14,26 +17,47 @@
 #include <string>
 #include <vector>
 
+#include "hornwall/text.hpp"
 #include "hornwall/view/checks.hpp"
 #include "hornwall/view/command_line.hpp"
-#include "hornwall/view/evaluation.hpp"
 #include "hornwall/view/expression.hpp"
 #include "hornwall/view/node_table.hpp"
+#include "hornwall/view/summary.hpp"
+#include "hornwall/view/svg_drawing.hpp"
 #include "hornwall/view/view_files.hpp"
 
-namespace hornwall {
+namespace hornwall::view {
 namespace {
 
 namespace fs = std::filesystem;
 
-class NoVariables : public VariableValues {
- public:
-  VariableValue lookup(std::string_view name) override {
-    if (name == "A") return {true, true, 2.0};
-    if (name == "BAD") return {true, false, 0.0};
-    return {};
-  }
+// What evaluating a text gives, with A = 2 defined and BAD defined without a value.
+struct Evaluated {
+  std::string syntax_error;
+  double value = 0.0;
+  bool usable = false;
 };
+
+Evaluated evaluate_text(std::string_view text) {
+  Names names;
+  std::vector<Instruction> code;
+  Evaluated result;
+  result.syntax_error = compile(text, names, code);
+  std::vector<double> stack;
+  const Outcome outcome = evaluate(
+      code,
+      [&](std::uint32_t symbol, double& value) {
+        if (names.name(symbol) == "A") {
+          value = 2.0;
+          return Found::value;
+        }
+        return names.name(symbol) == "BAD" ? Found::failed : Found::undefined;
+      },
+      stack);
+  result.value = outcome.value;
+  result.usable = result.syntax_error.empty() && outcome.usable();
+  return result;
+}
 
 TEST(ViewExpression, EvaluatesWhatTheGeneratorsWrite) {
   const struct {
@@ -54,16 +78,20 @@ TEST(ViewExpression, EvaluatesWhatTheGeneratorsWrite) {
       {"ref( A )+REF(A)", 4.0},
       {"1.-COS(3.14159265358979323846)", 2.0},
       {"2*(99+ 1/ 4)", 198.5},
+      // A number too small for a double reads as zero, as the programs' answers do.
+      {"1e-400", 0.0},
+      {"-1e-400+1", 1.0},
+      {"0.000001e-320", 0.0},
   };
   for (const auto& c : cases) {
-    NoVariables values;
-    const Evaluation result = evaluate_expression(c.text, values);
-    EXPECT_TRUE(result.usable()) << c.text << ": " << result.syntax_error;
+    const Evaluated result = evaluate_text(c.text);
+    EXPECT_TRUE(result.usable) << c.text << ": " << result.syntax_error;
     EXPECT_EQ(result.value, c.value) << c.text;
   }
-  NoVariables values;
-  EXPECT_TRUE(std::isnan(evaluate_expression("NaN", values).value));
-  EXPECT_EQ(evaluate_expression("-Infinity", values).value, -INFINITY);
+  EXPECT_TRUE(std::isnan(evaluate_text("NaN").value));
+  EXPECT_EQ(evaluate_text("-Infinity").value, -INFINITY);
+  EXPECT_FALSE(evaluate_text("REF(BAD)+1").usable);
+  EXPECT_FALSE(evaluate_text("REF(X)").usable);
 }
 
 TEST(ViewExpression, GivesTheReasonAndColumnOfASyntaxError) {
@@ -81,46 +109,41 @@ TEST(ViewExpression, GivesTheReasonAndColumnOfASyntaxError) {
       {"REF(1)", "expected a variable name at column 5"},
       {"SIN(1)", "unknown name 'SIN' at column 1"},
       {"1e999", "number out of range at column 1"},
+      {"2+10000e305", "number out of range at column 3"},
       {"1.0E+", "unexpected 'E' at column 4"},
       {std::string(101, '(') + "1", "nested too deeply at column 102"},
   };
   for (const auto& c : cases) {
-    NoVariables values;
-    EXPECT_EQ(evaluate_expression(c.text, values).syntax_error, c.reason) << c.text;
+    EXPECT_EQ(evaluate_text(c.text).syntax_error, c.reason) << c.text;
   }
-  NoVariables values;
-  const Evaluation unknown = evaluate_expression("REF(X)+REF(Y)*REF(X)+REF(BAD)", values);
-  EXPECT_EQ(unknown.undefined, (std::vector<std::string_view>{"X", "Y"}));
-  EXPECT_TRUE(unknown.uses_failed);
 }
 
-TEST(ViewExpression, LongRunsOfSignsDoNotCountAsNesting) {
-  const auto signs = [](std::size_t count, std::string_view sign) {
+TEST(ViewExpression, LongRunsOfSignsAndGroupsDoNotCountAsNesting) {
+  const auto repeated = [](std::size_t count, std::string_view piece) {
     std::string text;
-    for (std::size_t i = 0; i < count; ++i) text += sign;
+    for (std::size_t i = 0; i < count; ++i) text += piece;
     return text;
   };
   const struct {
     std::string text;
     double value;
   } cases[] = {
-      {signs(1000, "-") + "5", 5.0},
-      {signs(1001, "-") + "5", -5.0},
-      {signs(1000, "+-") + "REF(A)", 2.0},
-      {signs(100, "-(") + "1" + std::string(100, ')'), 1.0},
-      {signs(99, "(") + "COS(0)" + std::string(99, ')'), 1.0},
+      {repeated(1000, "-") + "5", 5.0},
+      {repeated(1001, "-") + "5", -5.0},
+      {repeated(1000, "+-") + "REF(A)", 2.0},
+      {repeated(100, "-(") + "1" + std::string(100, ')'), 1.0},
+      {repeated(99, "(") + "COS(0)" + std::string(99, ')'), 1.0},
       {"\f1\f+\f2\f", 3.0},
+      // Groups side by side each close before the next opens.
+      {"0" + repeated(150, "+(1)"), 150.0},
   };
   for (const auto& c : cases) {
-    NoVariables values;
-    const Evaluation result = evaluate_expression(c.text, values);
-    EXPECT_TRUE(result.usable()) << c.text.substr(0, 20) << ": " << result.syntax_error;
+    const Evaluated result = evaluate_text(c.text);
+    EXPECT_TRUE(result.usable) << c.text.substr(0, 20) << ": " << result.syntax_error;
     EXPECT_EQ(result.value, c.value) << c.text.substr(0, 20);
   }
-  NoVariables values;
-  EXPECT_EQ(
-      evaluate_expression(signs(100, "(") + "COS(0)" + std::string(100, ')'), values).syntax_error,
-      "nested too deeply at column 105");
+  EXPECT_EQ(evaluate_text(repeated(100, "(") + "COS(0)" + std::string(100, ')')).syntax_error,
+            "nested too deeply at column 105");
   EXPECT_TRUE(is_plain_number("\f-2.5E+00\f"));
 }
 
@@ -131,14 +154,16 @@ struct ViewRun {
   std::string svg;
 };
 
+// Views `text` as the object file t.zul: its messages, picture and summary.
 ViewRun view(const std::string& text, bool quiet = true, bool mirror = false) {
   ViewRun run;
   std::ostringstream summary, messages, svg;
-  ViewOptions options;
-  options.file = "t.zul";
-  options.quiet = quiet;
-  options.mirror = mirror;
-  run.status = view_object_file(text, options, {summary, messages, svg, nullptr});
+  TextSource source(text);
+  const Examined examined = examine(source, {0.0, mirror});
+  write_diagnostics(examined.diagnostics, "t.zul", messages);
+  write_svg(examined.wall, {"t.zul", mirror}, svg);
+  if (!quiet) write_summary(examined.wall, examined.diagnostics, summary);
+  run.status = examined.diagnostics.error_count() == 0 ? 0 : 1;
   run.messages = messages.str();
   run.summary = summary.str();
   run.svg = svg.str();
@@ -159,11 +184,14 @@ std::string profile(std::string_view name, std::string_view rows, bool closed = 
 // A sound two-node wall from the aperture backwards, appended to each broken case.
 const std::string sound_wall = profile("w", "        0.   10.\n        -5.   12.\n");
 
+// The name of variable `i` of a chain or cycle: V0, V1, ...
+std::string v(std::size_t i) { return std::string(1, 'V').append(std::to_string(i)); }
+
 // `count` variables V0, V1, ... each referencing the next, the last the first.
 std::string cycle(std::size_t count) {
   std::string text;
   for (std::size_t i = 0; i < count; ++i) {
-    text += variable("V" + std::to_string(i), "\"REF(V" + std::to_string((i + 1) % count) + ")\"");
+    text += variable(v(i), "\"REF(" + v((i + 1) % count) + ")\"");
   }
   return text;
 }
@@ -198,8 +226,22 @@ TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
       {variable("A", "1") + "A  real_variable\n(\n  value : 2\n)\n" + sound_wall, 0,
        "t.zul:6: warning: variable 'A' is defined again (first at line 1); this later value is "
        "used\n"},
-      {profile("p", "        0.  10.\n        -5.  10.\n        -4.  11.\n        -4.  -1.\n"), 0,
+      {variable("A", "1") + variable("A", "2") + variable("A", "3") + sound_wall, 0,
+       "t.zul:6: warning: variable 'A' is defined again (first at line 1); this later value is "
+       "used\n"
+       "t.zul:11: warning: variable 'A' is defined again (first at line 1); this later value is "
+       "used\n"},
+      {variable("A", "\"REF(X)+REF(Y)*REF(X)+REF(B)\"") + variable("B", "\"REF(Y)\"") + sound_wall,
+       1,
+       "t.zul:1: error: reference to undefined variable 'X' in variable 'A'\n"
+       "t.zul:1: error: reference to undefined variable 'Y' in variable 'A'\n"
+       "t.zul:6: error: reference to undefined variable 'Y' in variable 'B'\n"},
+      {variable("A", "\"1e400\"") + variable("B", "\"-1e-400\"") + sound_wall, 1,
+       "t.zul:1: error: cannot parse variable 'A': number out of range at column 1\n"},
+      {profile("p", "        0.  10.\n        -5.  10.\n        -4.  11.\n        -4.  -1.\n"), 1,
        "t.zul:8: warning: node 3 of 'p' runs back towards the aperture: z rises from -5 to -4\n"
+       "t.zul:8: error: the segment from node 3 to node 4 of 'p' crosses the segment from node 1 "
+       "to node 2 (line 6)\n"
        "t.zul:9: warning: node 4 of 'p' has a negative radius (-1)\n"},
       {sound_wall + profile("q", "        -5.   12.0001\n        -9.  14.\n") +
            profile("r", "        -9.  14.\n        -10.  15.\n"),
@@ -207,7 +249,8 @@ TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
        "t.zul:16: warning: profile 'q' does not join 'w': it starts at (-5, 12.0001), 'w' ends at "
        "(-5, 12)\n"},
       {sound_wall + profile("q", "        -5.   12.000001\n        -9.  14.\n"), 0, ""},
-      {"", 0, "t.zul:1: warning: the file holds no profile\n"},
+      {"", 1, "t.zul:1: error: the file holds no profile\n"},
+      {variable("A", "1"), 1, "t.zul:1: error: the file holds no profile\n"},
       {sound_wall + profile("open", "        \"-5.\"   \"12.\"\n        -7.  13.\n", false), 0, ""},
       {sound_wall + profile("cut", "  -5. 12.\n  -7. 13.\n        \"-9.\"  \"3", false), 1,
        "t.zul:18: error: file ends inside node 3 of 'cut'\n"},
@@ -217,24 +260,43 @@ TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
        "t.zul:19: error: node 3 of 'cut' has no rho column\n"},
       {sound_wall + "A  real_variable\n(\n  value : 2", 1,
        "t.zul:13: error: file ends inside variable 'A'\n"},
+      // A last line without its line end is cut, whatever of a block it holds.
+      {sound_wall + profile("cut", "  -5. 12.\n  -7. 5.9", false), 1,
+       "t.zul:11: warning: profile 'cut' has only one node\n"
+       "t.zul:17: error: file ends inside node 2 of 'cut'\n"},
+      {sound_wall + profile("cut", "  -5. 12.\n  -7. 13.\n  \t ", false), 0, ""},
+      {sound_wall + "A  real_variable\n(\n  value : 2\n)", 1,
+       "t.zul:14: error: file ends inside variable 'A'\n"},
+      {sound_wall + "\"garbage", 1,
+       "t.zul:11: error: expected the name of an object, found an unclosed quote\n"},
+      {sound_wall + "RW1", 1, "t.zul:11: error: file ends inside object 'RW1'\n"},
+      {sound_wall + profile("cut", "  -5. 12.\n  -7. 13.\n   )\n)", false), 1,
+       "t.zul:19: error: file ends inside profile 'cut'\n"},
       {sound_wall + "A  real_variable\n(\n  value : \"2\n)\n", 1,
        "t.zul:13: error: quoted expression in variable 'A' is not closed on its line\n"},
       {sound_wall + "A  real_variable\n(\n  value : two\n)\n", 1,
        "t.zul:13: error: expected a number or a quoted expression in variable 'A', found 'two'\n"},
       {sound_wall + "A  integer_variable\n", 1,
        "t.zul:11: error: unknown kind of object 'integer_variable' for object 'A'\n"},
-      {"w circular_symmetric_horn_exterior ( colour : red, nodes : table ( ) )", 1,
+      {"w circular_symmetric_horn_exterior ( colour : red, nodes : table ( ) )\n", 1,
        "t.zul:1: error: unknown entry 'colour' in profile 'w'\n"
        "t.zul:1: warning: profile 'w' has no nodes\n"},
       // Bytes of the file that are not printable ASCII never reach the terminal raw.
       {sound_wall + "A\x1b[2J real_variable\n", 1,
-       "t.zul:11: error: expected the name of an object, found 'A\\x1B[2J'\n"},
+       "t.zul:11: error: expected the name of an object, found 'A\\x1b[2J'\n"},
       {variable("A", "\"1\x07\"") + variable("B", "\"2\xC3\xA9\"") + sound_wall, 1,
        "t.zul:1: error: cannot parse variable 'A': unexpected '\\x07' at column 2\n"
-       "t.zul:6: error: cannot parse variable 'B': unexpected '\\xC3' at column 2\n"},
+       "t.zul:6: error: cannot parse variable 'B': unexpected '\\xc3' at column 2\n"},
+      // '~' is the last printable byte; DEL is not.
+      {variable("A", "\"1~\"") + variable("B", "\"1\x7f\"") + sound_wall, 1,
+       "t.zul:1: error: cannot parse variable 'A': unexpected '~' at column 2\n"
+       "t.zul:6: error: cannot parse variable 'B': unexpected '\\x7f' at column 2\n"},
       {sound_wall + "\"\x9b" + std::string(50, 'x') + "\"", 1,
-       "t.zul:11: error: expected the name of an object, found \"\\x9B" + std::string(39, 'x') +
+       "t.zul:11: error: expected the name of an object, found \"\\x9b" + std::string(39, 'x') +
            "...\"\n"},
+      // A token of exactly 40 bytes is shown whole.
+      {sound_wall + "1" + std::string(39, 'x') + "\n", 1,
+       "t.zul:11: error: expected the name of an object, found '1" + std::string(39, 'x') + "'\n"},
       // A long cycle is named by its first five members.
       {cycle(5) + sound_wall, 1,
        "t.zul:1: error: variables 'V0', 'V1', 'V2', 'V3' and 'V4' reference each other in a "
@@ -251,6 +313,110 @@ TEST(ViewMessages, NameTheLineAndTheFaultWhole) {
     EXPECT_EQ(run.messages, c.messages) << c.text.substr(0, 400);
     EXPECT_EQ(run.status, c.status) << c.text.substr(0, 400);
   }
+}
+
+// The rows of a profile from (z, rho) pairs, one row a line.
+std::string rows(std::initializer_list<std::pair<double, double>> nodes) {
+  std::string text;
+  for (const auto& [z, rho] : nodes) {
+    text += "        " + short_number(z) + "   " + short_number(rho) + "\n";
+  }
+  return text;
+}
+
+TEST(ViewChecks, AWallThatCrossesOrFoldsOntoItselfIsAnError) {
+  const struct {
+    std::string_view what;
+    std::string rows;
+    std::string messages;
+  } cases[] = {
+      {"fins thicker than their pitch",
+       rows({{0, 10},
+             {-2, 10},
+             {-2, 12},
+             {-5, 12},
+             {-5, 10},
+             {-4, 10},
+             {-4, 12},
+             {-7, 12},
+             {-7, 10}}),
+       "t.zul:11: warning: node 6 of 'f' runs back towards the aperture: z rises from -5 to -4\n"
+       "t.zul:11: error: the segment from node 6 to node 7 of 'f' crosses the segment from node 3 "
+       "to node 4 (line 8)\n"
+       "t.zul:12: error: the segment from node 7 to node 8 of 'f' crosses the segment from node 4 "
+       "to node 5 (line 9)\n"},
+      {"a ridge folded back through the one before",
+       rows({{0, 10}, {-2, 10}, {-2, 14}, {-4, 14}, {-4, 10}, {-1, 12}, {-6, 12}}),
+       "t.zul:10: error: the segment from node 5 to node 6 of 'f' crosses the segment from node 2 "
+       "to node 3 (line 7)\n"
+       "t.zul:11: warning: node 6 of 'f' runs back towards the aperture: z rises from -4 to -1\n"
+       "t.zul:11: error: the segment from node 6 to node 7 of 'f' crosses the segment from node 4 "
+       "to node 5 (line 9)\n"},
+      {"a fin of no thickness", rows({{0, 10}, {-2, 10}, {-2, 12}, {-2, 10}, {-4, 10}}),
+       "t.zul:8: error: the segment from node 3 to node 4 of 'f' folds back over the segment from "
+       "node 2 to node 3 (line 7)\n"},
+      {"a line along another", rows({{0, 10}, {-4, 10}, {-4, 11}, {-1, 11}, {-1, 10}, {-3, 10}}),
+       "t.zul:9: warning: node 4 of 'f' runs back towards the aperture: z rises from -4 to -1\n"
+       "t.zul:10: error: the segment from node 5 to node 6 of 'f' overlaps the segment from node 1 "
+       "to node 2 (line 6)\n"},
+      {"running back without crossing", rows({{0, 10}, {-5, 10}, {-6, 11}, {-5.5, 12}}),
+       "t.zul:9: warning: node 4 of 'f' runs back towards the aperture: z rises from -6 to -5.5\n"},
+      {"a sound corrugated wall",
+       rows({{0, 10}, {-2, 10}, {-2, 12}, {-3, 12}, {-3, 10}, {-4, 10}, {-4, 12}, {-5, 12}}), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ViewRun run = view(profile("f", c.rows));
+    EXPECT_EQ(run.messages, c.messages);
+    EXPECT_EQ(run.status, c.messages.find("error") == std::string::npos ? 0 : 1);
+  }
+}
+
+TEST(ViewMessages, StayBoundedOnHostileFiles) {
+  std::string many_names = "\"0";
+  for (int i = 0; i < 250; ++i) many_names += "+REF(U" + std::to_string(i) + ")";
+  const ViewRun undefined = view(variable("A", many_names + "\"") + sound_wall);
+  EXPECT_EQ(std::count(undefined.messages.begin(), undefined.messages.end(), '\n'), 101);
+  EXPECT_TRUE(undefined.messages.ends_with(
+      "t.zul:1: error: reference to undefined variable 'U99' in variable 'A'\n"
+      "t.zul: note: 150 more errors of this kind not shown: reference to undefined variable\n"));
+
+  // A chain whose last member references every earlier one is one cycle.
+  std::string chain;
+  constexpr std::size_t links = 2000;
+  for (std::size_t i = 0; i + 1 < links; ++i) chain += variable(v(i), "\"REF(" + v(i + 1) + ")\"");
+  std::string last = "\"0";
+  for (std::size_t i = 0; i + 1 < links; ++i) last += "+REF(" + v(i) + ")";
+  chain += variable(v(links - 1), last + "\"");
+  EXPECT_EQ(view(chain + sound_wall).messages,
+            "t.zul:1: error: variables 'V0', 'V1', 'V2', 'V3', 'V4' and 1995 more reference each "
+            "other in a cycle\n");
+
+  // A long profile name is cut in every message and in the summary.
+  const std::string name(100000, 'n');
+  std::string bad_rows;
+  for (int i = 0; i < 300; ++i) bad_rows += "  \"REF(Q)\"  1.\n";
+  const ViewRun named = view(profile(name, bad_rows), false);
+  const std::string shown = single_quoted(std::string(40, 'n') + "...");
+  EXPECT_LT(named.messages.size() + named.summary.size(), 20000u);
+  EXPECT_NE(named.messages.find("t.zul:6: error: reference to undefined variable 'Q' in z of node "
+                                "1 of " +
+                                shown + "\n"),
+            std::string::npos);
+  EXPECT_TRUE(named.messages.ends_with(
+      "t.zul: note: 200 more errors of this kind not shown: reference to undefined variable\n"));
+  EXPECT_TRUE(named.summary.starts_with("profile " + std::string(40, 'n') + "...: unit mm"));
+  EXPECT_NE(named.summary.find("errors: 300, warnings: 0"), std::string::npos);
+}
+
+TEST(ViewValues, ALaterDefinitionIsTheOneUsed) {
+  const std::string text = variable("A", "1") + variable("A", "2") +
+                           variable("B", "\"REF(A)*10\"") + variable("A", "3") + sound_wall;
+  TextSource source(text);
+  const Examined examined = examine(source, {});
+  EXPECT_EQ(examined.wall.value("A"), 3.0);
+  EXPECT_EQ(examined.wall.value("B"), 30.0);
+  EXPECT_EQ(examined.wall.value("C"), std::nullopt);
 }
 
 TEST(ViewMessages, ASingleRipplePointGivesNotFiniteErrors) {
@@ -294,6 +460,7 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
   EXPECT_EQ(spaced.options.svg_path, "x.svg");
   EXPECT_EQ(spaced.options.file, "-odd.zul");
   EXPECT_EQ(parse({"h.zul"}).options.svg_path, "h.zul.svg");
+  EXPECT_EQ(parse({"h.zul", "-o", "H.SVG"}).usage_error, "");
   EXPECT_TRUE(parse({"--version"}).options.version);
   EXPECT_TRUE(parse({"-h", "--nonsense"}).usage_error.empty() == false);
   const struct {
@@ -308,12 +475,67 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
       {{"a.zul", "--table"}, "option '--table' needs a value"},
       {{"--mirror=yes", "a.zul"}, "option '--mirror' takes no value"},
       {{"a.zul", "-o", "-"}, "the picture cannot go to standard output"},
+      {{"a.zul", "-o", "pic.png"}, "the picture's name must end in '.svg': 'pic.png'"},
+      {{"a.zul", "-o", "svg"}, "the picture's name must end in '.svg': 'svg'"},
       {{"a.zul", "--table="}, "option '--table' needs a value"},
       {{"--tab", "", "a.zul"}, "option '--table' needs a value"},
       {{"--output=", "a.zul"}, "option '--output' needs a value"},
       {{"a.zul", "-o", ""}, "option '-o' needs a value"},
   };
   for (const auto& c : wrong) EXPECT_EQ(parse(c.arguments).usage_error, c.error);
+}
+
+// The numbers of every attribute `name` in `svg`, in order.
+std::vector<double> attribute_values(const std::string& svg, const std::string& name) {
+  std::vector<double> values;
+  const std::regex attribute("\\s" + name + "=\"(-?[0-9.]+)\"");
+  for (auto found = std::sregex_iterator(svg.begin(), svg.end(), attribute);
+       found != std::sregex_iterator(); ++found) {
+    values.push_back(std::stod((*found)[1]));
+  }
+  return values;
+}
+
+// The library's fixed form with two decimals is the oracle of the picture's numbers.
+TEST(ViewPicture, WritesNumbersAsTheLibraryDoesWithTwoDecimals) {
+  std::mt19937_64 random(12345);
+  std::vector<double> values = {0.0,   -0.0,   0.005,  0.015,  0.125,  -0.125, 2.675,
+                                1e-9,  -1e-9,  1e15,   4.5e13, 4.5e14, -7e20,  1e308,
+                                0.045, 1.0045, 99.995, 0.3,    -0.35};
+  for (int k = -4000; k <= 4000; ++k) values.push_back(k / 8.0 + 0.001 * (k % 3));
+  for (int i = 0; i < 200000; ++i) {
+    const double magnitude = std::ldexp(1.0, static_cast<int>(random() % 60) - 20);
+    values.push_back(std::uniform_real_distribution<double>(-magnitude, magnitude)(random));
+    values.push_back(std::round(values.back() * 200.0) / 200.0);  // near a half hundredth
+  }
+  for (const double value : values) {
+    std::array<char, 400> expected{};
+    const auto end = std::to_chars(expected.data(), expected.data() + expected.size(), value,
+                                   std::chars_format::fixed, 2);
+    std::string written;
+    append_fixed(written, value);
+    const std::string library(expected.data(), end.ptr);
+    ASSERT_EQ(written, library.size() < 32 ? library : "0") << value;
+  }
+}
+
+TEST(ViewPicture, DrawsRhoUpwardsWithTicksInsideThePlot) {
+  const std::string svg = view(profile("w", rows({{0, 10}, {-7.3, 23.9}}))).svg;
+  const std::vector<double> dots = attribute_values(svg, "cy");
+  ASSERT_EQ(dots.size(), 2u);
+  EXPECT_GT(dots[0], dots[1]) << "a larger rho is drawn higher up";
+  const std::vector<double> width = attribute_values(svg, "width");
+  ASSERT_FALSE(width.empty());
+  const double left = 80.0, right = left + width.back();
+  for (const double x : attribute_values(svg, "x1")) {
+    EXPECT_GE(x, left - 5.0);
+    EXPECT_LE(x, right);
+  }
+  EXPECT_NE(view(sound_wall).svg.find("<title>t.zul</title>"), std::string::npos);
+  TextSource source(sound_wall);
+  std::ostringstream titled;
+  write_svg(examine(source, {}).wall, {"a&b<c>.zul"}, titled);
+  EXPECT_NE(titled.str().find("<title>a&amp;b&lt;c&gt;.zul</title>"), std::string::npos);
 }
 
 TEST(ViewPicture, StaysWellFormedAtTheEdgesOfDouble) {
@@ -374,13 +596,14 @@ struct Scratch {
   }
 };
 
-TEST(ViewFiles, ReadsRegularFilesWholeAndRefusesTheRest) {
+TEST(ViewFiles, ReadsRegularFilesAndRefusesTheRest) {
   const Scratch scratch;
   std::string long_text;
   for (int i = 0; long_text.size() < 200000; ++i) long_text += std::to_string(i) + '\n';
   const std::string fifo = (scratch.folder / "pipe").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string missing = (scratch.folder / "missing.zul").string();
+  const std::string missing = (scratch.folder / "missing\x1b[2J.zul").string();
+  const std::string shown_missing = (scratch.folder / "missing\\x1b[2J.zul").string();
   const std::string folder = scratch.folder.string();
   const struct {
     std::string path;
@@ -389,14 +612,17 @@ TEST(ViewFiles, ReadsRegularFilesWholeAndRefusesTheRest) {
   } cases[] = {
       {scratch.write("empty.zul", ""), "", ""},
       {scratch.write("long.zul", long_text), long_text, ""},
-      {missing, "", "cannot open '" + missing + "': No such file or directory"},
+      {missing, "", "cannot open '" + shown_missing + "': No such file or directory"},
       {folder, "", "cannot read '" + folder + "': Is a directory"},
       {fifo, "", "cannot read '" + fifo + "': not a regular file"},
   };
   for (const auto& c : cases) {
-    const FileText read = read_object_text(c.path);
-    EXPECT_EQ(read.failure, c.failure);
-    EXPECT_TRUE(read.text == c.text) << c.path;
+    FileSource source;
+    EXPECT_EQ(source.open(c.path), c.failure);
+    if (!c.failure.empty()) continue;
+    std::string read(source.size(), '\0');
+    EXPECT_EQ(source.read(0, read.data(), read.size()), c.text.size());
+    EXPECT_TRUE(read == c.text) << c.path;
   }
 }
 
@@ -421,6 +647,9 @@ TEST(ViewFiles, RefusesOutputsThatOverwriteTheObjectFile) {
       {dir + "/a.svg", linked, "the table cannot overwrite the object file '" + input + "'"},
       {dir + "/a.svg", dir + "/sub/../a.svg",
        "the picture and the table cannot both go to '" + dir + "/sub/../a.svg'"},
+      // Neither exists yet, and one is named from the working folder.
+      {"./new-in-cwd.zul.svg", "new-in-cwd.zul.svg",
+       "the picture and the table cannot both go to 'new-in-cwd.zul.svg'"},
   };
   for (const auto& c : cases) {
     ViewOptions options;
@@ -431,36 +660,123 @@ TEST(ViewFiles, RefusesOutputsThatOverwriteTheObjectFile) {
   }
 }
 
-// An object file read and evaluated, with the text its views point into.
+// A run of the program on files of `scratch`: its exit status and console.
+struct ProgramRun {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+ProgramRun run_program(std::vector<std::string> arguments) {
+  std::ostringstream out, err;
+  ProgramRun run;
+  run.status = run_view(arguments, {out, err});
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+// The names of the files in `folder`, sorted.
+std::vector<std::string> listing(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ViewRun, WritesEveryOutputWholeOrNone) {
+  const Scratch scratch;
+  const std::string horn = scratch.write("horn.zul", sound_wall);
+  const std::string picture = scratch.write("horn.zul.svg", "old picture");
+  const std::string dir = scratch.folder.string();
+
+  const ProgramRun refused = run_program({horn, "--table", dir + "/none/t.csv"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err,
+            "hornwall_view: cannot write '" + dir + "/none/t.csv': No such file or directory\n");
+  EXPECT_EQ(contents(picture), "old picture");
+  EXPECT_EQ(listing(scratch.folder), (std::vector<std::string>{"horn.zul", "horn.zul.svg"}));
+
+  const ProgramRun written = run_program({horn, "--table", dir + "/t.csv"});
+  EXPECT_EQ(written.status, 0);
+  EXPECT_TRUE(written.out.ends_with("errors: 0, warnings: 0\npicture: " + dir +
+                                    "/horn.zul.svg\ntable: " + dir + "/t.csv\n"))
+      << written.out;
+  EXPECT_TRUE(contents(picture).ends_with("</svg>\n"));
+  EXPECT_TRUE(contents(dir + "/t.csv").starts_with("profile,index,z,rho\n"));
+  EXPECT_EQ(listing(scratch.folder),
+            (std::vector<std::string>{"horn.zul", "horn.zul.svg", "t.csv"}));
+  if (geteuid() != 0) {
+    fs::permissions(picture, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(run_program({horn}).status, 0) << "a read-only picture is replaced, as editors do";
+    EXPECT_EQ(fs::status(picture).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read);
+  }
+}
+
+TEST(ViewRun, NamesFilesSafelyAndRefusesWhatWouldGoWrong) {
+  const Scratch scratch;
+  const std::string dir = scratch.folder.string();
+  const std::string hostile = scratch.write("bad\x1b[2J.zul", variable("A", "\"REF(X)\""));
+  const std::string shown = dir + "/bad\\x1b[2J.zul";
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{hostile, "-q"},
+       1,
+       shown + ":1: error: reference to undefined variable 'X' in variable 'A'\n" + shown +
+           ":1: error: the file holds no profile\n"},
+      {{dir + "/no\a.zul"},
+       2,
+       "hornwall_view: cannot open '" + dir + "/no\\x07.zul': No such file or directory\n"},
+      {{hostile, "-o", "x.png"},
+       2,
+       "usage: hornwall_view [OPTIONS] FILE\nhornwall_view: the picture's name must end in "
+       "'.svg': 'x.png'\n"},
+      {{hostile, "-o", dir + "/same.svg", "--table", dir + "/same.svg"},
+       2,
+       "hornwall_view: the picture and the table cannot both go to '" + dir + "/same.svg'\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = run_program(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments[0];
+    EXPECT_EQ(run.err, c.err);
+  }
+  EXPECT_EQ(listing(scratch.folder),
+            (std::vector<std::string>{"bad\x1b[2J.zul", "bad\x1b[2J.zul.svg"}));
+}
+
+// An object file read, evaluated and checked.
 struct Loaded {
-  std::string text;
-  Diagnostics diagnostics;
-  ObjectFile file;
-  EvaluatedFile evaluated;
+  Examined examined;
 
   double value(std::string_view name) const {
-    for (std::size_t i = 0; i < file.variables.size(); ++i) {
-      if (file.variables[i].name == name && evaluated.values[i]) return *evaluated.values[i];
-    }
-    ADD_FAILURE() << "no variable " << name;
-    return 0.0;
+    const std::optional<double> found = examined.wall.value(name);
+    if (!found) ADD_FAILURE() << "no variable " << name;
+    return found.value_or(0.0);
   }
   const std::vector<Node>& nodes(std::string_view profile) const {
-    for (std::size_t p = 0; p < file.profiles.size(); ++p) {
-      if (file.profiles[p].name == profile) return evaluated.profiles[p].nodes;
+    for (const Profile& candidate : examined.wall.profiles) {
+      if (candidate.name == profile) return candidate.nodes;
     }
     throw std::runtime_error("no profile " + std::string(profile));
   }
 };
 
 std::unique_ptr<Loaded> load(const fs::path& path) {
-  auto loaded = std::make_unique<Loaded>();
-  std::ifstream in(path, std::ios::binary);
-  loaded->text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  loaded->file = read_object_file(loaded->text, loaded->diagnostics);
-  loaded->evaluated = evaluate_object_file(loaded->file, loaded->diagnostics);
-  check_wall(loaded->file, loaded->evaluated, loaded->diagnostics);
-  return loaded;
+  FileSource source;
+  const std::string failure = source.open(path.string());
+  if (!failure.empty()) throw std::runtime_error(failure);
+  return std::make_unique<Loaded>(Loaded{examine(source, {})});
 }
 
 // The numbers at the start of each line of an answers file, line by line.
@@ -527,7 +843,7 @@ double base_line(const Loaded& wall, double z) {
 
 void check_geometry(const Sample& sample, const Loaded& wall) {
   const std::string& name = sample.program;
-  const double tolerance = geometry_tolerance(wall.evaluated);
+  const double tolerance = geometry_tolerance(wall.examined.wall);
   if (name == "corr") {
     const std::vector<Node>& nodes = wall.nodes("horn_exterior");
     ASSERT_GE(nodes.size(), 2u);
@@ -548,7 +864,7 @@ void check_geometry(const Sample& sample, const Loaded& wall) {
     const std::vector<Node>& ripple = wall.nodes("sinusoid_outer");
     ASSERT_FALSE(ripple.empty());
     EXPECT_NEAR(ripple.back().rho, base_line(wall, ripple.back().z), tolerance);
-    EXPECT_EQ(wall.diagnostics.warning_count(), 0u) << "the three profiles join";
+    EXPECT_EQ(wall.examined.diagnostics.warning_count(), 0u) << "the three profiles join";
   } else if (name == "sinecorr") {
     const std::vector<Node>& nodes = wall.nodes("horn_exterior");
     const auto nspl = static_cast<std::size_t>(wall.value("NSPL"));
@@ -568,7 +884,7 @@ TEST(ViewSamples, AreSoundAndHaveTheirWallsGeometry) {
   for (const Sample& sample : samples) {
     SCOPED_TRACE(sample.object_file.string());
     const auto wall = load(sample.object_file);
-    EXPECT_EQ(wall->diagnostics.error_count(), 0u);
+    EXPECT_EQ(wall->examined.diagnostics.error_count(), 0u);
     check_geometry(sample, *wall);
   }
 }
@@ -576,17 +892,17 @@ TEST(ViewSamples, AreSoundAndHaveTheirWallsGeometry) {
 TEST(ViewSamples, TableReadsBackToTheEvaluatedNodes) {
   for (const Sample& sample : sample_files()) {
     SCOPED_TRACE(sample.object_file.string());
-    const auto wall = load(sample.object_file);
+    const auto loaded = load(sample.object_file);
+    const Wall& wall = loaded->examined.wall;
     std::ostringstream table;
-    write_node_table(wall->file, wall->evaluated, table);
+    write_node_table(wall, table);
     std::istringstream lines(table.str());
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line, "profile,index,z,rho");
     std::size_t rows = 0;
-    for (std::size_t p = 0; p < wall->file.profiles.size(); ++p) {
-      const std::vector<Node>& nodes = wall->evaluated.profiles[p].nodes;
-      for (std::size_t i = 0; i < nodes.size(); ++i, ++rows) {
+    for (const Profile& profile : wall.profiles) {
+      for (std::size_t i = 0; i < profile.nodes.size(); ++i, ++rows) {
         ASSERT_TRUE(std::getline(lines, line));
         std::istringstream fields(line);
         std::string name, index, z, rho;
@@ -597,10 +913,10 @@ TEST(ViewSamples, TableReadsBackToTheEvaluatedNodes) {
         double z_read = 0.0, rho_read = 0.0;
         std::from_chars(z.data(), z.data() + z.size(), z_read);
         std::from_chars(rho.data(), rho.data() + rho.size(), rho_read);
-        EXPECT_EQ(name, wall->file.profiles[p].name);
+        EXPECT_EQ(name, profile.name);
         EXPECT_EQ(index, std::to_string(i + 1));
-        EXPECT_EQ(z_read, nodes[i].z);
-        EXPECT_EQ(rho_read, nodes[i].rho);
+        EXPECT_EQ(z_read, profile.nodes[i].z);
+        EXPECT_EQ(rho_read, profile.nodes[i].rho);
       }
     }
     EXPECT_FALSE(std::getline(lines, line)) << "more rows than nodes";
@@ -609,4 +925,4 @@ TEST(ViewSamples, TableReadsBackToTheEvaluatedNodes) {
 }
 
 }  // namespace
-}  // namespace hornwall
+}  // namespace hornwall::view

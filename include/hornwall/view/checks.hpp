@@ -1,24 +1,44 @@
 #pragma once
 
-#include "hornwall/view/diagnostics.hpp"
-#include "hornwall/view/evaluation.hpp"
-#include "hornwall/view/object_file_reader.hpp"
+#include <span>
 
-// The geometric checks of an evaluated wall.
-namespace hornwall {
+#include "hornwall/view/diagnostics.hpp"
+#include "hornwall/view/wall.hpp"
+
+// The checks of an evaluated wall: each a function over the wall that reports what it
+// finds.
+namespace hornwall::view {
+
+// What the checks are told beyond the wall itself.
+struct CheckSettings {
+  // The tolerance of the geometric checks (see geometry_tolerance).
+  double tolerance = 0.0;
+  // The picture draws the mirror image too (its frame must hold both).
+  bool mirror = false;
+};
+
+// One check: reads the wall and reports its findings.
+using Check = void (*)(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
 
 // The tolerance of the geometric checks: 1e-6 of the largest coordinate magnitude of
 // the evaluated nodes. The nodes compared are written from the same expressions over
 // the same variables, so in a sound wall they agree to double rounding; the tolerance
 // ignores those last digits and still catches a real gap or step back.
-double geometry_tolerance(const EvaluatedFile& evaluated);
+double geometry_tolerance(const Wall& wall);
 
-// Checks the evaluated nodes of `file` and reports warnings: a file without profiles
-// (on line 1), a profile with fewer than
-// two nodes (on its name's line), a node with a radius below zero, a node whose z
-// rises over the previous evaluated node's (the wall runs back towards the aperture),
-// and a profile whose first node is not where the previous profile with nodes ends (on
-// its first row's line). Nodes that could not be evaluated are skipped.
-void check_wall(const ObjectFile& file, const EvaluatedFile& evaluated, Diagnostics& diagnostics);
+// Every check, in the order they run:
+// - a file without profiles (an error, on line 1: there is no wall to check);
+// - per profile: fewer than two nodes (on its name's line), a node with a radius below
+//   zero, a node whose z rises over the previous evaluated node's (the wall runs back
+//   towards the aperture), two segments that cross or overlap other than consecutive
+//   segments at their shared node (an error, naming both), a profile whose first node is
+//   not where the previous profile with nodes ends (on its first row's line);
+// - nodes too far apart or too close together to draw.
+// All but the first and the crossings are warnings. Nodes that could not be evaluated
+// are skipped.
+std::span<const Check> wall_checks();
 
-}  // namespace hornwall
+// Runs every check of wall_checks().
+void check_wall(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
+
+}  // namespace hornwall::view

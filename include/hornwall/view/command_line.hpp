@@ -5,7 +5,7 @@
 #include <string_view>
 
 // The command line of hornwall_view, read as GNU tools read theirs.
-namespace hornwall {
+namespace hornwall::view {
 
 // What a run of the viewer is asked to do.
 struct ViewOptions {
@@ -29,7 +29,8 @@ struct CommandLine {
 // -q/--quiet, -h/--help, --version; short flags may be grouped (-qoOUT); a long option
 // may be shortened to any unambiguous prefix; "--" ends the options. Exactly one FILE
 // is needed unless --help or --version is given. A missing or empty value of -o or
-// --table is refused: "option '--table' needs a value".
+// --table is refused: "option '--table' needs a value", and so is a picture whose name
+// does not end in ".svg" (in any case).
 CommandLine parse_command_line(std::span<const std::string> arguments);
 
 // The usage line, "usage: hornwall_view [OPTIONS] FILE", with its line end.
@@ -41,4 +42,4 @@ std::string_view help_text();
 // The line of --version: "hornwall_view (hornwall) VERSION" and a line end.
 std::string version_line();
 
-}  // namespace hornwall
+}  // namespace hornwall::view

@@ -1,48 +1,96 @@
 #pragma once
 
+#include <array>
+#include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // The errors and warnings found in one object file, each tied to a line.
-namespace hornwall {
+namespace hornwall::view {
 
 enum class Severity { error, warning };
 
-// One finding: the 1-based line it concerns, its severity and its text (without the
+// What a finding is about. Each kind has one severity, and at most
+// Diagnostics::shown_per_kind findings of one kind are kept; the rest are counted.
+enum class Finding : std::uint8_t {
+  unreadable,       // text that is not a well-formed block; reading stops there
+  no_profile,       // the file holds no profile
+  unparsable,       // an expression that does not parse
+  undefined,        // a reference to a variable that is not defined
+  cycle,            // variables that reference each other
+  not_finite,       // a value that is infinite or not a number
+  crossing,         // a profile that crosses or overlaps itself
+  defined_again,    // a variable defined twice
+  few_nodes,        // a profile with fewer than two nodes
+  negative_radius,  // a node below the axis
+  runs_back,        // a node that steps back towards the aperture
+  no_join,          // consecutive profiles that do not meet
+  undrawable,       // nodes too far apart or too close together to draw
+};
+inline constexpr std::size_t finding_kinds = 13;
+
+// The severity of a kind of finding.
+Severity severity_of(Finding kind);
+
+// One finding: the 1-based line it concerns, its kind and its text (without the
 // "FILE:LINE: error: " prefix).
 struct Diagnostic {
-  std::size_t line = 0;
-  Severity severity = Severity::error;
+  std::uint64_t line = 0;
+  Finding kind = Finding::unreadable;
   std::string text;
 };
 
-// Collects the findings of one run in the order they are found.
+// Collects the findings of one run in the order they are found, keeping the first
+// shown_per_kind of each kind and counting the rest, so that a hostile file cannot make
+// the messages or the memory grow without bound.
 class Diagnostics {
  public:
-  // Records an error or a warning at `line`.
-  void error(std::size_t line, std::string text);
-  void warning(std::size_t line, std::string text);
+  static constexpr std::size_t shown_per_kind = 100;
 
-  // The counts of each severity recorded so far.
-  std::size_t error_count() const { return errors_; }
-  std::size_t warning_count() const { return warnings_; }
+  // Records a finding of `kind` at `line`.
+  void report(Finding kind, std::uint64_t line, std::string text);
+  // The same, with the text made by `make_text()` only when it is kept.
+  template <typename MakeText>
+  requires std::invocable<MakeText>
+  void report(Finding kind, std::uint64_t line, const MakeText& make_text) {
+    if (shows(kind)) {
+      report(kind, line, std::string(make_text()));
+    } else {
+      count(kind);
+    }
+  }
+  // False when a finding of `kind` would only be counted: its text need not be built.
+  bool shows(Finding kind) const { return found_[index(kind)] < shown_per_kind; }
+  // Counts a finding of `kind` whose text is not kept (see shows()).
+  void count(Finding kind);
 
-  // The findings, stably sorted by line, so that they read top to bottom.
+  // The counts of each severity recorded so far, counted ones included.
+  std::uint64_t error_count() const { return errors_; }
+  std::uint64_t warning_count() const { return warnings_; }
+  // How many findings of `kind` were recorded, counted ones included.
+  std::uint64_t count_of(Finding kind) const { return found_[index(kind)]; }
+
+  // The kept findings, stably sorted by line, so that they read top to bottom.
   std::vector<Diagnostic> sorted() const;
 
  private:
-  std::vector<Diagnostic> found_;
-  std::size_t errors_ = 0;
-  std::size_t warnings_ = 0;
+  static std::size_t index(Finding kind) { return static_cast<std::size_t>(kind); }
+
+  std::vector<Diagnostic> kept_;
+  std::array<std::uint64_t, finding_kinds> found_{};
+  std::uint64_t errors_ = 0;
+  std::uint64_t warnings_ = 0;
 };
 
-// Writes every finding of `diagnostics`, sorted by line, one per line, as compilers
-// write them: "FILE:LINE: error: TEXT" or "FILE:LINE: warning: TEXT". Every byte of
-// TEXT outside printable ASCII (a control character, a byte of UTF-8) is written as
-// \xNN, so that the text of a file cannot reach the terminal as control sequences.
+// Writes every kept finding of `diagnostics`, sorted by line, one per line, as compilers
+// write them: "FILE:LINE: error: TEXT" or "FILE:LINE: warning: TEXT"; then, for each kind
+// with more findings than were kept, "FILE: note: N more errors of this kind not shown:
+// WHAT". Every byte of FILE and TEXT outside printable ASCII is written as \xNN, so that
+// neither can reach the terminal as control sequences.
 void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_name,
                        std::ostream& out);
 
@@ -51,7 +99,4 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
 // the object files write them.
 std::string short_number(double value, int digits = 6);
 
-// The name of an object in a message: the name in single quotes, 'RC1'.
-std::string quoted(std::string_view name);
-
-}  // namespace hornwall
+}  // namespace hornwall::view

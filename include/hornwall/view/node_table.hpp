@@ -2,16 +2,15 @@
 
 #include <ostream>
 
-#include "hornwall/view/evaluation.hpp"
-#include "hornwall/view/object_file_reader.hpp"
+#include "hornwall/view/wall.hpp"
 
 // The evaluated nodes as a CSV table, for other tools.
-namespace hornwall {
+namespace hornwall::view {
 
-// Writes the header "profile,index,z,rho" and one line per evaluated node of `file`:
+// Writes the header "profile,index,z,rho" and one line per evaluated node of `wall`:
 // the profile's name, the node's 1-based row in its table, z and rho in the shortest
 // form that reads back to the same double. Nodes that could not be evaluated are left
 // out (their index is skipped).
-void write_node_table(const ObjectFile& file, const EvaluatedFile& evaluated, std::ostream& out);
+void write_node_table(const Wall& wall, std::ostream& out);
 
-}  // namespace hornwall
+}  // namespace hornwall::view

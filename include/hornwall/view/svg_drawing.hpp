@@ -1,13 +1,13 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <string_view>
 
-#include "hornwall/view/evaluation.hpp"
-#include "hornwall/view/object_file_reader.hpp"
+#include "hornwall/view/wall.hpp"
 
 // The drawing of a wall as an SVG picture.
-namespace hornwall {
+namespace hornwall::view {
 
 // What the drawing shows beyond the profiles.
 struct DrawingOptions {
@@ -15,16 +15,25 @@ struct DrawingOptions {
   bool mirror = false;     // add the mirror image below the axis
 };
 
-// Writes an SVG picture of the evaluated nodes of `file` to `out`: z horizontal, rho
+// Appends `value` with two decimals, exactly as std::to_chars writes it in fixed form with
+// a precision of 2 (to nearest from the exact binary value, ties to even): the form of
+// every coordinate and size in the picture. A value that is not finite, or that needs
+// more than 31 characters (beyond 1e28), appends "0": no picture holds such a number.
+void append_fixed(std::string& out, double value);
+
+// True when the evaluated nodes of `wall` (with their mirror image, when `mirror`) can be
+// drawn at one scale: they lie neither too far apart (beyond what a double can span) nor
+// too close together (less than the smallest normal double).
+bool fits_picture(const Wall& wall, bool mirror);
+
+// Writes an SVG picture of the evaluated nodes of `wall` to `out`: z horizontal, rho
 // vertical at the same scale, each profile in its own colour with a legend, the axis
 // (rho = 0) and the aperture plane (z = 0) marked, ticks labelled in the length unit of
 // the first profile that names one, and a dot on every node of a profile with at most
 // 200 nodes. Nodes that could not be evaluated are left out, breaking the line. The
 // coordinates are written with two decimals of the picture's own units, so a wall of
-// 100 000 nodes stays a few megabytes. Returns false when the nodes lie too far apart
-// (beyond what a double can span) or too close together (less than the smallest normal
-// double) for any scale: the picture then shows an empty frame, still well-formed.
-bool write_svg(const ObjectFile& file, const EvaluatedFile& evaluated,
-               const DrawingOptions& options, std::ostream& out);
+// 100 000 nodes stays a few megabytes. A wall that does not fit_picture() is drawn as an
+// empty frame, still well-formed.
+void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& out);
 
-}  // namespace hornwall
+}  // namespace hornwall::view

@@ -1,24 +1,40 @@
 #pragma once
 
 #include <ostream>
-#include <string_view>
+#include <span>
+#include <string>
 
-#include "hornwall/view/command_line.hpp"
+#include "hornwall/view/checks.hpp"
+#include "hornwall/view/diagnostics.hpp"
+#include "hornwall/view/source.hpp"
+#include "hornwall/view/wall.hpp"
 
-// One run of the viewer over the text of an object file.
-namespace hornwall {
+// One run of the viewer.
+namespace hornwall::view {
 
-// Where the run's results go; `table` may be null (no --table).
-struct ViewOutputs {
-  std::ostream& summary;   // the summary (unless options.quiet)
-  std::ostream& messages;  // "FILE:LINE: error: ..." and "FILE:LINE: warning: ..."
-  std::ostream& svg;       // the picture, always written
-  std::ostream* table;     // the CSV of the evaluated nodes
+// An object file read, evaluated and checked.
+struct Examined {
+  Diagnostics diagnostics;
+  Wall wall;
 };
 
-// Reads, evaluates and checks `text`, the object file named `options.file`, then writes
-// the messages, the picture, the table and the summary. Returns the exit status: 0 when
-// no error was found (warnings allowed), 1 otherwise.
-int view_object_file(std::string_view text, const ViewOptions& options, const ViewOutputs& outputs);
+// Reads the object file in `source`, evaluates its wall and runs every check with
+// `settings` (whose tolerance is set from the wall). Throws ReadFailure.
+Examined examine(ByteSource& source, CheckSettings settings);
 
-}  // namespace hornwall
+// The console of a run.
+struct ViewConsole {
+  std::ostream& out;  // the summary, --help, --version and a table going to "-"
+  std::ostream& err;  // the messages, and the summary when the table goes to "-"
+};
+
+// Runs hornwall_view with the command-line `arguments` (without the program's name):
+// reads the object file, writes its messages, the picture and the table (each under a
+// temporary name, and renamed into place only when every output is complete) and the
+// summary, which ends with the files written ("picture: horn.zul.svg"). Returns the exit
+// status: 0 when the file has no error (warnings allowed), 1 when it has errors, 2 for a
+// usage error, a file that cannot be read, an output that would destroy a file or that
+// cannot be written (nothing written is then left, and no existing output changes).
+int run_view(std::span<const std::string> arguments, ViewConsole console);
+
+}  // namespace hornwall::view

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "hornwall/view/wall.hpp"
+
+// Where the wall of one profile crosses or overlaps itself.
+namespace hornwall::view {
+
+// How two segments of one profile meet.
+enum class Meeting {
+  crosses,     // they cross, or one ends on the other
+  overlaps,    // they run along each other for a stretch
+  folds_back,  // consecutive segments: the second runs back along the first
+};
+
+// A segment of a profile's wall: from node `from` to node `to` (0-based rows of its
+// table), and the line of the row of `from`.
+struct WallSegment {
+  std::size_t from = 0;
+  std::size_t to = 0;
+  std::uint64_t line = 0;
+};
+
+// Calls `found(later, earlier, how)` for pairs of segments of `profile` that meet other
+// than consecutive segments at their shared node; nodes that could not be evaluated break
+// the wall, and nodes within `tolerance` of each other count as one. Every pair found
+// is a real meeting, each segment is in at most one pair, and a profile that meets itself
+// anywhere gives at least one pair. Takes time near n log n for n nodes.
+void find_crossings(const Profile& profile, double tolerance,
+                    const std::function<void(WallSegment, WallSegment, Meeting)>& found);
+
+}  // namespace hornwall::view

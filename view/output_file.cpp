@@ -1,0 +1,154 @@
+#include "hornwall/view/output_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <streambuf>
+#include <vector>
+
+namespace hornwall::view {
+namespace {
+
+std::string reason_of(int error) { return std::strerror(error); }
+
+// The folder part of `path` ("." for a bare name) and its last part.
+std::pair<std::string, std::string> split_path(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// The file a path leads to through its symbolic links, or the path itself when it is none
+// (or leads nowhere: such a name is written in place).
+std::string resolved(const std::string& path) {
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+  char target[PATH_MAX];
+  if (::realpath(path.c_str(), target) == nullptr) return path;
+  return target;
+}
+
+}  // namespace
+
+// Writes to a descriptor in blocks, keeping the first failure's errno.
+class OutputFile::Buffer : public std::streambuf {
+ public:
+  explicit Buffer(int fd) : fd_(fd), block_(std::size_t{1} << 16) {
+    setp(block_.data(), block_.data() + block_.size());
+  }
+  ~Buffer() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+
+  int fd() const { return fd_; }
+  int failure() const { return failure_; }
+
+  // Writes what is held and closes the descriptor; returns the first failure's errno or 0.
+  int close() {
+    sync();
+    const int fd = fd_;
+    fd_ = -1;
+    if (fd >= 0 && ::close(fd) != 0 && failure_ == 0 && errno != EINTR) failure_ = errno;
+    return failure_;
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!write_out()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return write_out() ? 0 : -1; }
+
+ private:
+  bool write_out() {
+    const char* at = pbase();
+    const char* const end = pptr();
+    setp(block_.data(), block_.data() + block_.size());
+    while (failure_ == 0 && at < end) {
+      const ssize_t done = ::write(fd_, at, static_cast<std::size_t>(end - at));
+      if (done < 0 && errno == EINTR) continue;
+      if (done <= 0) {
+        failure_ = done < 0 ? errno : EIO;
+        break;
+      }
+      at += done;
+    }
+    return failure_ == 0;
+  }
+
+  int fd_;
+  int failure_ = 0;
+  std::vector<char> block_;
+};
+
+OutputFile::OutputFile() : std::ostream(nullptr) {}
+
+OutputFile::~OutputFile() { discard(); }
+
+void OutputFile::discard() noexcept {
+  if (buffer_) buffer_->close();
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+std::string OutputFile::open(const std::string& path) {
+  path_ = resolved(path);
+  struct stat existing {};
+  const bool exists = ::stat(path_.c_str(), &existing) == 0;
+  int fd = -1;
+  if (!exists || S_ISREG(existing.st_mode)) {
+    // Beside the file, under a name no other run picks.
+    const auto [folder, name] = split_path(path_);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+      temporary_ = folder + "/." + name + ".tmp" + std::to_string(random() % 1000000);
+      fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd >= 0 && exists && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+      ::close(fd);
+      ::unlink(temporary_.c_str());
+      fd = -1;
+    }
+    if (fd < 0) temporary_.clear();
+  }
+  if (fd < 0) {
+    // No temporary: a device, a pipe, or a folder that takes no new file.
+    fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return reason_of(errno);
+  }
+  buffer_ = std::make_unique<Buffer>(fd);
+  rdbuf(buffer_.get());
+  clear();
+  return {};
+}
+
+std::string OutputFile::commit() {
+  flush();
+  const int error = buffer_ ? buffer_->close() : 0;
+  if (error != 0) {
+    discard();
+    return reason_of(error);
+  }
+  if (!temporary_.empty() && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    const int rename_error = errno;
+    discard();
+    return reason_of(rename_error);
+  }
+  temporary_.clear();
+  return {};
+}
+
+}  // namespace hornwall::view
