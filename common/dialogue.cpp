@@ -197,25 +197,25 @@ void Dialogue::finish() {
   if (object_writer_) {
     object_writer_->finish();
     object_writer_.reset();
-    const auto sink = std::move(object_sink_);
-    sink->close();
   }
   input_file_.reset();
   input_stream_.reset();
   flush_console();
+  // Last of all, so that the object file is replaced only by a run that ends well.
+  if (object_sink_) {
+    const auto sink = std::move(object_sink_);
+    sink->close();
+  }
 }
 
 void Dialogue::abandon() noexcept {
   // The failure being reported already ends the run: a further one is not reported.
+  // The lines composed so far go to the sink, for an object file written in place.
   try {
     if (object_writer_) object_writer_->flush();
   } catch (...) {
   }
   object_writer_.reset();
-  try {
-    if (object_sink_) object_sink_->close();
-  } catch (...) {
-  }
   object_sink_.reset();
   try {
     console_.out.flush();

@@ -80,11 +80,13 @@ class Dialogue {
   // max_name_bytes, and those of FileSystem::open_object.
   ObjectWriter& open_object_file(std::string_view banner);
 
-  // The end of a run: closes the object file, keeping it, and the input text file, and
-  // flushes the console. Raises error during write (38) for unit 43 or unit 6.
+  // The end of a run: writes out the object file, closes the input text file, flushes
+  // the console and, last, closes the object file, which then replaces the old one.
+  // Raises error during write (38) for unit 6 or unit 43.
   void finish();
-  // After a failure: keeps what the object file holds so far, closes it, and flushes
-  // the console, ignoring any further failure.
+  // After a failure: discards the object file (the old one stays as it was; one written
+  // in place keeps its whole lines written so far) and flushes the console, ignoring any
+  // further failure.
   void abandon() noexcept;
 
  private:

@@ -239,6 +239,82 @@ TEST(Frame, AFailureKeepsAnExistingObjectFileUntilTheFirstLine) {
   EXPECT_EQ(files.files["out.zul"], "old contents\n");
 }
 
+// A generator that writes a block after each answer, as the walls do.
+void writing_probe(Dialogue& dialogue) {
+  float radius = 0.0f;
+  std::int32_t code = 0;
+  ObjectWriter& out = dialogue.open_object_file(" writing probe");
+  dialogue.ask(" radius ", {&radius});
+  out.numeric_variable("R", radius);
+  out.profile_header("p", dialogue.ask_unit(" units ", four_unit_table, code));
+}
+const Program writing_program{"writing", " writing program\n", writing_probe};
+
+// A console output that keeps what is written and fails its `failing`-th flush (0: none).
+class FlushCounter : public std::stringbuf {
+ public:
+  explicit FlushCounter(int failing) : failing_(failing) {}
+  int flushes = 0;
+
+ protected:
+  int sync() override { return ++flushes == failing_ ? -1 : 0; }
+
+ private:
+  int failing_;
+};
+
+TEST(Frame, TheObjectFileIsReplacedOnlyByARunThatEndsWell) {
+  const std::string whole =
+      "R  real_variable\n(\n  value            :   2.5000E+00\n)\n\n"
+      "p   circular_symmetric_horn_exterior\n(\n  length_unit      : mm,\n"
+      "  nodes             : table\n    (\n";
+  const struct {
+    const char* what;
+    const char* answers;
+    bool last_flush_fails;
+    const char* error;  // the first error line; "" for a run that ends well
+  } cases[] = {
+      {"a whole run", "out.zul\n2.5\n3\n", false, ""},
+      {"a bad answer after a block", "out.zul\n2.5\nmm\n", false,
+       "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"},
+      {"a unit code outside the table", "out.zul\n2.5\n9\n", false,
+       "severe (66): length unit code 9 not in 1 to 4, unit 50, file a.txt\n"},
+      {"the answers end", "out.zul\n2.5\n", false,
+       "severe (24): end-of-file during read, unit 50, file a.txt\n"},
+      {"the console's last flush", "out.zul\n2.5\n3\n", true,
+       "severe (38): error during write, unit 6, file stdout\n"},
+  };
+  for (const auto& c : cases) {
+    for (const bool old_file : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (old_file ? ", old file" : ", new file"));
+      int flushes = 0;  // in a whole run
+      for (const bool counting : {true, false}) {
+        MemoryFileSystem files;
+        files.write_beside = true;
+        files.files["a.txt"] = c.answers;
+        if (old_file) files.files["out.zul"] = "old contents\n";
+        std::istringstream in("1\na.txt\n");
+        FlushCounter out_buffer(counting || !c.last_flush_fails ? 0 : flushes);
+        std::ostream out(&out_buffer);
+        std::ostringstream err;
+        const int status = run_program(writing_program, Console{in, out, err}, files, {});
+        flushes = out_buffer.flushes;
+        if (counting) continue;
+        const std::string error = err.str();
+        EXPECT_EQ(error.substr(0, error.find('\n') + 1), c.error);
+        EXPECT_EQ(status, *c.error ? 1 : 0);
+        if (!*c.error) {
+          EXPECT_EQ(files.files["out.zul"], whole);
+        } else if (old_file) {
+          EXPECT_EQ(files.files["out.zul"], "old contents\n");
+        } else {
+          EXPECT_EQ(files.files.count("out.zul"), 0u);
+        }
+      }
+    }
+  }
+}
+
 TEST(Frame, AConsoleThatCannotBeWrittenEndsTheRun) {
   MemoryFileSystem files;
   std::istringstream in("0\n1\nout.zul\n2.5\n4\n7\n");
