@@ -1,5 +1,6 @@
 // Faults under limits and hostile conditions: a run ends with one error line, and the
-// object file holds exactly the whole lines written before the failure.
+// object file stays as it was, or, written in place, holds exactly the whole lines
+// written before the failure.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
