@@ -155,6 +155,13 @@ inline WallRun run_answers(const Program& program, const std::string& answers,
   return {console, created ? file->second : "", created};
 }
 
+// `text` written `count` times.
+inline std::string repeated(std::string_view text, int count) {
+  std::string all;
+  for (int i = 0; i < count; ++i) all.append(text);
+  return all;
+}
+
 // The lines of `text`, without their line ends; a last line without one counts too.
 inline std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
