@@ -158,8 +158,11 @@ class PosixObjectSink : public ObjectSink {
     // A sink given no bytes leaves the object file as it was (a new one empty).
     if (!started_) {
       ::unlink(place_.temporary.c_str());
-    } else if (::rename(place_.temporary.c_str(), place_.target.c_str()) != 0) {
-      fail();
+    } else {
+      // A rename over a file makes the file system write the new one out at once, to
+      // protect the old contents; the empty file that held a new name has none.
+      remove_created();
+      if (::rename(place_.temporary.c_str(), place_.target.c_str()) != 0) fail();
     }
     committed_ = true;
     ::close(std::exchange(place_.lock_fd, -1));
@@ -168,10 +171,15 @@ class PosixObjectSink : public ObjectSink {
  private:
   bool beside() const { return !place_.temporary.empty(); }
 
-  // Removes the new file and, when this run created the object file and nothing else has
-  // taken its name since, the object file too. The lock is still held.
+  // Removes the new file, and the object file when this run created it.
   void discard() const {
     ::unlink(place_.temporary.c_str());
+    remove_created();
+  }
+
+  // Removes the object file when this run created it and nothing else has taken its name
+  // or written it since. The lock is still held.
+  void remove_created() const {
     const struct stat held = file_status(place_.lock_fd);
     if (place_.created && held.st_size == 0 && still_named(place_.target, held)) {
       ::unlink(place_.target.c_str());
