@@ -114,8 +114,8 @@ class PosixObjectSink : public ObjectSink {
   // is left as it was (one this run created goes too); a file written in place keeps
   // what was written.
   ~PosixObjectSink() override {
-    if (place_.fd >= 0 && place_.fd != place_.lock_fd) ::close(place_.fd);
     if (beside() && !committed_) discard();
+    if (place_.fd >= 0 && place_.fd != place_.lock_fd) ::close(place_.fd);
     if (place_.lock_fd >= 0) ::close(place_.lock_fd);
   }
   PosixObjectSink(const PosixObjectSink&) = delete;
@@ -191,11 +191,12 @@ class PosixObjectSink : public ObjectSink {
   }
 
   // A write that failed part-way may have left half a line, which a reader could take
-  // for a whole, wrong value: a regular file is cut back to the end of the last whole
-  // line this run wrote (to empty when it wrote none), and nothing more is written.
+  // for a whole, wrong value: a regular file written in place is cut back to the end of
+  // the last whole line this run wrote (to empty when it wrote none), and nothing more
+  // is written. A file written beside is removed whole.
   [[noreturn]] void fail_write() {
     failed_ = true;
-    if (regular_ && ::ftruncate(place_.fd, whole_lines_end_) == 0) {
+    if (regular_ && !beside() && ::ftruncate(place_.fd, whole_lines_end_) == 0) {
       ::lseek(place_.fd, whole_lines_end_, SEEK_SET);
     }
     fail();
