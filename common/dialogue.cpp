@@ -1,6 +1,9 @@
 #include "hornwall/dialogue.hpp"
 
 #include <algorithm>
+#include <type_traits>
+#include <variant>
+#include <vector>
 
 #include "hornwall/fields.hpp"
 
@@ -49,10 +52,52 @@ std::string file_name_of(std::string_view line, int unit) {
   return std::string(trim_blanks(line));
 }
 
+// What was wrong with an answer to `prompt` that `channel` failed to read with `failure`,
+// as the line that says where shows it after "error: "; empty for a failure that is no
+// fault of the answer's.
+std::string answer_fault(const AnswerChannel& channel, Failure failure, std::string_view prompt) {
+  const std::string question = quoted(trim_blanks(prompt));
+  const std::string answer = quoted(shown_answer(channel.failure_place().text));
+  switch (failure) {
+    case Failure::end_of_file: return "the file ends before the answer to " + question;
+    case Failure::syntax_error: return answer + " is not a valid answer to " + question;
+    case Failure::conversion_error: return answer + " is out of range for " + question;
+    default: return "";
+  }
+}
+
+// The same for a unit code `code` that selects no entry of a table of `table_size`.
+std::string unit_fault(std::int32_t code, std::size_t table_size, std::string_view prompt) {
+  return "unit code " + std::to_string(code) + " is not one of 1 to " + std::to_string(table_size) +
+         " for " + quoted(trim_blanks(prompt));
+}
+
+// The values that an answer's targets hold, to be put back when it is typed again.
+using Value = std::variant<std::int32_t, float>;
+
+std::vector<Value> values_of(Targets targets) {
+  std::vector<Value> values;
+  for (const Target& target : targets) {
+    std::visit([&](const auto* variable) { values.emplace_back(*variable); }, target);
+  }
+  return values;
+}
+
+void put_back(Targets targets, const std::vector<Value>& values) {
+  auto value = values.begin();
+  for (const Target& target : targets) {
+    std::visit(
+        [&](auto* variable) { *variable = std::get<std::decay_t<decltype(*variable)>>(*value); },
+        target);
+    ++value;
+  }
+}
+
 }  // namespace
 
-Dialogue::Dialogue(Console console, FileSystem& files, NameArguments names)
+Dialogue::Dialogue(Console console, FileSystem& files, NameArguments names, Interactive interactive)
     : console_(console),
+      interactive_(interactive),
       files_(files),
       names_(names),
       console_channel_(console.in, console_input_unit, "stdin") {}
@@ -75,11 +120,6 @@ void Dialogue::flush_console() {
 void Dialogue::read_values(Targets targets) {
   flush_console();
   source().read_values(targets);
-}
-
-void Dialogue::read_console_values(Targets targets) {
-  flush_console();
-  console_channel_.read_values(targets);
 }
 
 std::string Dialogue::read_console_line() {
@@ -106,33 +146,43 @@ std::string Dialogue::where_prefix(std::int64_t line) const {
 
 void Dialogue::place_failure(RunError& failure, std::string_view prompt) const {
   if (!from_file()) return;
-  const InputPlace& place = input_file_->failure_place();
-  const std::string question = quoted(trim_blanks(prompt));
-  const std::string answer = quoted(shown_answer(place.text));
-  switch (static_cast<Failure>(failure.number())) {
-    case Failure::end_of_file:
-      failure.set_where(where_prefix(place.line) + "the file ends before the answer to " +
-                        question);
+  const std::string fault =
+      answer_fault(*input_file_, static_cast<Failure>(failure.number()), prompt);
+  if (!fault.empty()) failure.set_where(where_prefix(input_file_->failure_place().line) + fault);
+}
+
+bool Dialogue::may_type_again(const AnswerChannel& channel) const {
+  return interactive_ == Interactive::yes && &channel == &console_channel_;
+}
+
+void Dialogue::say_type_again(std::string_view fault) {
+  console_.err << console_channel_.name() << ": error: " << fault << "; type it again\n";
+  console_.err.flush();
+}
+
+void Dialogue::ask_from(AnswerChannel& channel, std::string_view prompt, Targets targets) {
+  const bool retyped = may_type_again(channel);
+  const std::vector<Value> before = retyped ? values_of(targets) : std::vector<Value>();
+  for (;;) {
+    write_prompt(prompt);
+    flush_console();
+    try {
+      channel.read_values(targets);
       return;
-    case Failure::syntax_error:
-      failure.set_where(where_prefix(place.line) + answer + " is not a valid answer to " +
-                        question);
-      return;
-    case Failure::conversion_error:
-      failure.set_where(where_prefix(place.line) + answer + " is out of range for " + question);
-      return;
-    default: return;
+    } catch (RunError& failure) {
+      const auto kind = static_cast<Failure>(failure.number());
+      if (!retyped || (kind != Failure::syntax_error && kind != Failure::conversion_error)) {
+        if (&channel != &console_channel_) place_failure(failure, prompt);
+        throw;
+      }
+      say_type_again(answer_fault(channel, kind, prompt));
+      put_back(targets, before);
+    }
   }
 }
 
 void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
-  write_prompt(prompt);
-  try {
-    read_values(targets);
-  } catch (RunError& failure) {
-    place_failure(failure, prompt);
-    throw;
-  }
+  ask_from(source(), prompt, targets);
   if (echo == Echo::yes) {
     echo_values(targets);
   } else if (from_file()) {
@@ -140,17 +190,25 @@ void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
   }
 }
 
+void Dialogue::ask_console(std::string_view prompt, Targets targets) {
+  ask_from(console_channel_, prompt, targets);
+}
+
 std::string_view Dialogue::ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code) {
-  ask(prompt, {&code});
-  try {
-    return unit_name(table, code, source());
-  } catch (RunError& failure) {
-    if (from_file()) {
-      failure.set_where(where_prefix(input_file_->answer_line()) + "unit code " +
-                        std::to_string(code) + " is not one of 1 to " +
-                        std::to_string(table.size()) + " for " + quoted(trim_blanks(prompt)));
+  const std::int32_t before = code;
+  for (;;) {
+    ask(prompt, {&code});
+    try {
+      return unit_name(table, code, source());
+    } catch (RunError& failure) {
+      const std::string fault = unit_fault(code, table.size(), prompt);
+      if (!may_type_again(source())) {
+        if (from_file()) failure.set_where(where_prefix(input_file_->answer_line()) + fault);
+        throw;
+      }
+      say_type_again(fault);
+      code = before;
     }
-    throw;
   }
 }
 
@@ -197,25 +255,25 @@ void Dialogue::finish() {
   if (object_writer_) {
     object_writer_->finish();
     object_writer_.reset();
-    const auto sink = std::move(object_sink_);
-    sink->close();
   }
   input_file_.reset();
   input_stream_.reset();
   flush_console();
+  // Last of all, so that the object file is replaced only by a run that ends well.
+  if (object_sink_) {
+    const auto sink = std::move(object_sink_);
+    sink->close();
+  }
 }
 
 void Dialogue::abandon() noexcept {
   // The failure being reported already ends the run: a further one is not reported.
+  // The lines composed so far go to the sink, for an object file written in place.
   try {
     if (object_writer_) object_writer_->flush();
   } catch (...) {
   }
   object_writer_.reset();
-  try {
-    if (object_sink_) object_sink_->close();
-  } catch (...) {
-  }
   object_sink_.reset();
   try {
     console_.out.flush();

@@ -18,19 +18,22 @@ namespace {
 constexpr std::int32_t file_input = 1;
 constexpr std::int32_t single_band = 1;
 constexpr std::int32_t dual_band = 2;
+constexpr std::string_view file_input_prompt = " Enter 1 for file input ";
 // Asked after the choice of file input, and shown the same when --answers answers both.
 constexpr std::string_view input_file_prompt = " Enter input text file ";
 
-// The choice of the input source: --answers gives both console answers, the choice of
-// file input and the file's name, without reading the console.
+// The choice of the input source, asked after the program banner: --answers gives both
+// console answers, the choice of file input and the file's name, without reading the
+// console.
 void choose_input_source(Dialogue& dialogue, const std::optional<std::string>& answers_file) {
   if (answers_file) {
+    dialogue.write_prompt(file_input_prompt);
     dialogue.write_prompt(input_file_prompt);
     dialogue.use_input_file(*answers_file);
     return;
   }
   std::int32_t choice = 0;
-  dialogue.read_console_values({&choice});
+  dialogue.ask_console(file_input_prompt, {&choice});
   if (choice != file_input) return;
   dialogue.write_prompt(input_file_prompt);
   dialogue.use_input_file(dialogue.read_console_line());
@@ -111,8 +114,8 @@ class ConsoleLine {
 
 // The run proper, once the options are read.
 int run_dialogue(const Program& program, Console console, FileSystem& files,
-                 const RunOptions& options, const ConsoleLine* line) {
-  Dialogue dialogue(console, files, NameArguments(options.names));
+                 const RunOptions& options, const ConsoleLine* line, Interactive interactive) {
+  Dialogue dialogue(console, files, NameArguments(options.names), interactive);
   // After a failure the error line must start a line of its own on a terminal.
   const auto end_console_line = [&] {
     if (line == nullptr || !line->unfinished) return;
@@ -120,7 +123,7 @@ int run_dialogue(const Program& program, Console console, FileSystem& files,
     console.out.flush();
   };
   try {
-    dialogue.write_prompt(std::string(program.banner) + " Enter 1 for file input ");
+    dialogue.write_prompt(program.banner);
     choose_input_source(dialogue, options.answers_file);
     run_generator(program, dialogue);
     dialogue.finish();
@@ -178,8 +181,11 @@ int run_program(const Program& program, Console console, FileSystem& files,
                    answers_template(program, options.template_band.value_or(Band::single)));
     case Action::run: break;
   }
+  // A person at a terminal may type a bad answer again; a file or a pipe cannot.
+  const Interactive interactive =
+      terminals.in && (terminals.out || terminals.out_and_err) ? Interactive::yes : Interactive::no;
   if (!terminals.out_and_err || console.out.rdbuf() == nullptr || console.in.rdbuf() == nullptr) {
-    return run_dialogue(program, console, files, options, nullptr);
+    return run_dialogue(program, console, files, options, nullptr, interactive);
   }
   // The console is watched through streams of its own that pass every byte on.
   ConsoleLine line;
@@ -187,12 +193,13 @@ int run_program(const Program& program, Console console, FileSystem& files,
   std::ostream out(&output);
   out.setstate(console.out.rdstate());
   if (!terminals.in) {
-    return run_dialogue(program, Console{console.in, out, console.err}, files, options, &line);
+    return run_dialogue(program, Console{console.in, out, console.err}, files, options, &line,
+                        interactive);
   }
   ConsoleLine::Input input(*console.in.rdbuf(), line);
   std::istream in(&input);
   in.setstate(console.in.rdstate());
-  return run_dialogue(program, Console{in, out, console.err}, files, options, &line);
+  return run_dialogue(program, Console{in, out, console.err}, files, options, &line, interactive);
 }
 
 int run_with_real_console(int argc, char** argv, const Program& program) {
@@ -204,7 +211,8 @@ int run_with_real_console(int argc, char** argv, const Program& program) {
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   PosixFileSystem files;
   const Terminals terminals{isatty(STDIN_FILENO) == 1,
-                            isatty(STDOUT_FILENO) == 1 && isatty(STDERR_FILENO) == 1};
+                            isatty(STDOUT_FILENO) == 1 && isatty(STDERR_FILENO) == 1,
+                            isatty(STDOUT_FILENO) == 1};
   return run_program(program, Console{std::cin, std::cout, std::cerr}, files, arguments, terminals);
 }
 

@@ -26,13 +26,25 @@ struct Console {
 // Whether an answer read from the input text file is shown again on the console.
 enum class Echo { yes, no };
 
+// Whether a person types the console answers while watching the questions (console
+// input and output both terminals), so that an answer that cannot be read is asked again.
+enum class Interactive { no, yes };
+
 // One run's dialogue: the console, the input source (the console, unit 5, or the
 // input text file, unit 50) and the object file (unit 43), which it owns from its
 // opening to the end of the run. Every operation may raise error during write (38)
 // for the console, unit 6.
+//
+// On an interactive console an answer typed there that cannot be read (59, 64, 66) does
+// not end the run: one line on the error output says what was wrong, in the compilers'
+// form without a line number ("stdin: error: "5mm" is not a valid answer to "Enter
+// units"; type it again"), the values it had filled get back what they held before the
+// question, and the question is asked again, prompt and all. The end of the input still
+// ends the run.
 class Dialogue {
  public:
-  Dialogue(Console console, FileSystem& files, NameArguments names);
+  Dialogue(Console console, FileSystem& files, NameArguments names,
+           Interactive interactive = Interactive::no);
 
   // True when the answers come from the input text file.
   bool from_file() const { return input_file_.has_value(); }
@@ -47,8 +59,6 @@ class Dialogue {
 
   // Reads one answer from the input source (reading failures: see AnswerChannel).
   void read_values(Targets targets);
-  // Reads one answer from the console, whatever the input source; nothing is echoed.
-  void read_console_values(Targets targets);
   // When the answers come from the input text file, writes the values to the console
   // on the prompt's line and ends it: an integer in 12 columns, a real in 15.
   void echo_values(Targets targets);
@@ -57,6 +67,10 @@ class Dialogue {
   // failure (24, 59, 64) of the input text file says where it lies, in the compilers'
   // form: "answers.txt:7: error: "abc" is not a valid answer to "Enter units"".
   void ask(std::string_view prompt, Targets targets, Echo echo = Echo::yes);
+  // Asks a question that is answered on the console whatever the input source: the
+  // prompt and one answer, which is not echoed. Raises the reading failures of the
+  // console (24, 59, 64).
+  void ask_console(std::string_view prompt, Targets targets);
   // Asks for a length-unit code and returns the name it selects in `table`. Raises
   // unit code not in table (66), after the echo, for a code that selects no entry; from
   // the input text file it says on which line.
@@ -80,11 +94,13 @@ class Dialogue {
   // max_name_bytes, and those of FileSystem::open_object.
   ObjectWriter& open_object_file(std::string_view banner);
 
-  // The end of a run: closes the object file, keeping it, and the input text file, and
-  // flushes the console. Raises error during write (38) for unit 43 or unit 6.
+  // The end of a run: writes out the object file, closes the input text file, flushes
+  // the console and, last, closes the object file, which then replaces the old one.
+  // Raises error during write (38) for unit 6 or unit 43.
   void finish();
-  // After a failure: keeps what the object file holds so far, closes it, and flushes
-  // the console, ignoring any further failure.
+  // After a failure: discards the object file (the old one stays as it was; one written
+  // in place keeps its whole lines written so far) and flushes the console, ignoring any
+  // further failure.
   void abandon() noexcept;
 
  private:
@@ -93,9 +109,17 @@ class Dialogue {
   std::string where_prefix(std::int64_t line) const;
   // Adds to a reading failure of the input text file the line that says where it lies.
   void place_failure(RunError& failure, std::string_view prompt) const;
+  // Asks `prompt` and reads one answer from `channel`, again while an interactive
+  // console's answer cannot be read.
+  void ask_from(AnswerChannel& channel, std::string_view prompt, Targets targets);
+  // Whether a failure to read an answer typed on the console lets the user type it again.
+  bool may_type_again(const AnswerChannel& channel) const;
+  // Says on the error output what was wrong with a typed answer, before it is asked again.
+  void say_type_again(std::string_view fault);
   std::string resolve_file_name(std::string_view answer, int unit);
 
   Console console_;
+  Interactive interactive_;
   FileSystem& files_;
   NameArguments names_;
   AnswerChannel console_channel_;

@@ -31,6 +31,7 @@ struct Program {
 struct Terminals {
   bool in = false;           // the answers typed on the console (their line ends echo)
   bool out_and_err = false;  // both the console output and the error output
+  bool out = false;          // the console output, whatever the error output is
 };
 
 // Runs `program` with the command-line `arguments` (without the program's own name) on
@@ -41,7 +42,9 @@ struct Terminals {
 // "severe (N): MESSAGE" and, for an answer of the answers file, a line that says where;
 // 2 after a usage error, reported as the usage line and what was wrong. When the output
 // and error streams are terminals and the console line is left unfinished, a line end
-// goes to the console before the error line, so that it starts a line of its own.
+// goes to the console before the error line, so that it starts a line of its own. When
+// the console input and output are terminals, an answer typed there that cannot be read
+// is asked again (see Dialogue).
 int run_program(const Program& program, Console console, FileSystem& files,
                 std::span<const std::string> arguments, Terminals terminals = {});
 

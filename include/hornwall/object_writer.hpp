@@ -14,14 +14,20 @@
 
 namespace hornwall {
 
-// The object file as the writer sees it: a sink of bytes.
+// The object file as the writer sees it: a sink of bytes, which close() keeps as the
+// object file and destruction without close() discards.
 class ObjectSink {
  public:
+  // Without close(), the run's bytes are discarded where the file system can: the object
+  // file stays as it was before the run. A file that had to be written in place keeps
+  // what was written.
   virtual ~ObjectSink() = default;
   // Appends `bytes`. The first call, even with no bytes, ends the file's old contents
   // first. Raises error during write (38) for unit 43.
   virtual void write(std::string_view bytes) = 0;
-  // Closes the file, keeping what was written. Raises error during write (38).
+  // Closes the file and makes what was written the object file (a sink given no bytes
+  // leaves it as it was). Raises error during write (38), which leaves the sink as if
+  // close() had not been called.
   virtual void close() = 0;
 };
 

@@ -1,7 +1,7 @@
 // A failed allocation at any point of a run ends it like every failure: one error line,
-// exit status 1, and the object file keeps the whole lines written before it. Every
-// allocation of this test binary goes through the operator new below, which fails the
-// one allocation it is told to.
+// exit status 1, and an object file written in place keeps the whole lines written before
+// it. Every allocation of this test binary goes through the operator new below, which
+// fails the one allocation it is told to.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -176,7 +176,7 @@ TEST(CommandLine, OnATerminalTheErrorStartsALineOfItsOwn) {
       {"1\nh.answers\n", "spline.zul\nabc\n", {false, true}, true},    // typed input piped in
       {"1\nh.answers\n", "spline.zul\nabc\n", {true, false}, false},   // output to a file
       {"1\nh.answers\n", "spline.zul\n60\n9\n", {true, true}, false},  // after the echo
-      {"0\nspline.zul\nabc\n", "", {true, true}, false},               // the user's Enter
+      {"1\nmissing.txt\n", "", {true, true}, false},                   // the user's Enter
       {"0\nspline.zul\nabc\n", "", {false, true}, true},
       {"0\nspline.zul\n", "", {true, true}, true},  // the console ends after a prompt
   };

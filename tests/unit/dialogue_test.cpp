@@ -239,6 +239,229 @@ TEST(Frame, AFailureKeepsAnExistingObjectFileUntilTheFirstLine) {
   EXPECT_EQ(files.files["out.zul"], "old contents\n");
 }
 
+// A generator that writes a block after each answer, as the walls do.
+void writing_probe(Dialogue& dialogue) {
+  float radius = 0.0f;
+  std::int32_t code = 0;
+  ObjectWriter& out = dialogue.open_object_file(" writing probe");
+  dialogue.ask(" radius ", {&radius});
+  out.numeric_variable("R", radius);
+  out.profile_header("p", dialogue.ask_unit(" units ", four_unit_table, code));
+}
+const Program writing_program{"writing", " writing program\n", writing_probe};
+
+// A console output that keeps what is written and fails its `failing`-th flush (0: none).
+class FlushCounter : public std::stringbuf {
+ public:
+  explicit FlushCounter(int failing) : failing_(failing) {}
+  int flushes = 0;
+
+ protected:
+  int sync() override { return ++flushes == failing_ ? -1 : 0; }
+
+ private:
+  int failing_;
+};
+
+TEST(Frame, TheObjectFileIsReplacedOnlyByARunThatEndsWell) {
+  const std::string whole =
+      "R  real_variable\n(\n  value            :   2.5000E+00\n)\n\n"
+      "p   circular_symmetric_horn_exterior\n(\n  length_unit      : mm,\n"
+      "  nodes             : table\n    (\n";
+  const struct {
+    const char* what;
+    const char* answers;
+    bool last_flush_fails;
+    const char* error;  // the first error line; "" for a run that ends well
+  } cases[] = {
+      {"a whole run", "out.zul\n2.5\n3\n", false, ""},
+      {"a bad answer after a block", "out.zul\n2.5\nmm\n", false,
+       "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"},
+      {"a unit code outside the table", "out.zul\n2.5\n9\n", false,
+       "severe (66): length unit code 9 not in 1 to 4, unit 50, file a.txt\n"},
+      {"the answers end", "out.zul\n2.5\n", false,
+       "severe (24): end-of-file during read, unit 50, file a.txt\n"},
+      {"the console's last flush", "out.zul\n2.5\n3\n", true,
+       "severe (38): error during write, unit 6, file stdout\n"},
+  };
+  for (const auto& c : cases) {
+    for (const bool old_file : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (old_file ? ", old file" : ", new file"));
+      int flushes = 0;  // in a whole run
+      for (const bool counting : {true, false}) {
+        MemoryFileSystem files;
+        files.write_beside = true;
+        files.files["a.txt"] = c.answers;
+        if (old_file) files.files["out.zul"] = "old contents\n";
+        std::istringstream in("1\na.txt\n");
+        FlushCounter out_buffer(counting || !c.last_flush_fails ? 0 : flushes);
+        std::ostream out(&out_buffer);
+        std::ostringstream err;
+        const int status = run_program(writing_program, Console{in, out, err}, files, {});
+        flushes = out_buffer.flushes;
+        if (counting) continue;
+        const std::string error = err.str();
+        EXPECT_EQ(error.substr(0, error.find('\n') + 1), c.error);
+        EXPECT_EQ(status, *c.error ? 1 : 0);
+        if (!*c.error) {
+          EXPECT_EQ(files.files["out.zul"], whole);
+        } else if (old_file) {
+          EXPECT_EQ(files.files["out.zul"], "old contents\n");
+        } else {
+          EXPECT_EQ(files.files.count("out.zul"), 0u);
+        }
+      }
+    }
+  }
+}
+
+// What asking one question on a console of `typed` answers left.
+struct Asked {
+  std::string out;
+  std::string err;
+  std::string failure;  // the error line of the failure that ended the run, "" for none
+};
+
+template <typename Ask>
+Asked ask_typed(const std::string& typed, Interactive interactive, Ask ask) {
+  std::istringstream in(typed);
+  std::ostringstream out;
+  std::ostringstream err;
+  MemoryFileSystem files;
+  Dialogue dialogue(Console{in, out, err}, files, NameArguments({}), interactive);
+  std::string failure;
+  try {
+    ask(dialogue);
+  } catch (const RunError& error) {
+    failure = error_line(error);
+  }
+  return {out.str(), err.str(), failure};
+}
+
+std::string type_again(const std::string& fault) {
+  return "stdin: error: " + fault + "; type it again\n";
+}
+
+TEST(Dialogue, OnAnInteractiveConsoleABadAnswerIsTypedAgain) {
+  const std::string bad = " is not a valid answer to \"Enter a pair\"";
+  const struct {
+    const char* typed;
+    Interactive interactive;
+    float first, second;  // the pair afterwards; it holds 0.5 and 0.25 before
+    int prompts;
+    std::string err;
+    const char* failure;
+  } cases[] = {
+      {"5mm 2\n1 2\n", Interactive::yes, 1, 2, 2, type_again("\"5mm\"" + bad), ""},
+      {"1e99 2\n3 4\n", Interactive::yes, 3, 4, 2,
+       type_again("\"1e99\" is out of range for \"Enter a pair\""), ""},
+      // the value that the bad answer had filled gets its old value back
+      {"7 x\n/\n", Interactive::yes, 0.5f, 0.25f, 2, type_again("\"x\"" + bad), ""},
+      {"7\n2*x\n ,8\n", Interactive::yes, 0.5f, 8, 2, type_again("\"2*x\"" + bad), ""},
+      {"a\n  b c\n1,2\n", Interactive::yes, 1, 2, 3,
+       type_again("\"a\"" + bad) + type_again("\"b\"" + bad), ""},
+      // the end of the input still ends the run
+      {"abc\n", Interactive::yes, 0.5f, 0.25f, 2, type_again("\"abc\"" + bad),
+       "severe (24): end-of-file during read, unit 5, file stdin\n"},
+      {"5mm 2\n1 2\n", Interactive::no, 0.5f, 0.25f, 1, "",
+       "severe (59): list-directed I/O syntax error, unit 5, file stdin\n"},
+  };
+  for (const auto& c : cases) {
+    float pair[2] = {0.5f, 0.25f};
+    const Asked asked = ask_typed(c.typed, c.interactive, [&](Dialogue& dialogue) {
+      dialogue.ask(" Enter a pair ", {&pair[0], &pair[1]});
+    });
+    EXPECT_EQ(asked.err, c.err) << c.typed;
+    EXPECT_EQ(asked.failure, c.failure) << c.typed;
+    EXPECT_EQ(asked.out, testing::repeated(" Enter a pair ", c.prompts)) << c.typed;
+    if (!*c.failure) {
+      EXPECT_EQ(pair[0], c.first) << c.typed;
+      EXPECT_EQ(pair[1], c.second) << c.typed;
+    }
+  }
+}
+
+TEST(Dialogue, OnAnInteractiveConsoleAUnitCodeOutsideTheTableIsTypedAgain) {
+  const std::string outside = " is not one of 1 to 5 for \"Enter units\"";
+  const struct {
+    const char* typed;
+    Interactive interactive;
+    std::int32_t code;  // afterwards; 2 before
+    int prompts;
+    std::string err;
+    const char* failure;
+  } cases[] = {
+      {"9\n3\n", Interactive::yes, 3, 2, type_again("unit code 9" + outside), ""},
+      {"x\n0\n5\n", Interactive::yes, 5, 3,
+       type_again("\"x\" is not a valid answer to \"Enter units\"") +
+           type_again("unit code 0" + outside),
+       ""},
+      {"9\n/\n", Interactive::yes, 2, 2, type_again("unit code 9" + outside), ""},
+      {"-1\n", Interactive::yes, 2, 2, type_again("unit code -1" + outside),
+       "severe (24): end-of-file during read, unit 5, file stdin\n"},
+      {"9\n3\n", Interactive::no, 9, 1, "",
+       "severe (66): length unit code 9 not in 1 to 5, unit 5, file stdin\n"},
+  };
+  for (const auto& c : cases) {
+    std::int32_t code = 2;
+    std::string_view unit;
+    const Asked asked = ask_typed(c.typed, c.interactive, [&](Dialogue& dialogue) {
+      unit = dialogue.ask_unit(" Enter units ", five_unit_table, code);
+    });
+    EXPECT_EQ(asked.err, c.err) << c.typed;
+    EXPECT_EQ(asked.failure, c.failure) << c.typed;
+    EXPECT_EQ(asked.out, testing::repeated(" Enter units ", c.prompts)) << c.typed;
+    EXPECT_EQ(code, c.code) << c.typed;
+    if (!*c.failure) {
+      EXPECT_EQ(unit, five_unit_table[static_cast<std::size_t>(c.code - 1)]) << c.typed;
+    }
+  }
+}
+
+// Only a person at a terminal types an answer again: answers from a file or a pipe, and
+// answers read from the answers file, end the run as they always did.
+TEST(Frame, OnlyAnswersTypedAtATerminalAreTypedAgain) {
+  const std::string clean = "0\nout.zul\n2.5\n3\n";
+  const std::string typos = "x\n0\nout.zul\n2.5cm\n2.5\n9\n3\n";
+  const std::string retyped =
+      type_again("\"x\" is not a valid answer to \"Enter 1 for file input\"") +
+      type_again("\"2.5cm\" is not a valid answer to \"radius\"") +
+      type_again("unit code 9 is not one of 1 to 4 for \"units\"");
+  const std::string refused = "severe (59): list-directed I/O syntax error, unit 5, file stdin\n";
+  const struct {
+    const char* what;
+    Terminals terminals;
+    std::string console;
+    std::string err;
+  } cases[] = {
+      {"a terminal", {true, true, true}, typos, retyped},
+      {"the error output to a file", {true, false, true}, typos, retyped},
+      {"the console input from a pipe", {false, true, true}, typos, refused},
+      {"the console output to a file", {true, false, false}, typos, refused},
+      {"an answers file",
+       {true, true, true},
+       "1\na.txt\n",
+       "severe (59): list-directed I/O syntax error, unit 50, file a.txt\n"
+       "a.txt:2: error: \"2.5cm\" is not a valid answer to \"radius\"\n"},
+  };
+  MemoryFileSystem clean_files;
+  const auto clean_run = run_in_memory(writing_program, clean, clean_files);
+  ASSERT_EQ(clean_run.status, 0) << clean_run.err;
+  for (const auto& c : cases) {
+    MemoryFileSystem files;
+    files.files["a.txt"] = "out.zul\n2.5cm\n2.5\n3\n";
+    std::istringstream in(c.console);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = run_program(writing_program, Console{in, out, err}, files, {}, c.terminals);
+    EXPECT_EQ(err.str(), c.err) << c.what;
+    EXPECT_EQ(status, c.err == retyped ? 0 : 1) << c.what;
+    if (c.err == retyped) {
+      EXPECT_EQ(files.files["out.zul"], clean_files.files["out.zul"]) << c.what;
+    }
+  }
+}
+
 TEST(Frame, AConsoleThatCannotBeWrittenEndsTheRun) {
   MemoryFileSystem files;
   std::istringstream in("0\n1\nout.zul\n2.5\n4\n7\n");

@@ -1,5 +1,6 @@
 // Faults under limits and hostile conditions: a run ends with one error line, and the
-// object file holds exactly the whole lines written before the failure.
+// object file stays as it was, or, written in place, holds exactly the whole lines
+// written before the failure.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -109,13 +110,22 @@ TEST_F(Reliability, AWriteThatFailsPartWayIsCutBackToTheLastWholeLine) {
       {"ends on a line end", 9, {"line one\n", "two\n"}, "line one\n"},
       {"no limit reached", 100, {"one\n", "two\n"}, "one\ntwo\n"},
   };
+  const std::string old = "old contents of the object file\n";
   for (const auto& c : cases) {
-    put("out.zul", "old contents of the object file\n");
     const std::string expected_error =
         c.limit == 100 ? ""
                        : "severe (38): error during write, unit 43, file " + path("out.zul") + "\n";
+    // A file that another link shares is written in place.
+    put("out.zul", old);
+    std::filesystem::create_hard_link(path("out.zul"), path("second.zul"));
     EXPECT_EQ(write_under_limit(path("out.zul"), c.limit, c.pieces), expected_error) << c.what;
     EXPECT_EQ(contents("out.zul"), c.file) << c.what;
+    EXPECT_EQ(contents("second.zul"), c.file) << c.what;
+    std::filesystem::remove(path("second.zul"));
+    // A file of its own is written beside it, and a failed run leaves it as it was.
+    put("out.zul", old);
+    EXPECT_EQ(write_under_limit(path("out.zul"), c.limit, c.pieces), expected_error) << c.what;
+    EXPECT_EQ(contents("out.zul"), c.limit == 100 ? c.file : old) << c.what;
   }
 }
 
@@ -161,6 +171,32 @@ TEST_F(Reliability, AnObjectFileHeldByAnotherRunIsLeftToIt) {
   std::unique_ptr<ObjectSink> first;
   ASSERT_EQ(open_error(files, "/dev/null", &first), "");
   EXPECT_EQ(open_error(files, "/dev/null"), "");
+}
+
+// A name that held no file is held too: the first run creates it empty to lock it, and
+// removes it again when it ends without keeping its objects.
+TEST_F(Reliability, ANewObjectFileHeldByAnotherRunIsLeftToIt) {
+  const std::string refused = "severe (30): open failure, unit 43, file " + path("new.zul") + "\n";
+  PosixFileSystem files;
+  {
+    std::unique_ptr<ObjectSink> first;
+    ASSERT_EQ(open_error(files, path("new.zul"), &first), "");
+    EXPECT_EQ(open_error(files, path("new.zul")), refused);
+    first->write("first\n");
+    EXPECT_EQ(open_error(files, path("new.zul")), refused);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path("new.zul")));
+  {
+    std::unique_ptr<ObjectSink> first;
+    ASSERT_EQ(open_error(files, path("new.zul"), &first), "");
+    first->write("first\n");
+    first->close();
+    // the file the name now leads to is free for the next run
+    std::unique_ptr<ObjectSink> next;
+    ASSERT_EQ(open_error(files, path("new.zul"), &next), "");
+    EXPECT_EQ(open_error(files, path("new.zul")), refused);
+  }
+  EXPECT_EQ(contents("new.zul"), "first\n");
 }
 
 TEST_F(Reliability, TheObjectFileMayNotBeTheFileThatConsoleAnswersComeFrom) {

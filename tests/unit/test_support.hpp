@@ -52,11 +52,13 @@ class ScratchFolder {
 };
 
 // Files held in memory, with the open-or-create rules of the real file system: an
-// object file keeps its old contents until the first write, and may not be the
-// input text file.
+// object file may not be the input text file, and it is written in place (as a device or
+// a file with several links is), keeping its old contents until the first write, or with
+// `write_beside`, as a regular file is: the old file stays until the sink's close.
 class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
+  bool write_beside = false;
 
   std::unique_ptr<std::istream> open_input(const std::string& name) override {
     const auto file = files.find(name);
@@ -67,6 +69,7 @@ class MemoryFileSystem : public FileSystem {
 
   std::unique_ptr<ObjectSink> open_object(const std::string& name) override {
     if (name == input_name_) throw channel_error(Failure::open_failure, object_file_unit, name);
+    if (write_beside) return std::make_unique<BesideSink>(files, name);
     return std::make_unique<Sink>(files[name]);
   }
 
@@ -83,6 +86,29 @@ class MemoryFileSystem : public FileSystem {
 
    private:
     std::string& file_;
+    bool started_ = false;
+  };
+
+  class BesideSink : public ObjectSink {
+   public:
+    BesideSink(std::map<std::string, std::string>& files, std::string name)
+        : files_(files), name_(std::move(name)) {}
+    void write(std::string_view bytes) override {
+      started_ = true;
+      written_.append(bytes);
+    }
+    void close() override {
+      if (started_) {
+        files_[name_] = written_;
+      } else {
+        files_.try_emplace(name_);
+      }
+    }
+
+   private:
+    std::map<std::string, std::string>& files_;
+    std::string name_;
+    std::string written_;
     bool started_ = false;
   };
 
@@ -127,6 +153,13 @@ inline WallRun run_answers(const Program& program, const std::string& answers,
   const auto file = files.files.find(object_name);
   const bool created = file != files.files.end();
   return {console, created ? file->second : "", created};
+}
+
+// `text` written `count` times.
+inline std::string repeated(std::string_view text, int count) {
+  std::string all;
+  for (int i = 0; i < count; ++i) all.append(text);
+  return all;
 }
 
 // The lines of `text`, without their line ends; a last line without one counts too.

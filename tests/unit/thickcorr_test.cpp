@@ -221,7 +221,8 @@ TEST(ThickcorrProfile, RoundsEachComputedCoordinateOnce) {
 }
 
 // Every question comes before the first block: a run that fails on an answer leaves
-// an existing object file as it was, and a new one empty.
+// an existing object file as it was even when it is written in place, and a new one
+// empty.
 TEST(ThickcorrFailures, LeaveTheObjectFileWithoutAnyObject) {
   struct Case {
     std::string answers;
