@@ -6,14 +6,12 @@
 // fault; a few of its inputs are longer than 4096 bytes.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <sstream>
 #include <string>
 
-#include "hornwall/corr_wall.hpp"
 #include "hornwall/frame.hpp"
-#include "hornwall/sinecorr_wall.hpp"
-#include "hornwall/spline_wall.hpp"
-#include "hornwall/thickcorr_wall.hpp"
+#include "hornwall/generators.hpp"
 
 namespace {
 
@@ -48,14 +46,11 @@ class FuzzFiles : public FileSystem {
   std::string answers_;
 };
 
-const Program* const programs[] = {&spline_program, &sinecorr_program, &corr_program,
-                                   &thickcorr_program};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const Program& program = *programs[data[0] % 4];
+  const Program& program = *generators[data[0] % std::size(generators)];
   FuzzFiles files(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   std::istringstream in("1\nanswers.txt\nblank.zul\n");
   std::ostringstream out;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "hornwall/object_writer.hpp"
 #include "hornwall/text.hpp"
 #include "hornwall/view/checks.hpp"
 #include "hornwall/view/command_line.hpp"
@@ -417,6 +418,66 @@ TEST(ViewValues, ALaterDefinitionIsTheOneUsed) {
   EXPECT_EQ(examined.wall.value("A"), 3.0);
   EXPECT_EQ(examined.wall.value("B"), 30.0);
   EXPECT_EQ(examined.wall.value("C"), std::nullopt);
+}
+
+// Every kind of block that the writer writes, read back by the viewer.
+TEST(ViewReading, ReadsBackEveryBlockTheWriterWrites) {
+  struct TextSink : ObjectSink {
+    std::string text;
+    void write(std::string_view bytes) override { text.append(bytes); }
+    void close() override {}
+  } sink;
+  {
+    ObjectWriter out(sink);
+    out.numeric_variable("RW1", 25.5f);
+    out.numeric_variable(expression("RSP", Int1{12}), -0.5f);
+    out.numeric_variable_pair("SPLC", 0.5f, "NSPL", 12.0f);
+    out.expression_variable("ZC1", expression("REF(RW1)*", Int2{2}, "-ref(RSP12)+", Sci5{1.5f}));
+    out.profile_header("plain", "mm");
+    out.node_row(Number{0.0f}, expression("REF(RW1)"));
+    out.node_row(expression("-REF(ZC1)-", Sci4{2.0f}), Number{30.0f});
+    out.full_close();
+    out.profile_header("all_lines", "m ", {.snap_to_aperture = true, .coor_order = true});
+    out.node_row(expression("-REF(ZC1)-", Sci4{2.0f}), expression("REF(SPLC)*REF(NSPL)*5"));
+    out.node_row(Number{-60.0f}, Number{31.0f});
+    out.short_close();
+    out.profile_header("left_open", "in");
+    out.node_row(Number{-60.0f}, Number{31.0f});
+    out.node_row(Number{-70.0f}, expression("COS(0.)+", Int3{5}));
+    out.finish();
+  }
+  TextSource source(sink.text);
+  const Examined examined = examine(source, {});
+  std::ostringstream messages;
+  write_diagnostics(examined.diagnostics, "w.zul", messages);
+  EXPECT_EQ(messages.str(), "");
+  const Wall& wall = examined.wall;
+  EXPECT_EQ(wall.variable_count, 5u);
+  EXPECT_EQ(wall.value("RSP12"), -0.5);
+  EXPECT_EQ(wall.value("NSPL"), 12.0);
+  EXPECT_EQ(wall.value("ZC1"), 53.0);
+  ASSERT_EQ(wall.profiles.size(), 3u);
+  const struct {
+    std::string_view name, unit;
+    ProfileEnd end;
+    std::vector<std::pair<double, double>> nodes;
+  } expected[] = {
+      {"plain", "mm", ProfileEnd::closed, {{0.0, 25.5}, {-55.0, 30.0}}},
+      {"all_lines", "m", ProfileEnd::closed, {{-55.0, 30.0}, {-60.0, 31.0}}},
+      {"left_open", "in", ProfileEnd::open_at_end, {{-60.0, 31.0}, {-70.0, 6.0}}},
+  };
+  for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
+    const Profile& profile = wall.profiles[p];
+    EXPECT_EQ(profile.name, expected[p].name);
+    EXPECT_EQ(profile.unit, expected[p].unit);
+    EXPECT_EQ(profile.end, expected[p].end);
+    ASSERT_EQ(profile.nodes.size(), expected[p].nodes.size());
+    for (std::size_t i = 0; i < profile.nodes.size(); ++i) {
+      EXPECT_TRUE(profile.nodes[i].ok);
+      EXPECT_EQ(profile.nodes[i].z, expected[p].nodes[i].first) << profile.name << i;
+      EXPECT_EQ(profile.nodes[i].rho, expected[p].nodes[i].second) << profile.name << i;
+    }
+  }
 }
 
 TEST(ViewMessages, ASingleRipplePointGivesNotFiniteErrors) {

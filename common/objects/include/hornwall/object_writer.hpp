@@ -11,25 +11,10 @@
 #include <type_traits>
 
 #include "hornwall/fields.hpp"
+#include "hornwall/files.hpp"
+#include "hornwall/object_format.hpp"
 
 namespace hornwall {
-
-// The object file as the writer sees it: a sink of bytes, which close() keeps as the
-// object file and destruction without close() discards.
-class ObjectSink {
- public:
-  // Without close(), the run's bytes are discarded where the file system can: the object
-  // file stays as it was before the run. A file that had to be written in place keeps
-  // what was written.
-  virtual ~ObjectSink() = default;
-  // Appends `bytes`. The first call, even with no bytes, ends the file's old contents
-  // first. Raises error during write (38) for unit 43.
-  virtual void write(std::string_view bytes) = 0;
-  // Closes the file and makes what was written the object file (a sink given no bytes
-  // leaves it as it was). Raises error during write (38), which leaves the sink as if
-  // close() had not been called.
-  virtual void close() = 0;
-};
 
 // The pieces that object lines are built from, besides literal text.
 struct Sci4 {  // a number in the 12-column field with 4 digits after the point
@@ -97,7 +82,8 @@ class ObjectWriter {
   // expression("RSP", Int1{i}), so that no string is built for it.
   template <typename... Pieces>
   void numeric_variable(const Expression<Pieces...>& name, float value) {
-    line(Unquoted<Pieces...>{name}, numeric_head, Sci4{value});
+    line(Unquoted<Pieces...>{name}, "  ", object_format::variable_kind, "\n(\n  ",
+         object_format::value_entry, value_gap, Sci4{value});
     variable_tail();
   }
   // Two numeric variable blocks with no empty line between them, one after both.
@@ -107,7 +93,7 @@ class ObjectWriter {
   template <typename... Pieces>
   void expression_variable(std::string_view name, const Expression<Pieces...>& value) {
     variable_head(name);
-    line("  value    : ", value);
+    line("  ", object_format::value_entry, "    : ", value);
     variable_tail();
   }
   // The header of a circular_symmetric_horn_exterior profile, up to the opening of its
@@ -226,7 +212,8 @@ class ObjectWriter {
   void grow(std::size_t count);
   void write_blocks();
   // What follows a numeric variable's name up to its value.
-  static constexpr std::string_view numeric_head = "  real_variable\n(\n  value            : ";
+  // What follows the word "value" of a numeric variable, up to its number.
+  static constexpr std::string_view value_gap = "            : ";
   void variable_head(std::string_view name);
   void variable_tail();
   void numeric_lines(std::string_view name, float value);

@@ -16,6 +16,13 @@ void append_printable(std::string& out, std::string_view text) {
   }
 }
 
+std::string_view trim_blanks(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
 std::string printable(std::string_view text) {
   std::string out;
   append_printable(out, text);

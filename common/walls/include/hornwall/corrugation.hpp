@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "hornwall/band.hpp"
 #include "hornwall/base_line.hpp"
 #include "hornwall/dialogue.hpp"
-#include "hornwall/frame.hpp"
 #include "hornwall/object_writer.hpp"
 
 // What the three corrugated walls share: the variable corrugations' cap, the count of

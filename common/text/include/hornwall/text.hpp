@@ -19,6 +19,9 @@ void append_printable(std::string& out, std::string_view text);
 // `text` as append_printable writes it.
 std::string printable(std::string_view text);
 
+// `text` without the blanks (spaces, not tabs) before and after it: a file name as typed.
+std::string_view trim_blanks(std::string_view text);
+
 // `text` in single quotes: 'RC1'.
 std::string single_quoted(std::string_view text);
 

@@ -1,6 +1,6 @@
 #include "hornwall/file_names.hpp"
 
-#include "hornwall/answer_reader.hpp"
+#include "hornwall/text.hpp"
 
 namespace hornwall {
 

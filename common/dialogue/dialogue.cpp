@@ -6,39 +6,15 @@
 #include <vector>
 
 #include "hornwall/fields.hpp"
+#include "hornwall/text.hpp"
 
 namespace hornwall {
 namespace {
 
 constexpr std::size_t object_name_width = 70;
-// The longest part of an answer's text that the line saying where shows.
-constexpr std::size_t shown_answer_bytes = 40;
-
 // An answer's text as the line saying where shows it: its first bytes, every byte
-// outside printable ASCII written \xNN.
-std::string shown_answer(std::string_view text) {
-  constexpr std::string_view hex = "0123456789abcdef";
-  std::string shown;
-  for (const char c : text.substr(0, shown_answer_bytes)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += hex[byte >> 4];
-      shown += hex[byte & 0xf];
-    }
-  }
-  return shown;
-}
-
-// `text` in double quotes.
-std::string quoted(std::string_view text) {
-  std::string quoted_text(1, '"');
-  quoted_text.append(text);
-  quoted_text += '"';
-  return quoted_text;
-}
+// outside printable ASCII written \xNN, without a mark where it is cut.
+std::string shown_answer(std::string_view text) { return printable(text.substr(0, shown_bytes)); }
 
 // The file name that a name line gives: the line without the blanks around it. A line
 // longer than any path is refused (43), named by its first bytes, without the blanks
@@ -56,8 +32,8 @@ std::string file_name_of(std::string_view line, int unit) {
 // as the line that says where shows it after "error: "; empty for a failure that is no
 // fault of the answer's.
 std::string answer_fault(const AnswerChannel& channel, Failure failure, std::string_view prompt) {
-  const std::string question = quoted(trim_blanks(prompt));
-  const std::string answer = quoted(shown_answer(channel.failure_place().text));
+  const std::string question = double_quoted(trim_blanks(prompt));
+  const std::string answer = double_quoted(shown_answer(channel.failure_place().text));
   switch (failure) {
     case Failure::end_of_file: return "the file ends before the answer to " + question;
     case Failure::syntax_error: return answer + " is not a valid answer to " + question;
@@ -69,7 +45,7 @@ std::string answer_fault(const AnswerChannel& channel, Failure failure, std::str
 // The same for a unit code `code` that selects no entry of a table of `table_size`.
 std::string unit_fault(std::int32_t code, std::size_t table_size, std::string_view prompt) {
   return "unit code " + std::to_string(code) + " is not one of 1 to " + std::to_string(table_size) +
-         " for " + quoted(trim_blanks(prompt));
+         " for " + double_quoted(trim_blanks(prompt));
 }
 
 // The values that an answer's targets hold, to be put back when it is typed again.

@@ -406,13 +406,6 @@ class AnswerChannel::Token {
   std::string real_text_;
 };
 
-std::string_view trim_blanks(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 // Nothing is allocated before the first read: a channel can be set up in any state.
 AnswerChannel::AnswerChannel(std::istream& in, int unit, std::string name)
     : in_(in), unit_(unit), name_(std::move(name)) {}

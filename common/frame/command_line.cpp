@@ -1,6 +1,6 @@
 #include "hornwall/command_line.hpp"
 
-#include "hornwall/answer_reader.hpp"
+#include "hornwall/text.hpp"
 
 namespace hornwall {
 namespace {
@@ -9,12 +9,8 @@ bool has_bands(const Program& program) {
   return std::holds_alternative<BandedGenerator>(program.generator);
 }
 
-std::string quoted(std::string_view text) {
-  std::string result = "'";
-  result.append(text);
-  result += '\'';
-  return result;
-}
+// An argument in a message: quoted, with every byte outside printable ASCII as \xNN.
+std::string quoted(std::string_view text) { return single_quoted(printable(text)); }
 
 // The band named by `value`, if it names one.
 std::optional<Band> band_named(std::string_view value) {

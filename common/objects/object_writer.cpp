@@ -1,7 +1,11 @@
 #include "hornwall/object_writer.hpp"
 
+#include "hornwall/object_format.hpp"
+
 namespace hornwall {
 namespace {
+
+namespace format = object_format;
 
 // Room beyond a block: a line that starts within the block ends within this room, unless
 // it is longer.
@@ -37,13 +41,15 @@ void ObjectWriter::write_blocks() {
   size_ = rest;
 }
 
-void ObjectWriter::variable_head(std::string_view name) { line(name, "  real_variable\n("); }
+void ObjectWriter::variable_head(std::string_view name) {
+  line(name, "  ", format::variable_kind, "\n(");
+}
 
 // The closing parenthesis and the empty line that ends a variable block.
 void ObjectWriter::variable_tail() { line(")\n"); }
 
 void ObjectWriter::numeric_lines(std::string_view name, float value) {
-  line(name, numeric_head, Sci4{value});
+  line(name, "  ", format::variable_kind, "\n(\n  ", format::value_entry, value_gap, Sci4{value});
 }
 
 void ObjectWriter::numeric_variable(std::string_view name, float value) {
@@ -60,12 +66,12 @@ void ObjectWriter::numeric_variable_pair(std::string_view first_name, float firs
 
 void ObjectWriter::profile_header(std::string_view object_name, std::string_view unit_name,
                                   ProfileLines lines) {
-  line(object_name, "   circular_symmetric_horn_exterior");
+  line(object_name, "   ", format::profile_kind);
   line("(");
-  if (lines.snap_to_aperture) line("  snap_to_aperture : off,");
-  line("  length_unit      : ", unit_name, ",");
-  if (lines.coor_order) line("  coor_order       : z_rho,");
-  line("  nodes             : table");
+  if (lines.snap_to_aperture) line("  ", format::snap_entry, " : ", format::snap_off, ",");
+  line("  ", format::unit_entry, "      : ", unit_name, ",");
+  if (lines.coor_order) line("  ", format::order_entry, "       : ", format::z_rho_order, ",");
+  line("  ", format::nodes_entry, "             : ", format::table_word);
   line("    (");
 }
 

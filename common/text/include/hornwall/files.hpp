@@ -1,15 +1,31 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <istream>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "hornwall/object_writer.hpp"
-
 namespace hornwall {
+
+// The object file as the writer sees it: a sink of bytes, which close() keeps as the
+// object file and destruction without close() discards.
+class ObjectSink {
+ public:
+  // Without close(), the run's bytes are discarded where the file system can: the object
+  // file stays as it was before the run. A file that had to be written in place keeps
+  // what was written.
+  virtual ~ObjectSink() = default;
+  // Appends `bytes`. The first call, even with no bytes, ends the file's old contents
+  // first. Raises error during write (38) for unit 43.
+  virtual void write(std::string_view bytes) = 0;
+  // Closes the file and makes what was written the object file (a sink given no bytes
+  // leaves it as it was). Raises error during write (38), which leaves the sink as if
+  // close() had not been called.
+  virtual void close() = 0;
+};
+
+// The descriptor of standard input, which console answers are read from.
+inline constexpr int standard_input = 0;
 
 // Where the input text file and the object file live. Names are given without
 // their leading and trailing blanks.
@@ -56,7 +72,7 @@ class FileSystem {
 class PosixFileSystem : public FileSystem {
  public:
   // `console_input_fd` is the descriptor that console answers are read from.
-  explicit PosixFileSystem(int console_input_fd = STDIN_FILENO)
+  explicit PosixFileSystem(int console_input_fd = standard_input)
       : console_input_fd_(console_input_fd) {}
   std::unique_ptr<std::istream> open_input(const std::string& name) override;
   std::unique_ptr<ObjectSink> open_object(const std::string& name) override;

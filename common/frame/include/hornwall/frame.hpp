@@ -5,12 +5,10 @@
 #include <string_view>
 #include <variant>
 
+#include "hornwall/band.hpp"
 #include "hornwall/dialogue.hpp"
 
 namespace hornwall {
-
-// The corrugation type: one height taper, or two that alternate.
-enum class Band { single, dual };
 
 // A generator routine: opens the object file through the dialogue, asks its questions
 // and writes its blocks. A wall with two bands takes the band that the corrugation

@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "hornwall/run_error.hpp"
+#include "hornwall/text.hpp"
 
 namespace hornwall {
 
@@ -88,8 +89,5 @@ class AnswerChannel {
   InputPlace failure_;
   std::int64_t answer_line_ = 0;
 };
-
-// A file name as typed: without its leading and trailing blanks.
-std::string_view trim_blanks(std::string_view text);
 
 }  // namespace hornwall
