@@ -3,53 +3,46 @@
 #include <array>
 #include <vector>
 
+#include "hornwall/options.hpp"
 #include "hornwall/text.hpp"
 
 namespace hornwall::view {
 namespace {
 
-enum class OptionId { output, table, mirror, quiet, help, version };
-
-struct LongOption {
-  std::string_view name;
-  OptionId id;
-  bool takes_value;
-};
-
-constexpr std::array<LongOption, 6> long_options = {{
-    {"output", OptionId::output, true},
-    {"table", OptionId::table, true},
-    {"mirror", OptionId::mirror, false},
-    {"quiet", OptionId::quiet, false},
-    {"help", OptionId::help, false},
-    {"version", OptionId::version, false},
+// The options, each known by its long name.
+constexpr std::array<OptionSpec, 6> view_options = {{
+    {"output", 'o', true},
+    {"table", 0, true},
+    {"mirror"},
+    {"quiet", 'q'},
+    {"help", 'h'},
+    {"version"},
 }};
 
-void apply(OptionId id, std::string value, ViewOptions& options) {
-  switch (id) {
-    case OptionId::output: options.svg_path = std::move(value); break;
-    case OptionId::table: options.table_path = std::move(value); break;
-    case OptionId::mirror: options.mirror = true; break;
-    case OptionId::quiet: options.quiet = true; break;
-    case OptionId::help: options.help = true; break;
-    case OptionId::version: options.version = true; break;
-  }
+void apply(std::string_view name, std::string_view value, ViewOptions& options) {
+  if (name == "output") options.svg_path = value;
+  if (name == "table") options.table_path = value;
+  if (name == "mirror") options.mirror = true;
+  if (name == "quiet") options.quiet = true;
+  if (name == "help") options.help = true;
+  if (name == "version") options.version = true;
 }
 
-// Finds the long option `name` names, exactly or as an unambiguous prefix.
-const LongOption* find_long(std::string_view name, std::string& error) {
-  const LongOption* found = nullptr;
-  std::size_t matches = 0;
-  for (const LongOption& option : long_options) {
-    if (option.name == name) return &option;
-    if (option.name.starts_with(name)) {
-      found = &option;
-      ++matches;
-    }
+// What was wrong with `argument`, in the words of this program.
+std::string fault_text(const Argument& argument) {
+  const bool letter = !argument.text.starts_with("--");
+  const std::string spelled = printable(argument.spelled);
+  const std::string shown =
+      letter ? "'-" + spelled + "'"
+             : "'--" + std::string(argument.option ? argument.option->name : "") + "'";
+  switch (argument.fault) {
+    case OptionFault::unknown:
+      return letter ? "unknown option " + shown : "unknown option '" + spelled + "'";
+    case OptionFault::ambiguous: return "ambiguous option '" + spelled + "'";
+    case OptionFault::takes_no_value: return "option " + shown + " takes no value";
+    case OptionFault::needs_value: return "option " + shown + " needs a value";
   }
-  if (matches == 1) return found;
-  error = (matches == 0 ? "unknown option '--" : "ambiguous option '--") + printable(name) + "'";
-  return nullptr;
+  return "unknown option '" + spelled + "'";
 }
 
 // True when `path` ends in ".svg", in any case.
@@ -66,76 +59,31 @@ bool is_svg_name(std::string_view path) {
 
 }  // namespace
 
-CommandLine parse_command_line(std::span<const std::string> arguments) {
-  CommandLine result;
-  ViewOptions& options = result.options;
+Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
+  ViewOptions result;
   std::vector<std::string> files;
-  bool options_ended = false;
-  for (std::size_t at = 0; at < arguments.size() && result.usage_error.empty(); ++at) {
-    const std::string& argument = arguments[at];
-    const bool has_next = at + 1 < arguments.size();
-    if (options_ended || argument.size() < 2 || argument[0] != '-') {
-      files.push_back(argument);
-    } else if (argument == "--") {
-      options_ended = true;
-    } else if (argument.starts_with("--")) {
-      const std::size_t equals = argument.find('=');
-      const std::string name =
-          argument.substr(2, equals == std::string::npos ? equals : equals - 2);
-      const LongOption* option = find_long(name, result.usage_error);
-      if (option == nullptr) break;
-      const std::string shown = "'--" + std::string(option->name) + "'";
-      if (!option->takes_value && equals != std::string::npos) {
-        result.usage_error = "option " + shown + " takes no value";
-      } else if (!option->takes_value) {
-        apply(option->id, std::string(), options);
-      } else if (equals == std::string::npos && !has_next) {
-        result.usage_error = "option " + shown + " needs a value";
-      } else {
-        std::string value =
-            equals != std::string::npos ? argument.substr(equals + 1) : arguments[++at];
-        // An empty path ("--table=", "--output ''") names no file: it is refused.
-        if (value.empty()) result.usage_error = "option " + shown + " needs a value";
-        apply(option->id, std::move(value), options);
-      }
-    } else {
-      for (std::size_t letter = 1; letter < argument.size(); ++letter) {
-        const char c = argument[letter];
-        if (c == 'q') {
-          options.quiet = true;
-        } else if (c == 'h') {
-          options.help = true;
-        } else if (c == 'o') {
-          if (letter + 1 < argument.size()) {
-            options.svg_path = argument.substr(letter + 1);
-          } else if (has_next && !arguments[at + 1].empty()) {
-            options.svg_path = arguments[++at];
-          } else {
-            result.usage_error = "option '-o' needs a value";
-          }
-          break;
-        } else {
-          result.usage_error = "unknown option '-" + printable(std::string_view(&c, 1)) + "'";
-          break;
-        }
-      }
+  ArgumentReader reader(
+      arguments, view_options,
+      {.anywhere = true, .shortened = true, .letters = true, .empty_values = false});
+  while (const std::optional<Argument> argument = reader.next()) {
+    if (argument->kind == Argument::Kind::fault) return Reason{fault_text(*argument)};
+    if (argument->kind == Argument::Kind::operand) {
+      files.emplace_back(argument->text);
+      continue;
     }
+    apply(argument->option->name, argument->value.value_or(""), result);
   }
-  if (!result.usage_error.empty() || options.help || options.version) return result;
-  if (files.empty()) {
-    result.usage_error = "no object file given";
-  } else if (files.size() > 1) {
-    result.usage_error = "more than one object file given: '" + printable(files[0]) + "' and '" +
-                         printable(files[1]) + "'";
-  } else {
-    options.file = files[0];
-    if (options.svg_path.empty()) options.svg_path = options.file + ".svg";
-    if (options.svg_path == "-") {
-      result.usage_error = "the picture cannot go to standard output";
-    } else if (!is_svg_name(options.svg_path)) {
-      result.usage_error =
-          "the picture's name must end in '.svg': '" + printable(options.svg_path) + "'";
-    }
+  if (result.help || result.version) return result;
+  if (files.empty()) return Reason{"no object file given"};
+  if (files.size() > 1) {
+    return Reason{"more than one object file given: '" + printable(files[0]) + "' and '" +
+                  printable(files[1]) + "'"};
+  }
+  result.file = files[0];
+  if (result.svg_path.empty()) result.svg_path = result.file + ".svg";
+  if (result.svg_path == "-") return Reason{"the picture cannot go to standard output"};
+  if (!is_svg_name(result.svg_path)) {
+    return Reason{"the picture's name must end in '.svg': '" + printable(result.svg_path) + "'"};
   }
   return result;
 }

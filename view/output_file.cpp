@@ -15,7 +15,7 @@
 namespace hornwall::view {
 namespace {
 
-std::string reason_of(int error) { return std::strerror(error); }
+Reason reason_of(int error) { return Reason{std::strerror(error)}; }
 
 // The folder part of `path` ("." for a bare name) and its last part.
 std::pair<std::string, std::string> split_path(const std::string& path) {
@@ -103,7 +103,7 @@ void OutputFile::discard() noexcept {
   temporary_.clear();
 }
 
-std::string OutputFile::open(const std::string& path) {
+Result<void> OutputFile::open(const std::string& path) {
   path_ = resolved(path);
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
@@ -132,10 +132,10 @@ std::string OutputFile::open(const std::string& path) {
   buffer_ = std::make_unique<Buffer>(fd);
   rdbuf(buffer_.get());
   clear();
-  return {};
+  return Result<void>();
 }
 
-std::string OutputFile::commit() {
+Result<void> OutputFile::commit() {
   flush();
   const int error = buffer_ ? buffer_->close() : 0;
   if (error != 0) {
@@ -148,7 +148,7 @@ std::string OutputFile::commit() {
     return reason_of(rename_error);
   }
   temporary_.clear();
-  return {};
+  return Result<void>();
 }
 
 }  // namespace hornwall::view

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "hornwall/text.hpp"
 
@@ -19,17 +20,17 @@ std::size_t TextSource::read(std::uint64_t offset, char* buffer, std::size_t cou
   return taken;
 }
 
-std::string FileSource::open(const std::string& path) {
+Result<void> FileSource::open(const std::string& path) {
   const auto failed = [&](std::string_view verb, std::string_view reason) {
-    return "cannot " + std::string(verb) + " " + single_quoted(printable(path)) + ": " +
-           std::string(reason);
+    return Reason{"cannot " + std::string(verb) + " " + single_quoted(printable(path)) + ": " +
+                  std::string(reason)};
   };
   // Opened without waiting, so that a named pipe cannot hang the run before it is
   // refused; for a regular file the flag changes nothing.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return failed("open", std::strerror(errno));
   struct stat status {};
-  std::string failure;
+  std::optional<Reason> failure;
   if (::fstat(fd, &status) != 0) {
     failure = failed("read", std::strerror(errno));
   } else if (S_ISDIR(status.st_mode)) {
@@ -37,13 +38,13 @@ std::string FileSource::open(const std::string& path) {
   } else if (!S_ISREG(status.st_mode)) {
     failure = failed("read", "not a regular file");
   }
-  if (!failure.empty()) {
+  if (failure) {
     ::close(fd);
-    return failure;
+    return *failure;
   }
   fd_ = fd;
   size_ = static_cast<std::uint64_t>(status.st_size);
-  return {};
+  return Result<void>();
 }
 
 FileSource::~FileSource() {

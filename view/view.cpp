@@ -50,31 +50,31 @@ Examined examine(ByteSource& source, CheckSettings settings) {
 }
 
 int run_view(std::span<const std::string> arguments, ViewConsole console) {
-  const CommandLine command_line = parse_command_line(arguments);
-  if (!command_line.usage_error.empty()) {
-    console.err << usage_line() << "hornwall_view: " << command_line.usage_error << '\n';
+  const Result<ViewOptions> command_line = parse_command_line(arguments);
+  if (!command_line.ok()) {
+    console.err << usage_line() << "hornwall_view: " << command_line.reason() << '\n';
     return usage_status;
   }
-  const ViewOptions& options = command_line.options;
+  const ViewOptions& options = command_line.value();
   if (options.help) return print(console.out, help_text()) ? 0 : usage_status;
   if (options.version) return print(console.out, version_line()) ? 0 : usage_status;
 
   FileSource source;
-  if (const std::string failure = source.open(options.file); !failure.empty()) {
-    return trouble(console.err, failure);
+  if (const Result<void> opened = source.open(options.file); !opened.ok()) {
+    return trouble(console.err, opened.reason());
   }
   if (const std::string clash = output_clash(options); !clash.empty()) {
     return trouble(console.err, clash);
   }
   Outputs outputs;
-  if (const std::string reason = outputs.picture.open(options.svg_path); !reason.empty()) {
-    return trouble(console.err, cannot_write(options.svg_path, reason));
+  if (const Result<void> opened = outputs.picture.open(options.svg_path); !opened.ok()) {
+    return trouble(console.err, cannot_write(options.svg_path, opened.reason()));
   }
   const bool table_to_console = options.table_path == "-";
   if (!options.table_path.empty() && !table_to_console) {
-    if (const std::string reason = outputs.table.emplace().open(options.table_path);
-        !reason.empty()) {
-      return trouble(console.err, cannot_write(options.table_path, reason));
+    if (const Result<void> opened = outputs.table.emplace().open(options.table_path);
+        !opened.ok()) {
+      return trouble(console.err, cannot_write(options.table_path, opened.reason()));
     }
   }
 
@@ -90,12 +90,12 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
   if (outputs.table) write_node_table(examined->wall, *outputs.table);
   if (table_to_console) write_node_table(examined->wall, console.out);
 
-  if (const std::string reason = outputs.picture.commit(); !reason.empty()) {
-    return trouble(console.err, cannot_write(options.svg_path, reason));
+  if (const Result<void> done = outputs.picture.commit(); !done.ok()) {
+    return trouble(console.err, cannot_write(options.svg_path, done.reason()));
   }
   if (outputs.table) {
-    if (const std::string reason = outputs.table->commit(); !reason.empty()) {
-      return trouble(console.err, cannot_write(options.table_path, reason));
+    if (const Result<void> done = outputs.table->commit(); !done.ok()) {
+      return trouble(console.err, cannot_write(options.table_path, done.reason()));
     }
   }
   std::ostream& summary = table_to_console ? console.err : console.out;

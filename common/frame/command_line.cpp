@@ -1,5 +1,8 @@
 #include "hornwall/command_line.hpp"
 
+#include <array>
+
+#include "hornwall/options.hpp"
 #include "hornwall/text.hpp"
 
 namespace hornwall {
@@ -19,108 +22,120 @@ std::optional<Band> band_named(std::string_view value) {
   return std::nullopt;
 }
 
+constexpr OptionSpec help_option{"help"};
+constexpr OptionSpec version_option{"version"};
+constexpr OptionSpec answers_option{"answers", 0, true};
+constexpr OptionSpec band_template_option{"template", 0, true};
+constexpr OptionSpec plain_template_option{"template"};
+
 // Reads the options one after the other; the first fault is kept while the rest are
 // still read, so that a later --help or --version can win.
 class OptionReader {
  public:
   OptionReader(const Program& program, std::span<const std::string> arguments)
-      : program_(program), arguments_(arguments) {}
+      : program_(program),
+        options_{help_option, version_option, answers_option,
+                 has_bands(program) ? band_template_option : plain_template_option},
+        reader_(arguments, options_, {}) {}
 
-  std::variant<RunOptions, UsageError> read() {
+  Result<RunOptions> read() {
     bool template_given = false;
-    while (next_ < arguments_.size() && arguments_[next_].starts_with("--")) {
-      const std::string_view argument = arguments_[next_++];
-      if (argument == "--") break;
-      const auto equals = argument.find('=');
-      const std::string_view name = argument.substr(0, equals);
-      std::optional<std::string_view> value;
-      if (equals != std::string_view::npos) value = argument.substr(equals + 1);
-
-      if (name == "--help" || name == "--version") {
-        if (value) {
-          fault("option " + quoted(name) + " takes no value");
-        } else if (!wins_) {
-          wins_ = name == "--help" ? Action::help : Action::version;
-        }
-      } else if (name == "--answers") {
-        read_answers_file(value);
-      } else if (name == "--template") {
+    while (const std::optional<Argument> argument = reader_.next()) {
+      if (argument->kind == Argument::Kind::operand) {
+        run_.names.emplace_back(argument->text);
+      } else if (argument->kind == Argument::Kind::fault) {
+        read_fault(*argument);
+      } else if (argument->option->name == "answers") {
+        read_answers_file(*argument->value);
+      } else if (argument->option->name == "template") {
         template_given = true;
-        read_template(value);
-      } else {
-        fault("unrecognized option " + quoted(argument));
+        read_template(argument->value);
+      } else if (!wins_) {
+        wins_ = argument->option->name == "help" ? Action::help : Action::version;
       }
     }
-    options_.names.assign(arguments_.begin() + static_cast<std::ptrdiff_t>(next_),
-                          arguments_.end());
     if (wins_) {
-      options_.action = *wins_;
-      return options_;
+      run_.action = *wins_;
+      return run_;
     }
     if (template_given && !error_) {
-      options_.action = Action::print_template;
-      if (options_.answers_file) {
+      run_.action = Action::print_template;
+      if (run_.answers_file) {
         fault("options '--template' and '--answers' do not go together");
-      } else if (!options_.names.empty()) {
+      } else if (!run_.names.empty()) {
         fault("option '--template' takes no file names");
       }
     }
     if (error_) return *error_;
-    return options_;
+    return run_;
   }
 
  private:
   void fault(std::string what) {
-    if (!error_) error_ = UsageError{std::move(what)};
+    if (!error_) error_ = Reason{std::move(what)};
   }
 
-  // The value after "=", else the next argument, whatever it looks like.
-  std::optional<std::string_view> value_or_next(std::optional<std::string_view> value) {
-    if (value) return value;
-    if (next_ < arguments_.size()) return arguments_[next_++];
-    return std::nullopt;
+  void read_fault(const Argument& argument) {
+    switch (argument.fault) {
+      case OptionFault::unknown:
+      case OptionFault::ambiguous: fault("unrecognized option " + quoted(argument.text)); return;
+      case OptionFault::takes_no_value:
+        // A band given to a wall without bands.
+        if (argument.option->name == "template") {
+          fault("option '--template' takes no band");
+        } else {
+          fault("option " + quoted(argument.spelled) + " takes no value");
+        }
+        return;
+      case OptionFault::needs_value:
+        if (argument.option->name == "answers") {
+          fault("option '--answers' requires a file name");
+        } else {
+          fault("option '--template' requires a band: single or dual");
+        }
+        return;
+    }
   }
 
-  void read_answers_file(std::optional<std::string_view> value) {
-    value = value_or_next(value);
+  void read_answers_file(std::string_view value) {
     // A blank name would make the program ask for one on the console.
-    if (!value || trim_blanks(*value).empty()) {
+    if (trim_blanks(value).empty()) {
       fault("option '--answers' requires a file name");
       return;
     }
-    options_.answers_file = std::string(*value);
+    run_.answers_file = std::string(value);
   }
 
   void read_template(std::optional<std::string_view> value) {
     if (!has_bands(program_)) {
-      const bool band_follows =
-          !value && next_ < arguments_.size() && band_named(arguments_[next_]).has_value();
-      if (value || band_follows) fault("option '--template' takes no band");
+      const std::optional<std::string_view> following = reader_.peek();
+      if (!reader_.options_ended() && following && band_named(*following)) {
+        fault("option '--template' takes no band");
+      }
       return;
     }
-    value = value_or_next(value);
-    if (!value || value->empty()) {
+    if (value->empty()) {
       fault("option '--template' requires a band: single or dual");
       return;
     }
-    options_.template_band = band_named(*value);
-    if (!options_.template_band) {
+    run_.template_band = band_named(*value);
+    if (!run_.template_band) {
       fault("invalid band " + quoted(*value) + " for option '--template': single or dual");
     }
   }
 
   const Program& program_;
-  std::span<const std::string> arguments_;
-  std::size_t next_ = 0;
-  RunOptions options_;
+  const std::array<OptionSpec, 4> options_;
+  ArgumentReader reader_;
+  RunOptions run_;
   std::optional<Action> wins_;
-  std::optional<UsageError> error_;
+  std::optional<Reason> error_;
 };
 
 }  // namespace
 
-std::variant<RunOptions, UsageError> parse_run_options(const Program& program,
-                                                       std::span<const std::string> arguments) {
+Result<RunOptions> parse_run_options(const Program& program,
+                                     std::span<const std::string> arguments) {
   return OptionReader(program, arguments).read();
 }
 

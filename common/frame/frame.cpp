@@ -165,14 +165,14 @@ std::string_view answers_template(const Program& program, Band band) {
 
 int run_program(const Program& program, Console console, FileSystem& files,
                 std::span<const std::string> arguments, Terminals terminals) {
-  const auto parsed = parse_run_options(program, arguments);
-  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+  const Result<RunOptions> parsed = parse_run_options(program, arguments);
+  if (!parsed.ok()) {
     console.err << "usage: " << synopsis(program) << '\n'
-                << program.name << ": " << usage->what << '\n';
+                << program.name << ": " << parsed.reason() << '\n';
     console.err.flush();
     return 2;
   }
-  const RunOptions& options = std::get<RunOptions>(parsed);
+  const RunOptions& options = parsed.value();
   switch (options.action) {
     case Action::help: return print(console, help_text(program));
     case Action::version: return print(console, version_line(program));

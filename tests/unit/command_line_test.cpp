@@ -16,9 +16,9 @@ using testing::run_in_memory;
 
 // The options of a command line as one line of text, or "error: WHAT".
 std::string read_options(const Program& program, const std::vector<std::string>& arguments) {
-  const auto parsed = parse_run_options(program, arguments);
-  if (const auto* usage = std::get_if<UsageError>(&parsed)) return "error: " + usage->what;
-  const RunOptions& options = std::get<RunOptions>(parsed);
+  const Result<RunOptions> parsed = parse_run_options(program, arguments);
+  if (!parsed.ok()) return "error: " + parsed.reason();
+  const RunOptions& options = parsed.value();
   const char* actions[] = {"run", "help", "version", "template"};
   std::string text = actions[static_cast<int>(options.action)];
   if (options.answers_file) text += " answers=" + *options.answers_file;

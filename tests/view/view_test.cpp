@@ -507,16 +507,21 @@ TEST(ViewSummary, CountsProfilesVariablesAndFindings) {
 }
 
 TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
-  const auto parse = [](std::vector<std::string> arguments) {
-    return parse_command_line(arguments);
+  struct Parsed {
+    ViewOptions options;
+    std::string usage_error;
   };
-  const CommandLine full = parse({"--mirror", "h.zul", "-q", "--table=t.csv", "-opic.svg"});
+  const auto parse = [](std::vector<std::string> arguments) {
+    const Result<ViewOptions> read = parse_command_line(arguments);
+    return read.ok() ? Parsed{read.value(), ""} : Parsed{{}, read.reason()};
+  };
+  const Parsed full = parse({"--mirror", "h.zul", "-q", "--table=t.csv", "-opic.svg"});
   EXPECT_EQ(full.usage_error, "");
   EXPECT_EQ(full.options.file, "h.zul");
   EXPECT_EQ(full.options.svg_path, "pic.svg");
   EXPECT_EQ(full.options.table_path, "t.csv");
   EXPECT_TRUE(full.options.mirror && full.options.quiet);
-  const CommandLine spaced = parse({"--tab", "-", "-o", "x.svg", "--", "-odd.zul"});
+  const Parsed spaced = parse({"--tab", "-", "-o", "x.svg", "--", "-odd.zul"});
   EXPECT_EQ(spaced.options.table_path, "-");
   EXPECT_EQ(spaced.options.svg_path, "x.svg");
   EXPECT_EQ(spaced.options.file, "-odd.zul");
@@ -679,7 +684,8 @@ TEST(ViewFiles, ReadsRegularFilesAndRefusesTheRest) {
   };
   for (const auto& c : cases) {
     FileSource source;
-    EXPECT_EQ(source.open(c.path), c.failure);
+    const Result<void> opened = source.open(c.path);
+    EXPECT_EQ(opened.ok() ? "" : opened.reason(), c.failure);
     if (!c.failure.empty()) continue;
     std::string read(source.size(), '\0');
     EXPECT_EQ(source.read(0, read.data(), read.size()), c.text.size());
@@ -835,8 +841,8 @@ struct Loaded {
 
 std::unique_ptr<Loaded> load(const fs::path& path) {
   FileSource source;
-  const std::string failure = source.open(path.string());
-  if (!failure.empty()) throw std::runtime_error(failure);
+  const Result<void> opened = source.open(path.string());
+  if (!opened.ok()) throw std::runtime_error(opened.reason());
   return std::make_unique<Loaded>(Loaded{examine(source, {})});
 }
 

@@ -4,10 +4,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "hornwall/frame.hpp"
+#include "hornwall/result.hpp"
 
 namespace hornwall {
 
@@ -22,21 +22,16 @@ struct RunOptions {
   std::vector<std::string> names;           // stand-ins for blank file-name answers, in order
 };
 
-// What was wrong with a command line, in words that follow the program's name:
-// "unrecognized option '--frobnicate'".
-struct UsageError {
-  std::string what;
-};
-
 // Reads the arguments of `program` (without the program's own name). Options are only
 // the arguments that begin with "--" before the first other argument; "--" ends them.
 // --help and --version win wherever they stand among the options (the first of them),
-// even over a wrong option. Returns the options, or the first thing that was wrong:
+// even over a wrong option. Returns the options, or the first thing that was wrong, in
+// words that follow the program's name ("unrecognized option '--frobnicate'"):
 // an unknown option, a value missing or given where none is taken, a band that is not
 // single or dual (or one given to a program without bands), a blank answers file,
 // --template with --answers or with names.
-std::variant<RunOptions, UsageError> parse_run_options(const Program& program,
-                                                       std::span<const std::string> arguments);
+Result<RunOptions> parse_run_options(const Program& program,
+                                     std::span<const std::string> arguments);
 
 // The usage line without its "usage: " and line end:
 // "hornwall_corr [--answers FILE] [--template single|dual] [--] [NAME...]".

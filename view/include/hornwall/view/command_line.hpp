@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "hornwall/result.hpp"
+
 // The command line of hornwall_view, read as GNU tools read theirs.
 namespace hornwall::view {
 
@@ -18,12 +20,6 @@ struct ViewOptions {
   bool version = false;    // --version was given
 };
 
-// The outcome of reading the arguments: the options, or what was wrong with them.
-struct CommandLine {
-  ViewOptions options;
-  std::string usage_error;  // non-empty: the arguments are unusable, and why
-};
-
 // Reads the arguments (without the program name). Options may stand before or after
 // FILE: -o OUT, -oOUT, --output OUT, --output=OUT (and the same for --table), --mirror,
 // -q/--quiet, -h/--help, --version; short flags may be grouped (-qoOUT); a long option
@@ -31,7 +27,8 @@ struct CommandLine {
 // is needed unless --help or --version is given. A missing or empty value of -o or
 // --table is refused: "option '--table' needs a value", and so is a picture whose name
 // does not end in ".svg" (in any case).
-CommandLine parse_command_line(std::span<const std::string> arguments);
+// Returns the options, or what was wrong with them ("unknown option '--colour'").
+Result<ViewOptions> parse_command_line(std::span<const std::string> arguments);
 
 // The usage line, "usage: hornwall_view [OPTIONS] FILE", with its line end.
 std::string_view usage_line();

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "hornwall/result.hpp"
+
 // An output file that a run leaves whole or not at all.
 namespace hornwall::view {
 
@@ -21,14 +23,14 @@ class OutputFile : public std::ostream {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Makes the file ready to write for `path`. Returns "" or the system's reason
+  // Makes the file ready to write for `path`. Returns done or the system's reason
   // ("Permission denied").
-  std::string open(const std::string& path);
+  Result<void> open(const std::string& path);
   // Writes out what is buffered, closes the file and, when it was written under a
-  // temporary name, renames it over its own. Returns "" or the system's reason of the
+  // temporary name, renames it over its own. Returns done or the system's reason of the
   // first failure of any write, of the close or of the rename ("No space left on
   // device"); after a failure the temporary is removed.
-  std::string commit();
+  Result<void> commit();
 
  private:
   class Buffer;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "hornwall/result.hpp"
+
 // The bytes of an object file, read as often and from wherever the reader needs them, so
 // that a file is never held in memory whole.
 namespace hornwall::view {
@@ -40,11 +42,11 @@ class TextSource : public ByteSource {
 // opened: bytes added later are not read, and a file cut short reads as ending early.
 class FileSource : public ByteSource {
  public:
-  // Opens the regular file at `path`. Returns "" or why it cannot be read:
+  // Opens the regular file at `path`. Returns done or why it cannot be read:
   // "cannot open 'PATH': REASON", or "cannot read 'PATH': REASON" for a directory
   // ("Is a directory"), anything else that is not a regular file ("not a regular file")
   // or a failing status. PATH is shown with every byte outside printable ASCII as \xNN.
-  std::string open(const std::string& path);
+  Result<void> open(const std::string& path);
   ~FileSource() override;
   FileSource() = default;
   FileSource(const FileSource&) = delete;
