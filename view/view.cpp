@@ -43,7 +43,7 @@ struct Outputs {
 Examined examine(ByteSource& source, CheckSettings settings) {
   Examined examined;
   ObjectFile file = read_object_file(source, examined.diagnostics);
-  examined.wall = evaluate_wall(file, source, examined.diagnostics);
+  examined.wall = evaluate_wall(std::move(file), source, examined.diagnostics);
   settings.tolerance = geometry_tolerance(examined.wall);
   check_wall(examined.wall, settings, examined.diagnostics);
   return examined;

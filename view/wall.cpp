@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 
 #include "hornwall/text.hpp"
@@ -223,10 +224,11 @@ void evaluate_variables(Variables& variables, Diagnostics& diagnostics) {
 class RowReader {
  public:
   RowReader(ObjectFile& file, ByteSource& source, const Variables& variables,
-            Diagnostics& diagnostics)
+            const std::vector<double>& values, Diagnostics& diagnostics)
       : file_(file),
         lexer_(source, {}, file.cut_from),
         variables_(variables),
+        values_(values),
         diagnostics_(diagnostics) {}
 
   void read(const ProfileBlock& block, Profile& profile) {
@@ -267,7 +269,7 @@ class RowReader {
       return false;
     }
     const Outcome outcome = evaluate(
-        code_, [&](std::uint32_t s, double& x) { return variables_.lookup(s, x); }, stack_);
+        code_, [&](std::uint32_t s, double& x) { return lookup(s, x); }, stack_);
     if (outcome.uses_undefined) {
       report_undefined(code_, variables_, file_.names, seen_, ++stamp_, line, place, diagnostics_);
     }
@@ -280,9 +282,18 @@ class RowReader {
     diagnostics_.report(Finding::unreadable, line, "the file changed while it was read");
   }
 
+  // What a reference in a row finds: the value of its name's last definition.
+  Found lookup(std::uint32_t symbol, double& found) const {
+    if (variables_.defining(symbol) == none) return Found::undefined;
+    if (std::isnan(values_[symbol])) return Found::failed;
+    found = values_[symbol];
+    return Found::value;
+  }
+
   ObjectFile& file_;
   Lexer lexer_;
   const Variables& variables_;
+  const std::vector<double>& values_;  // by name
   Diagnostics& diagnostics_;
   std::vector<Instruction> code_;
   std::vector<double> stack_;
@@ -298,7 +309,7 @@ std::optional<double> Wall::value(std::string_view name) const {
   return values[*id];
 }
 
-Wall evaluate_wall(ObjectFile& file, ByteSource& source, Diagnostics& diagnostics) {
+Wall evaluate_wall(ObjectFile file, ByteSource& source, Diagnostics& diagnostics) {
   Variables variables{file, std::vector<std::uint32_t>(file.names.size(), none), {}, {}};
   for (std::uint32_t v = 0; v < file.variables.size(); ++v) {
     variables.definition[file.variables[v].name] = v;
@@ -307,7 +318,17 @@ Wall evaluate_wall(ObjectFile& file, ByteSource& source, Diagnostics& diagnostic
 
   Wall wall;
   wall.variable_count = file.variables.size();
-  RowReader rows(file, source, variables, diagnostics);
+  // The rows need the values by name only: the variables' code and state go first.
+  wall.values.assign(variables.definition.size(), std::numeric_limits<double>::quiet_NaN());
+  for (std::size_t name = 0; name < variables.definition.size(); ++name) {
+    const std::uint32_t v = variables.definition[name];
+    if (v != none && variables.state[v] == State::done) wall.values[name] = variables.value[v];
+  }
+  std::vector<State>().swap(variables.state);
+  std::vector<double>().swap(variables.value);
+  std::deque<VariableBlock>().swap(file.variables);
+  CodeStore().swap(file.code);
+  RowReader rows(file, source, variables, wall.values, diagnostics);
   for (const ProfileBlock& block : file.profiles) {
     Profile& profile = wall.profiles.emplace_back();
     profile.name = block.name;
@@ -315,11 +336,6 @@ Wall evaluate_wall(ObjectFile& file, ByteSource& source, Diagnostics& diagnostic
     profile.unit = block.unit;
     profile.end = block.end;
     rows.read(block, profile);
-  }
-  wall.values.assign(variables.definition.size(), std::numeric_limits<double>::quiet_NaN());
-  for (std::size_t name = 0; name < variables.definition.size(); ++name) {
-    const std::uint32_t v = variables.definition[name];
-    if (v != none && variables.state[v] == State::done) wall.values[name] = variables.value[v];
   }
   wall.names = std::move(file.names);
   return wall;

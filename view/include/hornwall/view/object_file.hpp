@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ class CodeStore {
   std::span<Instruction> at(Place place) {
     return std::span(blocks_[place.block]).subspan(place.begin, place.size);
   }
+  void swap(CodeStore& other) noexcept { blocks_.swap(other.blocks_); }
 
  private:
   std::vector<std::vector<Instruction>> blocks_;
@@ -66,9 +68,9 @@ struct ProfileBlock {
 
 // The blocks of one object file, in file order.
 struct ObjectFile {
-  Names names;  // the variables' names and every name referenced
-  std::vector<VariableBlock> variables;
-  CodeStore code;  // the code of every variable's value
+  Names names;                          // the variables' names and every name referenced
+  std::deque<VariableBlock> variables;  // a deque: a million grow without a copy
+  CodeStore code;                       // the code of every variable's value
   std::vector<ProfileBlock> profiles;
   std::uint64_t cut_from = 0;  // see cut_line_start
 

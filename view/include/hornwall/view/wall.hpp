@@ -50,7 +50,8 @@ struct Wall {
 // that reference each other in a cycle (each cycle once, named from its first member in
 // the file along its references: the first five and how many more), a row that does not
 // parse, and a value that is not finite. A value that depends on a variable already
-// reported is left out silently. Throws ReadFailure.
-Wall evaluate_wall(ObjectFile& file, ByteSource& source, Diagnostics& diagnostics);
+// reported is left out silently. The file's variables are let go before the rows are
+// read, so that only the values stay. Throws ReadFailure.
+Wall evaluate_wall(ObjectFile file, ByteSource& source, Diagnostics& diagnostics);
 
 }  // namespace hornwall::view
