@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "hornwall/text.hpp"
@@ -109,8 +111,117 @@ void check_drawable(const Wall& wall, const CheckSettings& settings, Diagnostics
                      "shows an empty frame");
 }
 
-constexpr std::array<Check, 6> checks = {check_has_profile, check_node_counts, check_nodes,
-                                         check_crossings,   check_joins,       check_drawable};
+// A length for a message: the shortest form, with at least one decimal ("-8.0", "14.7").
+std::string length(double value) {
+  std::string text = short_number(value);
+  if (text.find_first_of(".eIN") == std::string::npos) text += ".0";
+  return text;
+}
+
+// The widest pitch of a profile, if it has one.
+std::optional<double> widest_pitch(const Profile& profile) {
+  std::optional<double> widest;
+  for (const Corrugation& corrugation : profile.corrugations) {
+    if (corrugation.pitch && (!widest || *corrugation.pitch > *widest)) widest = corrugation.pitch;
+  }
+  return widest;
+}
+
+void check_band_units(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {
+  if (settings.bands.empty()) return;
+  for (const Profile& profile : wall.profiles) {
+    if (profile.corrugations.empty() || metres_per_unit(profile.unit)) continue;
+    diagnostics.report(Finding::band_unit, profile.line, [&] {
+      const std::string named = "profile " + shown_name(profile.name);
+      if (profile.unit.empty()) return named + " has no length unit, which a band check needs";
+      return named + " has the length unit " + shown_name(profile.unit) +
+             ", which a band check cannot convert (in, ft, mm, cm, m)";
+    });
+  }
+}
+
+// Frequencies of a band at which no corrugation of a profile is capacitive, a warning a
+// stretch.
+void check_band_gaps(const Profile& profile, const FrequencyBand& band,
+                     const BandCoverage& coverage, Diagnostics& diagnostics) {
+  for (std::size_t i = 0; i < band_samples;) {
+    if (coverage.counts[i] != 0) {
+      ++i;
+      continue;
+    }
+    std::size_t last = i;
+    while (last + 1 < band_samples && coverage.counts[last + 1] == 0) ++last;
+    diagnostics.report(Finding::band_gap, profile.first_row_line(), [&] {
+      const std::string where = last == i ? "at " + band.frequency_text(band.sample(i))
+                                          : "from " + band.frequency_text(band.sample(i)) + " to " +
+                                                band.frequency_text(band.sample(last));
+      return "no corrugation of " + shown_name(profile.name) + " is capacitive " + where + " GHz";
+    });
+    i = last + 1;
+  }
+}
+
+void check_density(const Profile& profile, const FrequencyBand& band, double metres,
+                   Diagnostics& diagnostics) {
+  const std::optional<double> pitch = widest_pitch(profile);
+  if (!pitch) return;
+  constexpr double fewest = 5.0;
+  const double per_wavelength = speed_of_light / band.high / (*pitch * metres);
+  if (per_wavelength >= fewest) return;
+  diagnostics.report(Finding::sparse, profile.first_row_line(), [&] {
+    std::array<char, 32> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), per_wavelength,
+                                   std::chars_format::fixed, 1);
+    return "profile " + shown_name(profile.name) + " has " + std::string(text.data(), end.ptr) +
+           " corrugations per wavelength at " + band.frequency_text(band.high) +
+           " GHz (at least 5 are needed)";
+  });
+}
+
+// Two or more consecutive corrugations capacitive over none of `band`, between
+// corrugations that are.
+void check_interleave(const Profile& profile, const FrequencyBand& band,
+                      const BandCoverage& coverage, Diagnostics& diagnostics) {
+  const std::vector<double>& serves = coverage.capacitive;
+  for (std::size_t i = 1; i < serves.size();) {
+    if (serves[i] > 0.0 || serves[i - 1] == 0.0) {
+      ++i;
+      continue;
+    }
+    std::size_t last = i;
+    while (last + 1 < serves.size() && serves[last + 1] == 0.0) ++last;
+    if (last + 1 < serves.size() && last > i) {
+      diagnostics.report(Finding::interleave, profile.first_row_line(), [&] {
+        const std::string which = last == i + 1
+                                      ? std::to_string(i + 1) + " and " + std::to_string(last + 1)
+                                      : std::to_string(i + 1) + " to " + std::to_string(last + 1);
+        const std::string unit = profile.unit.empty() ? "" : " " + profile.unit;
+        return "the interleave for band " + band.label() + " breaks at corrugations " + which +
+               " (z " + length(profile.corrugations[i].z_near) + " to " +
+               length(profile.corrugations[last].z_far) + unit + ")";
+      });
+    }
+    i = last + 1;
+  }
+}
+
+void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {
+  for (const Profile& profile : wall.profiles) {
+    const std::optional<double> metres = metres_per_unit(profile.unit);
+    if (profile.bands.size() != settings.bands.size() || !metres) continue;
+    for (std::size_t b = 0; b < settings.bands.size(); ++b) {
+      check_band_gaps(profile, settings.bands[b], profile.bands[b], diagnostics);
+      check_density(profile, settings.bands[b], *metres, diagnostics);
+      if (settings.bands.size() == 2) {
+        check_interleave(profile, settings.bands[b], profile.bands[b], diagnostics);
+      }
+    }
+  }
+}
+
+constexpr std::array<Check, 8> checks = {check_has_profile, check_node_counts, check_nodes,
+                                         check_crossings,   check_joins,       check_drawable,
+                                         check_band_units,  check_bands};
 
 }  // namespace
 

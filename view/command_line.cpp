@@ -10,22 +10,39 @@ namespace hornwall::view {
 namespace {
 
 // The options, each known by its long name.
-constexpr std::array<OptionSpec, 6> view_options = {{
+constexpr std::array<OptionSpec, 9> view_options = {{
     {"output", 'o', true},
     {"table", 0, true},
+    {"corrugations", 0, true},
+    {"band", 0, true},
+    {"strict"},
     {"mirror"},
     {"quiet", 'q'},
     {"help", 'h'},
     {"version"},
 }};
 
-void apply(std::string_view name, std::string_view value, ViewOptions& options) {
+constexpr std::size_t most_bands = 2;
+
+// Takes the option `name` with its `value` into `options`; returns what is wrong with it.
+Result<void> apply(std::string_view name, std::string_view value, ViewOptions& options) {
+  if (name == "band") {
+    if (options.bands.size() == most_bands) {
+      return Reason{"option '--band' may be given at most twice, for two bands"};
+    }
+    Result<FrequencyBand> band = parse_band(value);
+    if (!band.ok()) return Reason{band.reason()};
+    options.bands.push_back(band.value());
+  }
+  if (name == "strict") options.strict = true;
+  if (name == "corrugations") options.corrugations_path = value;
   if (name == "output") options.svg_path = value;
   if (name == "table") options.table_path = value;
   if (name == "mirror") options.mirror = true;
   if (name == "quiet") options.quiet = true;
   if (name == "help") options.help = true;
   if (name == "version") options.version = true;
+  return {};
 }
 
 // What was wrong with `argument`, in the words of this program.
@@ -71,7 +88,8 @@ Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
       files.emplace_back(argument->text);
       continue;
     }
-    apply(argument->option->name, argument->value.value_or(""), result);
+    const Result<void> taken = apply(argument->option->name, argument->value.value_or(""), result);
+    if (!taken.ok()) return Reason{taken.reason()};
   }
   if (result.help || result.version) return result;
   if (files.empty()) return Reason{"no object file given"};
@@ -84,6 +102,9 @@ Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
   if (result.svg_path == "-") return Reason{"the picture cannot go to standard output"};
   if (!is_svg_name(result.svg_path)) {
     return Reason{"the picture's name must end in '.svg': '" + printable(result.svg_path) + "'"};
+  }
+  if (result.table_path == "-" && result.corrugations_path == "-") {
+    return Reason{"the table and the corrugations cannot both go to standard output"};
   }
   return result;
 }
@@ -101,6 +122,16 @@ std::string_view help_text() {
          "      --table OUT.csv   write the evaluated nodes as CSV (profile,index,z,rho);\n"
          "                        '-' writes them to standard output, and the summary\n"
          "                        then goes to standard error\n"
+         "      --corrugations OUT.csv\n"
+         "                        write the corrugations as CSV (profile,index,z_near,\n"
+         "                        z_far,height,thickness,gap,pitch; with --band also\n"
+         "                        q_GHz and the part of each band each is capacitive\n"
+         "                        over); '-' as for --table\n"
+         "      --band F1:F2      check the corrugations against a band, in GHz or with\n"
+         "                        Hz, kHz, MHz, GHz (9.5GHz:10.5GHz); twice for a dual\n"
+         "                        band. A corrugation h high is capacitive where\n"
+         "                        4 f h / c, modulo 2, lies between 1 and 2\n"
+         "      --strict          count warnings as errors in the exit status\n"
          "  -q, --quiet           print no summary, only errors and warnings\n"
          "  -h, --help            show this help and exit\n"
          "      --version         show the version and exit\n"

@@ -25,6 +25,10 @@ std::string_view kind_name(Finding kind) {
     case Finding::runs_back: return "runs back towards the aperture";
     case Finding::no_join: return "does not join";
     case Finding::undrawable: return "cannot draw";
+    case Finding::band_unit: return "length unit unknown to the band check";
+    case Finding::band_gap: return "no corrugation is capacitive";
+    case Finding::sparse: return "corrugations per wavelength";
+    case Finding::interleave: return "the interleave breaks";
   }
   return "finding";
 }
@@ -38,7 +42,10 @@ Severity severity_of(Finding kind) {
     case Finding::negative_radius:
     case Finding::runs_back:
     case Finding::no_join:
-    case Finding::undrawable: return Severity::warning;
+    case Finding::undrawable:
+    case Finding::band_gap:
+    case Finding::sparse:
+    case Finding::interleave: return Severity::warning;
     default: return Severity::error;
   }
 }

@@ -1,9 +1,14 @@
 #include "hornwall/view/summary.hpp"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
 #include <string>
 
 #include "hornwall/text.hpp"
+#include "hornwall/view/checks.hpp"
 
 namespace hornwall::view {
 namespace {
@@ -37,9 +42,93 @@ std::string_view ending(ProfileEnd end) {
   return "cut short";
 }
 
+// "height 5 to 7.4 mm", or "height 5 mm" when every value is one.
+template <typename Value>
+std::string span_of(std::string_view what, const std::vector<Corrugation>& corrugations,
+                    std::string_view unit, Value value) {
+  std::optional<double> low, high;
+  for (const Corrugation& corrugation : corrugations) {
+    const std::optional<double> v = value(corrugation);
+    if (!v) continue;
+    low = low ? std::min(*low, *v) : *v;
+    high = high ? std::max(*high, *v) : *v;
+  }
+  if (!low) return {};
+  std::string text(what);
+  text += ' ' + short_number(*low);
+  if (short_number(*high) != short_number(*low)) text += " to " + short_number(*high);
+  if (!unit.empty()) text += ' ' + std::string(unit);
+  return text;
+}
+
+void append_corrugations(std::string& text, const Profile& profile, double tolerance) {
+  const std::vector<Corrugation>& found = profile.corrugations;
+  if (found.empty()) {
+    text += "  no corrugations\n";
+    return;
+  }
+  std::string unit;
+  append_printable(unit, profile.unit);
+  text += "  " + std::to_string(found.size()) +
+          (found.size() == 1 ? " corrugation: " : " corrugations: ");
+  text +=
+      span_of("height", found, unit, [](const Corrugation& c) { return std::optional(c.height); });
+  const bool faced = profile.corrugated == Corrugated::faced;
+  const bool differ = std::any_of(found.begin(), found.end(), [&](const Corrugation& c) {
+    return std::abs(c.far_height - c.height) > tolerance;
+  });
+  if (faced && differ) {
+    text +=
+        " (falling faces" +
+        span_of("", found, unit, [](const Corrugation& c) { return std::optional(c.far_height); }) +
+        ")";
+  }
+  text += ", " + span_of(faced ? "thickness" : "extent", found, unit,
+                         [](const Corrugation& c) { return std::optional(c.thickness); });
+  const std::string pitch =
+      span_of("pitch", found, unit, [](const Corrugation& c) { return c.pitch; });
+  if (!pitch.empty()) text += ", " + pitch;
+  text += '\n';
+}
+
+void append_band(std::string& text, const Profile& profile, const FrequencyBand& band,
+                 const BandCoverage& coverage) {
+  const auto fewest = std::min_element(coverage.counts.begin(), coverage.counts.end());
+  const auto most = std::max_element(coverage.counts.begin(), coverage.counts.end());
+  const auto at = [&](auto found) {
+    return band.frequency_text(
+        band.sample(static_cast<std::size_t>(found - coverage.counts.begin())));
+  };
+  const std::size_t count = profile.corrugations.size();
+  std::array<char, 32> percent{};
+  const auto end =
+      std::to_chars(percent.data(), percent.data() + percent.size(),
+                    100.0 * *fewest / static_cast<double>(count), std::chars_format::fixed, 1);
+  text += "  band " + band.label() + ": at " + at(fewest) + " GHz " + std::to_string(*fewest) +
+          " of " + std::to_string(count) + " corrugations are capacitive (" +
+          std::string(percent.data(), end.ptr) + "%), at " + at(most) + " GHz " +
+          std::to_string(*most) + " of " + std::to_string(count);
+  double widest = 0.0;
+  for (const Corrugation& corrugation : profile.corrugations) {
+    widest = std::max(widest, corrugation.pitch.value_or(0.0));
+  }
+  const std::optional<double> metres = metres_per_unit(profile.unit);
+  if (widest > 0.0 && metres) {
+    std::array<char, 32> density{};
+    const auto written =
+        std::to_chars(density.data(), density.data() + density.size(),
+                      speed_of_light / band.high / (widest * *metres), std::chars_format::fixed, 1);
+    text += "; " + std::string(density.data(), written.ptr) + " corrugations per wavelength at " +
+            band.frequency_text(band.high) + " GHz";
+  }
+  text += '\n';
+}
+
 }  // namespace
 
-void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostream& out) {
+void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostream& out,
+                   std::span<const FrequencyBand> bands) {
+  const double tolerance = geometry_tolerance(wall);
   std::string text;
   for (const Profile& profile : wall.profiles) {
     text += "profile ";
@@ -53,6 +142,10 @@ void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostrea
     text += ", " + ranges(profile) + ", ";
     text.append(ending(profile.end));
     text += '\n';
+    append_corrugations(text, profile, tolerance);
+    for (std::size_t b = 0; b < profile.bands.size() && b < bands.size(); ++b) {
+      append_band(text, profile, bands[b], profile.bands[b]);
+    }
   }
   text += "variables: " + std::to_string(wall.variable_count) + '\n';
   text += "errors: " + std::to_string(diagnostics.error_count()) +

@@ -290,6 +290,103 @@ bool append_hundredths(std::string& out, double value) {
   return true;
 }
 
+constexpr double panel_height = 200.0;
+constexpr double panel_gap = 40.0;  // between the panel and the legend
+constexpr std::size_t most_bars = 5000;
+constexpr std::array<std::string_view, 2> band_shades = {"#e8eef7", "#f7eee4"};
+
+// The frequency axis of the band panel: from a little below the lowest band to a little
+// above the highest, in hertz, mapped to picture units from `top` down.
+struct FrequencyAxis {
+  double low = 0.0, high = 1.0, top = 0.0;
+  double y(double hertz) const { return top + panel_height * (high - hertz) / (high - low); }
+};
+
+FrequencyAxis frequency_axis(std::span<const FrequencyBand> bands, double top) {
+  double low = bands.front().low, high = bands.front().high;
+  for (const FrequencyBand& band : bands) {
+    low = std::min(low, band.low);
+    high = std::max(high, band.high);
+  }
+  const double pad = 0.1 * (high - low);
+  return {std::max(0.0, low - pad), high + pad, top};
+}
+
+// The panel under the wall: frequency upwards, the bands shaded, each corrugation a bar
+// coloured where it is capacitive.
+void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, const Wall& wall,
+                     std::span<const FrequencyBand> bands, double top) {
+  Svg svg(out);
+  const FrequencyAxis axis = frequency_axis(bands, top);
+  const double right = frame.x(frame.z_high);
+  for (std::size_t b = 0; b < bands.size(); ++b) {
+    const double y_high = axis.y(bands[b].high), y_low = axis.y(bands[b].low);
+    svg.element("rect",
+                {{"x", margin_left},
+                 {"y", y_high},
+                 {"width", frame.plot_width()},
+                 {"height", y_low - y_high}},
+                " fill=\"" + std::string(band_shades[b % band_shades.size()]) + "\"");
+    svg.label(right - 4.0, y_high + 12.0, "end", "band " + bands[b].label(), marking_fill);
+  }
+  const double step = tick_step((axis.high - axis.low) / 2.0e9) * 1e9;
+  const double first = std::ceil(axis.low / step);
+  for (int i = 0; i <= most_ticks && (first + i) * step <= axis.high; ++i) {
+    const double k = first + i;
+    const double y = axis.y(k * step);
+    svg.line(margin_left - 5.0, y, margin_left, y, tick_style);
+    svg.label(margin_left - 8.0, y + 4.0, "end", short_number(k * step / 1e9 + 0.0));
+  }
+  std::size_t bars = 0;
+  for (const Profile& profile : wall.profiles) bars += profile.corrugations.size();
+  if (bars > most_bars) {
+    svg.label(margin_left + 8.0, top + panel_height / 2.0, "start",
+              std::to_string(bars) + " corrugations: too many to draw one by one", marking_fill);
+  }
+  for (std::size_t p = 0; p < wall.profiles.size() && bars <= most_bars; ++p) {
+    const Profile& profile = wall.profiles[p];
+    const std::optional<double> metres = metres_per_unit(profile.unit);
+    if (!metres) continue;
+    const std::string fill = " fill=\"" + std::string(colours[p % colours.size()]) + "\"";
+    for (const Corrugation& corrugation : profile.corrugations) {
+      const double x_low = frame.x(std::min(corrugation.z_near, corrugation.z_far));
+      const double width =
+          std::max(frame.x(std::max(corrugation.z_near, corrugation.z_far)) - x_low, 1.0);
+      for (const FrequencyRange& range :
+           capacitive_ranges(corrugation.height * *metres, axis.low, axis.high)) {
+        svg.element("rect",
+                    {{"x", x_low},
+                     {"y", axis.y(range.high)},
+                     {"width", width},
+                     {"height", axis.y(range.low) - axis.y(range.high)}},
+                    fill);
+      }
+      if (out.size() > flush_size) {
+        sink << out;
+        out.clear();
+      }
+    }
+  }
+  svg.element(
+      "rect",
+      {{"x", margin_left}, {"y", top}, {"width", frame.plot_width()}, {"height", panel_height}},
+      " fill=\"none\" stroke=\"#999\"");
+  const double middle = top + panel_height / 2.0;
+  std::string turn = " transform=\"rotate(-90 ";
+  append_fixed(turn, margin_left - 55.0);
+  turn += ' ';
+  append_fixed(turn, middle);
+  turn += ")\"";
+  svg.label(margin_left - 55.0, middle, "middle", "frequency (GHz)", turn);
+}
+
+// True when the picture has a band panel: bands were given and a profile has corrugations.
+bool has_band_panel(const Wall& wall, std::span<const FrequencyBand> bands) {
+  if (bands.empty()) return false;
+  return std::any_of(wall.profiles.begin(), wall.profiles.end(),
+                     [](const Profile& profile) { return !profile.corrugations.empty(); });
+}
+
 }  // namespace
 
 void append_fixed(std::string& out, double value) {
@@ -313,7 +410,9 @@ void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& ou
   for (const Profile& profile : wall.profiles) {
     if (unit.empty()) unit = profile.unit;
   }
-  const double legend_top = margin_top + frame.plot_height() + margin_bottom + 10.0;
+  const bool panel = fitted && has_band_panel(wall, options.bands);
+  const double panel_top = margin_top + frame.plot_height() + margin_bottom;
+  const double legend_top = panel_top + 10.0 + (panel ? panel_height + panel_gap : 0.0);
   const double width = std::max(margin_left + frame.plot_width() + margin_right, 400.0);
   const double height = legend_top + legend_row * static_cast<double>(wall.profiles.size()) + 10.0;
 
@@ -340,6 +439,7 @@ void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& ou
                {"height", frame.plot_height()}},
               " fill=\"none\" stroke=\"#999\"");
   draw_axis_and_aperture(svg, frame);
+  if (panel) draw_band_panel(text, out, frame, wall, options.bands, panel_top);
 
   for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
     const Profile& profile = wall.profiles[p];

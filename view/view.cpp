@@ -1,9 +1,13 @@
 #include "hornwall/view/view.hpp"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 #include "hornwall/text.hpp"
 #include "hornwall/view/command_line.hpp"
+#include "hornwall/view/corrugation_table.hpp"
+#include "hornwall/view/corrugations.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/object_file.hpp"
 #include "hornwall/view/output_file.hpp"
@@ -32,11 +36,24 @@ bool print(std::ostream& out, std::string_view text) {
   return static_cast<bool>(out);
 }
 
-// The outputs of one run: the picture and, when asked for, the table in a file.
-struct Outputs {
-  OutputFile picture;
-  std::optional<OutputFile> table;
+// A table that a run writes when asked: to a file, or to standard output for "-".
+struct TableOutput {
+  std::string_view what;  // as the summary names it: "table", "corrugations"
+  const std::string& path;
+  void (*write)(const Examined& examined, const ViewOptions& options, std::ostream& out);
+  std::optional<OutputFile> file;
+
+  bool wanted() const { return !path.empty(); }
+  bool to_console() const { return path == "-"; }
 };
+
+void write_nodes(const Examined& examined, const ViewOptions&, std::ostream& out) {
+  write_node_table(examined.wall, out);
+}
+
+void write_corrugations(const Examined& examined, const ViewOptions& options, std::ostream& out) {
+  write_corrugation_table(examined.wall, options.bands, out);
+}
 
 }  // namespace
 
@@ -45,6 +62,8 @@ Examined examine(ByteSource& source, CheckSettings settings) {
   ObjectFile file = read_object_file(source, examined.diagnostics);
   examined.wall = evaluate_wall(std::move(file), source, examined.diagnostics);
   settings.tolerance = geometry_tolerance(examined.wall);
+  for (Profile& profile : examined.wall.profiles) find_corrugations(profile, settings.tolerance);
+  measure_bands(examined.wall, settings.bands);
   check_wall(examined.wall, settings, examined.diagnostics);
   return examined;
 }
@@ -66,48 +85,61 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
   if (const std::string clash = output_clash(options); !clash.empty()) {
     return trouble(console.err, clash);
   }
-  Outputs outputs;
-  if (const Result<void> opened = outputs.picture.open(options.svg_path); !opened.ok()) {
+  OutputFile picture;
+  if (const Result<void> opened = picture.open(options.svg_path); !opened.ok()) {
     return trouble(console.err, cannot_write(options.svg_path, opened.reason()));
   }
-  const bool table_to_console = options.table_path == "-";
-  if (!options.table_path.empty() && !table_to_console) {
-    if (const Result<void> opened = outputs.table.emplace().open(options.table_path);
-        !opened.ok()) {
-      return trouble(console.err, cannot_write(options.table_path, opened.reason()));
+  std::array<TableOutput, 2> tables = {
+      {{"table", options.table_path, write_nodes, {}},
+       {"corrugations", options.corrugations_path, write_corrugations, {}}}};
+  for (TableOutput& table : tables) {
+    if (!table.wanted() || table.to_console()) continue;
+    if (const Result<void> opened = table.file.emplace().open(table.path); !opened.ok()) {
+      return trouble(console.err, cannot_write(table.path, opened.reason()));
     }
   }
 
   std::optional<Examined> examined;
   try {
-    examined.emplace(examine(source, {0.0, options.mirror}));
+    examined.emplace(examine(source, {0.0, options.mirror, options.bands}));
   } catch (const ReadFailure& failure) {
     return trouble(console.err,
                    "cannot read " + single_quoted(printable(options.file)) + ": " + failure.what());
   }
   write_diagnostics(examined->diagnostics, options.file, console.err);
-  write_svg(examined->wall, {options.file, options.mirror}, outputs.picture);
-  if (outputs.table) write_node_table(examined->wall, *outputs.table);
-  if (table_to_console) write_node_table(examined->wall, console.out);
+  write_svg(examined->wall, {options.file, options.mirror, options.bands}, picture);
+  for (TableOutput& table : tables) {
+    if (table.file) table.write(*examined, options, *table.file);
+    if (table.to_console()) table.write(*examined, options, console.out);
+  }
 
-  if (const Result<void> done = outputs.picture.commit(); !done.ok()) {
+  // Only when every output is complete does any take its name.
+  if (const Result<void> done = picture.commit(); !done.ok()) {
     return trouble(console.err, cannot_write(options.svg_path, done.reason()));
   }
-  if (outputs.table) {
-    if (const Result<void> done = outputs.table->commit(); !done.ok()) {
-      return trouble(console.err, cannot_write(options.table_path, done.reason()));
+  for (TableOutput& table : tables) {
+    if (!table.file) continue;
+    if (const Result<void> done = table.file->commit(); !done.ok()) {
+      return trouble(console.err, cannot_write(table.path, done.reason()));
     }
   }
-  std::ostream& summary = table_to_console ? console.err : console.out;
+  const bool console_taken = std::any_of(tables.begin(), tables.end(),
+                                         [](const TableOutput& t) { return t.to_console(); });
+  std::ostream& summary = console_taken ? console.err : console.out;
   if (!options.quiet) {
-    write_summary(examined->wall, examined->diagnostics, summary);
+    write_summary(examined->wall, examined->diagnostics, summary, options.bands);
     summary << "picture: " << printable(options.svg_path) << '\n';
-    if (outputs.table) summary << "table: " << printable(options.table_path) << '\n';
-    if (table_to_console) summary << "table: standard output\n";
+    for (const TableOutput& table : tables) {
+      if (!table.wanted()) continue;
+      summary << table.what << ": "
+              << (table.to_console() ? "standard output" : printable(table.path)) << '\n';
+    }
   }
   console.out.flush();
   if (!console.out) return trouble(console.err, "cannot write to standard output");
-  return examined->diagnostics.error_count() == 0 ? 0 : 1;
+  const Diagnostics& found = examined->diagnostics;
+  const bool failed = found.error_count() > 0 || (options.strict && found.warning_count() > 0);
+  return failed ? 1 : 0;
 }
 
 }  // namespace hornwall::view

@@ -1,7 +1,9 @@
 #include "hornwall/view/view_files.hpp"
 
 #include <filesystem>
+#include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "hornwall/text.hpp"
 
@@ -44,13 +46,25 @@ std::string output_clash(const ViewOptions& options) {
   if (same_file(options.svg_path, options.file)) {
     return "the picture cannot overwrite the object file " + object_file;
   }
-  if (options.table_path.empty() || options.table_path == "-") return {};
-  if (same_file(options.table_path, options.file)) {
-    return "the table cannot overwrite the object file " + object_file;
-  }
-  if (!is_device(options.table_path) && same_file(options.table_path, options.svg_path)) {
-    return "the picture and the table cannot both go to " +
-           single_quoted(printable(options.table_path));
+  // The files besides the picture, and what each is called in a message.
+  const std::pair<std::string_view, const std::string*> outputs[] = {
+      {"the picture", &options.svg_path},
+      {"the table", &options.table_path},
+      {"the corrugations", &options.corrugations_path}};
+  for (std::size_t i = 1; i < std::size(outputs); ++i) {
+    const auto& [what, path] = outputs[i];
+    if (path->empty() || *path == "-") continue;
+    if (same_file(*path, options.file)) {
+      return std::string(what) + " cannot overwrite the object file " + object_file;
+    }
+    if (is_device(*path)) continue;
+    for (std::size_t j = 0; j < i; ++j) {
+      const auto& [other, other_path] = outputs[j];
+      if (!other_path->empty() && *other_path != "-" && same_file(*path, *other_path)) {
+        return std::string(other) + " and " + std::string(what) + " cannot both go to " +
+               single_quoted(printable(*path));
+      }
+    }
   }
   return {};
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "hornwall/bands.hpp"
 #include "hornwall/object_writer.hpp"
 #include "hornwall/text.hpp"
 #include "hornwall/view/checks.hpp"
@@ -160,7 +161,9 @@ ViewRun view(const std::string& text, bool quiet = true, bool mirror = false) {
   ViewRun run;
   std::ostringstream summary, messages, svg;
   TextSource source(text);
-  const Examined examined = examine(source, {0.0, mirror});
+  CheckSettings settings;
+  settings.mirror = mirror;
+  const Examined examined = examine(source, settings);
   write_diagnostics(examined.diagnostics, "t.zul", messages);
   write_svg(examined.wall, {"t.zul", mirror}, svg);
   if (!quiet) write_summary(examined.wall, examined.diagnostics, summary);
@@ -410,6 +413,89 @@ TEST(ViewMessages, StayBoundedOnHostileFiles) {
   EXPECT_NE(named.summary.find("errors: 300, warnings: 0"), std::string::npos);
 }
 
+TEST(Bands, AreCapacitiveStrictlyInsideTheirWindows) {
+  // A corrugation a metre high is a quarter wavelength deep at c/4 Hz, half at c/2 Hz.
+  const double quarter = speed_of_light / 4.0, half = speed_of_light / 2.0;
+  const struct {
+    double frequency;
+    bool capacitive;
+  } cases[] = {
+      {quarter, false},
+      {std::nextafter(quarter, 0.0), false},
+      {std::nextafter(quarter, half), true},
+      {std::nextafter(half, 0.0), true},
+      {half, false},
+      {3.0 * quarter, false},
+      {std::nextafter(3.0 * quarter, half * 4), true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(is_capacitive(1.0, c.frequency), c.capacitive) << c.frequency;
+  EXPECT_EQ(quarter_wave_frequency(1.0), quarter);
+}
+
+TEST(Bands, ReadBandTextsAndRefuseWhatIsNoBand) {
+  const struct {
+    std::string_view text;
+    double low, high;
+  } good[] = {{"10:20", 10e9, 20e9},
+              {"9.5GHz:10.5GHz", 9.5e9, 10.5e9},
+              {"800MHz:1.2ghz", 800e6, 1.2e9},
+              {"1e3Hz:2kHz", 1e3, 2e3}};
+  for (const auto& c : good) {
+    const Result<FrequencyBand> band = parse_band(c.text);
+    ASSERT_TRUE(band.ok()) << c.text;
+    EXPECT_EQ(band.value().low, c.low);
+    EXPECT_EQ(band.value().high, c.high);
+  }
+  const std::string form =
+      ": write F1:F2, in GHz or with Hz, kHz, MHz or GHz (10:20, 9.5GHz:10.5GHz)";
+  const struct {
+    std::string_view text;
+    std::string reason;
+  } bad[] = {
+      {"20:10", "invalid band '20:10': its first frequency must be below its second"},
+      {"0:5", "invalid band '0:5': its frequencies must be above zero"},
+      {"x", "invalid band 'x'" + form},
+      {"10:20THz", "invalid band '10:20THz'" + form},
+      {"inf:5", "invalid band 'inf:5': its frequencies must be finite"},
+  };
+  for (const auto& c : bad) EXPECT_EQ(parse_band(c.text).reason(), c.reason);
+}
+
+// One fin on a short wall in `unit`, `height` high.
+std::string one_fin(std::string_view unit, double height) {
+  const std::string h = short_number(10.0 + height, 17);
+  return "f   circular_symmetric_horn_exterior\n(\n  length_unit      : " + std::string(unit) +
+         ",\n  nodes             : table\n    (\n        0   10\n        -1   10\n        -1   " +
+         h + "\n        -2   " + h + "\n        -2   10\n        -3   10\n   )\n)\n";
+}
+
+TEST(Bands, ConvertEveryUnitAndRefuseAnUnknownOne) {
+  // A fin a quarter wavelength deep at 10 GHz, in each unit: capacitive over the upper
+  // half of a band around 10 GHz.
+  const double metres = speed_of_light / 4e10;
+  for (const auto& [unit, per_unit] :
+       {std::pair{"in", 0.0254}, {"ft", 0.3048}, {"mm", 1e-3}, {"cm", 1e-2}, {"m", 1.0}}) {
+    const std::string text = one_fin(unit, metres / per_unit);
+    TextSource source(text);
+    CheckSettings settings;
+    settings.bands = {parse_band("9.9:10.1").value()};
+    const Examined examined = examine(source, settings);
+    ASSERT_EQ(examined.wall.profiles.at(0).bands.size(), 1u) << unit;
+    EXPECT_NEAR(examined.wall.profiles[0].bands[0].capacitive.at(0), 200.0 / 401.0, 1.5 / 401.0)
+        << unit;
+  }
+  const std::string text = one_fin("furlong", 1.0);
+  TextSource source(text);
+  CheckSettings settings;
+  settings.bands = {parse_band("10:20").value()};
+  std::ostringstream messages;
+  write_diagnostics(examine(source, settings).diagnostics, "t.zul", messages);
+  EXPECT_EQ(messages.str(),
+            "t.zul:1: error: profile 'f' has the length unit 'furlong', which a band check cannot "
+            "convert (in, ft, mm, cm, m)\n");
+}
+
 TEST(ViewValues, ALaterDefinitionIsTheOneUsed) {
   const std::string text = variable("A", "1") + variable("A", "2") +
                            variable("B", "\"REF(A)*10\"") + variable("A", "3") + sound_wall;
@@ -500,8 +586,10 @@ TEST(ViewSummary, CountsProfilesVariablesAndFindings) {
            false);
   EXPECT_EQ(run.summary,
             "profile w: unit mm, 2 nodes, z -5 to 0, rho 10 to 12, closed\n"
+            "  no corrugations\n"
             "profile o: unit mm, 3 nodes (1 not evaluated), z -7 to -5, rho 9 to 12, open at the "
             "end of the file\n"
+            "  no corrugations\n"
             "variables: 1\n"
             "errors: 1, warnings: 0\n");
 }
@@ -543,6 +631,13 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
       {{"a.zul", "-o", "-"}, "the picture cannot go to standard output"},
       {{"a.zul", "-o", "pic.png"}, "the picture's name must end in '.svg': 'pic.png'"},
       {{"a.zul", "-o", "svg"}, "the picture's name must end in '.svg': 'svg'"},
+      {{"a.zul", "--band", "20:10"},
+       "invalid band '20:10': its first frequency must be below its second"},
+      {{"a.zul", "--band=0:5"}, "invalid band '0:5': its frequencies must be above zero"},
+      {{"a.zul", "--band", "10:11", "--band", "12:13", "--band", "14:15"},
+       "option '--band' may be given at most twice, for two bands"},
+      {{"a.zul", "--table", "-", "--corrugations", "-"},
+       "the table and the corrugations cannot both go to standard output"},
       {{"a.zul", "--table="}, "option '--table' needs a value"},
       {{"--tab", "", "a.zul"}, "option '--table' needs a value"},
       {{"--output=", "a.zul"}, "option '--output' needs a value"},
@@ -953,6 +1048,79 @@ TEST(ViewSamples, AreSoundAndHaveTheirWallsGeometry) {
     const auto wall = load(sample.object_file);
     EXPECT_EQ(wall->examined.diagnostics.error_count(), 0u);
     check_geometry(sample, *wall);
+  }
+}
+
+// The heights of the corrugations that the answers of `sample` ask for, in order: the
+// variable corrugations' own heights, then those of the remaining ones, as the file writes
+// them (taken from its text or its variables); a smooth wall's as high as its samples reach.
+std::vector<double> asked_heights(const Sample& sample, const Loaded& wall,
+                                  const std::string& text) {
+  const auto given = answers(sample.answers);
+  std::vector<double> heights;
+  const auto value = [&](const std::string& name) { return wall.value(name); };
+  if (sample.program == "corr" || sample.program == "sinecorr") {
+    const bool sine = sample.program == "sinecorr";
+    const auto nvar = static_cast<std::size_t>(given[10][0]);
+    // Corrugation 1's height is on line 11 (corr) or 12; each further one two lines on.
+    for (std::size_t k = 1; k <= nvar; ++k)
+      heights.push_back(given[(sine ? 12 : 11) + 2 * (k - 1)][0]);
+    if (!sine) {
+      // Each remaining corrugation's height is the number its two top rows add to the base.
+      const std::regex written(R"re(REF\(ZD\)\+REF\(RW1\)\+\s*([-0-9.E+]+)")re");
+      bool first_top = true;
+      for (auto found = std::sregex_iterator(text.begin(), text.end(), written);
+           found != std::sregex_iterator(); ++found, first_top = !first_top) {
+        if (first_top) heights.push_back(std::stod((*found)[1]));
+      }
+      return heights;
+    }
+    double crest = 0.0;  // the most of (1 - cos) / 2 that the points reach
+    const auto nspl = static_cast<int>(value("NSPL"));
+    for (int j = 1; j <= nspl; ++j)
+      crest = std::max(crest, (1.0 - std::cos(value("SPLC") * j)) / 2.0);
+    for (double& h : heights) h *= crest;
+    const bool dual = given[0][0] == 2;
+    for (int i = 1; i <= static_cast<int>(value("NCR")); ++i) {
+      const std::string first = dual && i % 2 == 0 ? "CD3" : "CD1";
+      const std::string last = dual && i % 2 == 0 ? "CD4" : "CD2";
+      heights.push_back(crest *
+                        (value(first) + (value(last) - value(first)) * (i - 1) / value("NCR")));
+    }
+  } else if (sample.program == "thickcorr") {
+    const bool dual = given[0][0] == 2;
+    const double nc = given[7][1];
+    for (int i = 0; i <= static_cast<int>(nc); ++i) {
+      heights.push_back(i * (value("CD2") - value("CD1")) / nc + value("CD1"));
+      if (dual) heights.push_back(i * (value("CD4") - value("CD3")) / nc + value("CD3"));
+    }
+  } else if (sample.program == "spline") {
+    double highest = 0.0;
+    for (int i = 1; i <= static_cast<int>(given[6][1]); ++i) {
+      highest = std::max(highest, value("RSP" + std::to_string(i)));
+    }
+    heights.assign(static_cast<std::size_t>(given[6][0]), highest);
+  }
+  return heights;
+}
+
+TEST(ViewSamples, FindTheCorrugationsTheirAnswersAskFor) {
+  for (const Sample& sample : sample_files()) {
+    SCOPED_TRACE(sample.object_file.string());
+    const auto loaded = load(sample.object_file);
+    std::vector<double> found;
+    for (const Profile& profile : loaded->examined.wall.profiles) {
+      for (const Corrugation& corrugation : profile.corrugations)
+        found.push_back(corrugation.height);
+    }
+    std::vector<double> asked = asked_heights(sample, *loaded, contents(sample.object_file));
+    // Points that miss every crest by a whole period leave a bump no higher than the
+    // tolerance (NSPL = 1): no corrugation at all.
+    std::erase_if(asked, [&](double h) { return h <= geometry_tolerance(loaded->examined.wall); });
+    ASSERT_EQ(found.size(), asked.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      EXPECT_NEAR(found[i], asked[i], 1e-9 * asked[i]) << "corrugation " << i + 1;
+    }
   }
 }
 

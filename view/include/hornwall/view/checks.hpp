@@ -1,7 +1,9 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
+#include "hornwall/bands.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/wall.hpp"
 
@@ -15,6 +17,8 @@ struct CheckSettings {
   double tolerance = 0.0;
   // The picture draws the mirror image too (its frame must hold both).
   bool mirror = false;
+  // The frequency bands the corrugations are checked against: none, one or two.
+  std::vector<FrequencyBand> bands;
 };
 
 // One check: reads the wall and reports its findings.
@@ -33,9 +37,15 @@ double geometry_tolerance(const Wall& wall);
 //   towards the aperture), two segments that cross or overlap other than consecutive
 //   segments at their shared node (an error, naming both), a profile whose first node is
 //   not where the previous profile with nodes ends (on its first row's line);
-// - nodes too far apart or too close together to draw.
-// All but the first and the crossings are warnings. Nodes that could not be evaluated
-// are skipped.
+// - nodes too far apart or too close together to draw;
+// - with bands, for each corrugated profile: a length unit that does not convert to
+//   metres (an error), and for each band the frequencies at which no corrugation is
+//   capacitive, fewer than 5 corrugations per wavelength at the band's top (judged by the
+//   widest pitch), and, with two bands, two or more consecutive corrugations capacitive
+//   over none of one band while the corrugations on both sides of them are (the
+//   interleave breaks); on the profile's first node row.
+// All but the first, the crossings and the unit are warnings. Nodes that could not be
+// evaluated are skipped.
 std::span<const Check> wall_checks();
 
 // Runs every check of wall_checks().

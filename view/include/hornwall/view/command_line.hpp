@@ -3,7 +3,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "hornwall/bands.hpp"
 #include "hornwall/result.hpp"
 
 // The command line of hornwall_view, read as GNU tools read theirs.
@@ -14,19 +16,24 @@ struct ViewOptions {
   std::string file;        // the object file to read
   std::string svg_path;    // where the picture goes: -o, else the file name with ".svg"
   std::string table_path;  // --table: where the CSV goes, "-" for standard output; empty: none
-  bool mirror = false;     // --mirror: draw the mirror image below the axis too
-  bool quiet = false;      // --quiet: no summary
-  bool help = false;       // --help was given
-  bool version = false;    // --version was given
+  std::string corrugations_path;     // --corrugations: the corrugations' CSV, as --table
+  std::vector<FrequencyBand> bands;  // --band, given once or twice
+  bool strict = false;               // --strict: warnings count as errors for the status
+  bool mirror = false;               // --mirror: draw the mirror image below the axis too
+  bool quiet = false;                // --quiet: no summary
+  bool help = false;                 // --help was given
+  bool version = false;              // --version was given
 };
 
 // Reads the arguments (without the program name). Options may stand before or after
-// FILE: -o OUT, -oOUT, --output OUT, --output=OUT (and the same for --table), --mirror,
-// -q/--quiet, -h/--help, --version; short flags may be grouped (-qoOUT); a long option
-// may be shortened to any unambiguous prefix; "--" ends the options. Exactly one FILE
-// is needed unless --help or --version is given. A missing or empty value of -o or
-// --table is refused: "option '--table' needs a value", and so is a picture whose name
-// does not end in ".svg" (in any case).
+// FILE: -o OUT, -oOUT, --output OUT, --output=OUT (and the same for --table and
+// --corrugations), --band F1:F2 (at most twice), --strict, --mirror, -q/--quiet,
+// -h/--help, --version; short flags may be grouped (-qoOUT); a long option may be
+// shortened to any unambiguous prefix; "--" ends the options. Exactly one FILE is needed
+// unless --help or --version is given. A missing or empty value is refused ("option
+// '--table' needs a value"), and so are a band that parse_band refuses, a third band, a
+// picture whose name does not end in ".svg" (in any case) and both tables going to
+// standard output.
 // Returns the options, or what was wrong with them ("unknown option '--colour'").
 Result<ViewOptions> parse_command_line(std::span<const std::string> arguments);
 

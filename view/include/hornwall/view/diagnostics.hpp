@@ -30,8 +30,12 @@ enum class Finding : std::uint8_t {
   runs_back,        // a node that steps back towards the aperture
   no_join,          // consecutive profiles that do not meet
   undrawable,       // nodes too far apart or too close together to draw
+  band_unit,        // a corrugated profile whose length unit a band check cannot convert
+  band_gap,         // frequencies of a band at which no corrugation is capacitive
+  sparse,           // fewer than 5 corrugations per wavelength at a band's top
+  interleave,       // a dual band's interleave broken by corrugations that serve neither
 };
-inline constexpr std::size_t finding_kinds = 13;
+inline constexpr std::size_t finding_kinds = 17;
 
 // The severity of a kind of finding.
 Severity severity_of(Finding kind);

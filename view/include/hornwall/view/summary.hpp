@@ -1,21 +1,29 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 
+#include "hornwall/bands.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/wall.hpp"
 
 // The short account of a file that the viewer prints.
 namespace hornwall::view {
 
-// Writes one line per profile: its name, length unit, node count (and how many of them
-// could not be evaluated), z and rho ranges of its evaluated nodes, and how it ends
-// (closed, open at the end of the file, or cut short); then the number of variables,
-// then the numbers of errors and warnings in `diagnostics`:
+// Writes for each profile a line with its name, length unit, node count (and how many of
+// them could not be evaluated), z and rho ranges of its evaluated nodes, and how it ends
+// (closed, open at the end of the file, or cut short); a line on its corrugations (their
+// count and the ranges of their heights, thicknesses or extents and pitches, in the
+// file's unit, or that it has none); and for each of `bands` a line on how its
+// corrugations suit it: at which frequency the fewest of them are capacitive and how
+// many, at which the most, and how many corrugations there are per wavelength at the
+// band's top. Then the number of variables, then the numbers of errors and warnings:
 //   profile horn_exterior: unit mm, 2 nodes, z -10 to 0, rho 10 to 11, closed
+//     no corrugations
 //   variables: 9
 //   errors: 0, warnings: 0
 // Names are cut and escaped as messages show them.
-void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostream& out);
+void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostream& out,
+                   std::span<const FrequencyBand> bands = {});
 
 }  // namespace hornwall::view

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "hornwall/bands.hpp"
 #include "hornwall/view/wall.hpp"
 
 // The drawing of a wall as an SVG picture.
@@ -13,6 +15,10 @@ namespace hornwall::view {
 struct DrawingOptions {
   std::string_view title;  // shown as the picture's title (the object file's name)
   bool mirror = false;     // add the mirror image below the axis
+  // The bands checked: with any, a second panel under the wall, on the same z axis, shows
+  // frequency upwards, each band shaded, and each corrugation as a bar coloured at the
+  // frequencies at which it is capacitive.
+  std::span<const FrequencyBand> bands = {};
 };
 
 // Appends `value` with two decimals, exactly as std::to_chars writes it in fixed form with
@@ -33,7 +39,8 @@ bool fits_picture(const Wall& wall, bool mirror);
 // 200 nodes. Nodes that could not be evaluated are left out, breaking the line. The
 // coordinates are written with two decimals of the picture's own units, so a wall of
 // 100 000 nodes stays a few megabytes. A wall that does not fit_picture() is drawn as an
-// empty frame, still well-formed.
+// empty frame, still well-formed. A panel of more than 5 000 corrugations shows the bands
+// and a note instead of the bars.
 void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& out);
 
 }  // namespace hornwall::view

@@ -32,7 +32,8 @@ struct ViewConsole {
 // reads the object file, writes its messages, the picture and the table (each under a
 // temporary name, and renamed into place only when every output is complete) and the
 // summary, which ends with the files written ("picture: horn.zul.svg"). Returns the exit
-// status: 0 when the file has no error (warnings allowed), 1 when it has errors, 2 for a
+// status: 0 when the file has no error (warnings allowed, unless --strict), 1 when it has
+// errors (or, with --strict, warnings), 2 for a
 // usage error, a file that cannot be read, an output that would destroy a file or that
 // cannot be written (nothing written is then left, and no existing output changes).
 int run_view(std::span<const std::string> arguments, ViewConsole console);

@@ -8,9 +8,9 @@
 namespace hornwall::view {
 
 // Why writing the outputs that `options` names would destroy a file, or empty when it
-// would not: the picture or the table is the object file itself (the same path, or an
-// existing file that is the same file under another name or link), or the picture and
-// the table are the same file, whether it exists yet or not. A table going to standard
+// would not: the picture, the table or the corrugations' table is the object file itself
+// (the same path, or an existing file that is the same file under another name or link),
+// or two of them are the same file, whether it exists yet or not. A table going to standard
 // output ("-") or to a device (/dev/null) clashes with nothing. File names are shown
 // with every byte outside printable ASCII as \xNN.
 std::string output_clash(const ViewOptions& options);

@@ -22,6 +22,34 @@ struct Node {
   std::uint64_t ok : 1 = 0;
 };
 
+// How a profile's wall carries its corrugations.
+enum class Corrugated {
+  none,    // it has none: a plain cone, a straight stretch
+  faced,   // with radial faces: fins and ridges
+  smooth,  // without: bumps and ripples above a base
+};
+
+// One corrugation of a profile, in the file's length unit.
+struct Corrugation {
+  double z_near = 0.0;          // its rising face; of a bump, the base node before it
+  double z_far = 0.0;           // its falling face; of a bump, the base node after it
+  double height = 0.0;          // the length of its rising face; of a bump, its most above the base
+  double far_height = 0.0;      // the length of its falling face (of a bump, its height)
+  double thickness = 0.0;       // from z_near to z_far: a fin's thickness, a bump's extent
+  double peak_z = 0.0;          // where it stands highest: its rising face, a bump's peak
+  std::optional<double> gap;    // faced: from its falling face to the next rising face
+  std::optional<double> pitch;  // to the next corrugation's rising face (or peak)
+  std::uint64_t line = 0;       // the line of its first node row
+};
+
+// How one frequency band finds the corrugations of a profile.
+struct BandCoverage {
+  // For each corrugation, the part of the band over which it is capacitive.
+  std::vector<double> capacitive;
+  // For each frequency at which the band is judged, how many corrugations are capacitive.
+  std::vector<std::uint32_t> counts;
+};
+
 // One profile and its nodes, one per row of its table, in table order.
 struct Profile {
   std::string name;
@@ -30,6 +58,12 @@ struct Profile {
   ProfileEnd end = ProfileEnd::cut;
   std::vector<Node> nodes;
   std::size_t missing = 0;  // nodes that are not ok
+  Corrugated corrugated = Corrugated::none;
+  std::vector<Corrugation> corrugations;  // in file order
+  std::vector<BandCoverage> bands;        // one per band checked, when its unit is known
+
+  // The line of its first node row, or of its name when it has none.
+  std::uint64_t first_row_line() const { return nodes.empty() ? line : nodes.front().line; }
 };
 
 // A whole evaluated file.

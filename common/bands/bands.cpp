@@ -1,0 +1,134 @@
+#include "hornwall/bands.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "hornwall/text.hpp"
+
+namespace hornwall {
+namespace {
+
+constexpr double hertz_per_gigahertz = 1e9;
+
+// The GHz text of `hertz` with `decimals` decimals.
+std::string fixed(double hertz, int decimals) {
+  std::array<char, 64> text{};
+  const auto written =
+      std::to_chars(text.data(), text.data() + text.size(), hertz / hertz_per_gigahertz,
+                    std::chars_format::fixed, decimals);
+  return std::string(text.data(), written.ptr);
+}
+
+// The GHz text of `hertz`, in its shortest form: "10", "9.5".
+std::string shortest(double hertz) {
+  std::array<char, 64> text{};
+  const auto written =
+      std::to_chars(text.data(), text.data() + text.size(), hertz / hertz_per_gigahertz);
+  return std::string(text.data(), written.ptr);
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// A frequency in hertz from a number in GHz or with a suffix; none when it is no such
+// thing.
+std::optional<double> frequency(std::string_view text) {
+  constexpr std::array<std::pair<std::string_view, double>, 4> suffixes = {
+      {{"GHz", 1e9}, {"MHz", 1e6}, {"kHz", 1e3}, {"Hz", 1.0}}};
+  double scale = hertz_per_gigahertz;
+  for (const auto& [suffix, hertz] : suffixes) {
+    if (text.size() > suffix.size() &&
+        equal_ignoring_case(text.substr(text.size() - suffix.size()), suffix)) {
+      text.remove_suffix(suffix.size());
+      scale = hertz;
+      break;
+    }
+  }
+  double value = 0.0;
+  const auto read =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (text.empty() || read.ec != std::errc() || read.ptr != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value * scale;
+}
+
+}  // namespace
+
+std::string FrequencyBand::label() const { return shortest(low) + "-" + shortest(high) + " GHz"; }
+
+double FrequencyBand::sample(std::size_t i) const {
+  return low + (high - low) * static_cast<double>(i) / static_cast<double>(band_samples - 1);
+}
+
+std::string FrequencyBand::frequency_text(double hertz) const {
+  const double hundredth = (high - low) / 100.0 / hertz_per_gigahertz;
+  const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(hundredth))), 1, 9);
+  return fixed(hertz, decimals);
+}
+
+Result<FrequencyBand> parse_band(std::string_view text) {
+  const std::string shown = single_quoted(printable(text));
+  const std::size_t colon = text.find(':');
+  const std::optional<double> low =
+      colon == std::string_view::npos ? std::nullopt : frequency(text.substr(0, colon));
+  const std::optional<double> high =
+      colon == std::string_view::npos ? std::nullopt : frequency(text.substr(colon + 1));
+  if (!low || !high) {
+    return Reason{"invalid band " + shown +
+                  ": write F1:F2, in GHz or with Hz, kHz, MHz or GHz (10:20, 9.5GHz:10.5GHz)"};
+  }
+  if (!std::isfinite(*low) || !std::isfinite(*high)) {
+    return Reason{"invalid band " + shown + ": its frequencies must be finite"};
+  }
+  if (*low <= 0.0) return Reason{"invalid band " + shown + ": its frequencies must be above zero"};
+  if (*low >= *high) {
+    return Reason{"invalid band " + shown + ": its first frequency must be below its second"};
+  }
+  return FrequencyBand{*low, *high};
+}
+
+std::optional<double> metres_per_unit(std::string_view unit) {
+  if (unit == "in") return 0.0254;
+  if (unit == "ft") return 0.3048;
+  if (unit == "mm") return 1e-3;
+  if (unit == "cm") return 1e-2;
+  if (unit == "m") return 1.0;
+  return std::nullopt;
+}
+
+double quarter_wave_frequency(double height) { return speed_of_light / (4.0 * height); }
+
+double capacitive_fraction(double height, const FrequencyBand& band) {
+  std::size_t capacitive = 0;
+  for (std::size_t i = 0; i < band_samples; ++i) {
+    if (is_capacitive(height, band.sample(i))) ++capacitive;
+  }
+  return static_cast<double>(capacitive) / static_cast<double>(band_samples);
+}
+
+std::vector<FrequencyRange> capacitive_ranges(double height, double low, double high) {
+  std::vector<FrequencyRange> ranges;
+  if (!(height > 0.0) || !(low < high)) return ranges;
+  // Window k runs from (2k + 1) c / 4h to (2k + 2) c / 4h.
+  const double quarter = quarter_wave_frequency(height);
+  const double first = std::floor((low / quarter - 1.0) / 2.0);
+  constexpr double most_windows = 1000.0;  // a drawing needs no more
+  for (double k = std::max(first, 0.0); k < std::max(first, 0.0) + most_windows; ++k) {
+    const double open = (2.0 * k + 1.0) * quarter;
+    const double close = (2.0 * k + 2.0) * quarter;
+    if (open >= high) break;
+    if (close > low) ranges.push_back({std::max(open, low), std::min(close, high)});
+  }
+  return ranges;
+}
+
+}  // namespace hornwall

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hornwall/result.hpp"
+
+// The quarter-wave rule by which a corrugation works as a choke, and the frequency bands it
+// is judged over. A corrugation of height h (a slot h deep, short-circuited at its bottom)
+// shows the wave a capacitive surface reactance where its electrical depth 4 f h / c, taken
+// modulo 2, lies strictly between 1 and 2: its first window runs from c / 4h (a quarter
+// wavelength deep) to c / 2h (half a wavelength), the next from 3c / 4h to c / h, and so on.
+namespace hornwall {
+
+// The speed of light in vacuum, in metres per second.
+inline constexpr double speed_of_light = 299'792'458.0;
+
+// The least number of frequencies at which a band is judged, equally spaced, both ends
+// included.
+inline constexpr std::size_t band_samples = 401;
+
+// A band of frequencies, in hertz.
+struct FrequencyBand {
+  double low = 0.0;
+  double high = 0.0;
+
+  // The band as messages name it, in GHz without trailing zeros: "10-20 GHz".
+  std::string label() const;
+  // Frequency `i` of the band_samples at which it is judged.
+  double sample(std::size_t i) const;
+  // A frequency in GHz with as many decimals as tell apart a hundredth of the band: at
+  // least one ("10.0", "9.55").
+  std::string frequency_text(double hertz) const;
+};
+
+// Reads a band written F1:F2, each a frequency in GHz or with the suffix Hz, kHz, MHz or
+// GHz (any case): "10:20", "9.5GHz:10.5GHz", "800MHz:1.2GHz". The reason names what is
+// wrong: not of that form, not finite, not above zero, or not rising.
+Result<FrequencyBand> parse_band(std::string_view text);
+
+// How many metres a length unit of an object file is (in, ft, mm, cm, m); none for any
+// other.
+std::optional<double> metres_per_unit(std::string_view unit);
+
+// True when a corrugation `height` metres high is capacitive at `frequency` hertz. Half
+// the electrical depth, 2 f h / c, lies in the second half of a whole number's unit: the
+// same as the depth modulo 2 lying strictly between 1 and 2, exactly, and quicker.
+inline bool is_capacitive(double height, double frequency) {
+  const double half_depth = 2.0 * frequency * height / speed_of_light;
+  return half_depth - std::floor(half_depth) > 0.5;
+}
+
+// The frequency at which a corrugation `height` metres high is a quarter wavelength deep,
+// c / 4h: where its first capacitive window opens.
+double quarter_wave_frequency(double height);
+
+// The part of `band`, judged at its band_samples frequencies, at which a corrugation
+// `height` metres high is capacitive: from 0 to 1.
+double capacitive_fraction(double height, const FrequencyBand& band);
+
+// The stretches of frequency from `low` to `high` hertz in which a corrugation `height`
+// metres high is capacitive, in order: each window of the rule cut to that range.
+struct FrequencyRange {
+  double low;
+  double high;
+};
+std::vector<FrequencyRange> capacitive_ranges(double height, double low, double high);
+
+}  // namespace hornwall

@@ -1,0 +1,176 @@
+#include "hornwall/view/corrugations.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace hornwall::view {
+namespace {
+
+// A radial face: a step between nodes of equal z, from rho `from` to rho `to`.
+struct Face {
+  double z;
+  double from;
+  double to;
+  std::uint64_t line;
+  bool rising() const { return to > from; }
+};
+
+// The radial faces of `profile`, in order; consecutive steps at one z in one direction
+// make one face.
+std::vector<Face> radial_faces(const Profile& profile, double tolerance) {
+  std::vector<Face> faces;
+  const std::vector<Node>& nodes = profile.nodes;
+  bool joined = false;  // the last face ends at the node before this one
+  for (std::size_t i = 1; i < nodes.size(); ++i) {
+    const Node& a = nodes[i - 1];
+    const Node& b = nodes[i];
+    const bool face =
+        a.ok && b.ok && std::abs(b.z - a.z) <= tolerance && std::abs(b.rho - a.rho) > tolerance;
+    if (!face) {
+      joined = false;
+      continue;
+    }
+    if (joined && faces.back().rising() == (b.rho > a.rho)) {
+      faces.back().to = b.rho;
+    } else {
+      faces.push_back({a.z, a.rho, b.rho, a.line});
+    }
+    joined = true;
+  }
+  return faces;
+}
+
+void find_faced(Profile& profile, const std::vector<Face>& faces) {
+  for (std::size_t f = 0; f + 1 < faces.size(); ++f) {
+    const Face& rising = faces[f];
+    const Face& falling = faces[f + 1];
+    if (!rising.rising() || falling.rising()) continue;
+    Corrugation corrugation;
+    corrugation.z_near = rising.z;
+    corrugation.z_far = falling.z;
+    corrugation.height = rising.to - rising.from;
+    corrugation.far_height = falling.from - falling.to;
+    corrugation.thickness = std::abs(rising.z - falling.z);
+    corrugation.peak_z = rising.z;
+    corrugation.line = rising.line;
+    profile.corrugations.push_back(corrugation);
+    ++f;
+  }
+  std::vector<Corrugation>& found = profile.corrugations;
+  for (std::size_t i = 0; i + 1 < found.size(); ++i) {
+    found[i].gap = std::abs(found[i].z_far - found[i + 1].z_near);
+    found[i].pitch = std::abs(found[i].z_near - found[i + 1].z_near);
+  }
+}
+
+// The lower convex hull of the evaluated nodes, by z from low to high.
+std::vector<const Node*> lower_hull(const Profile& profile) {
+  std::vector<const Node*> points;
+  for (const Node& node : profile.nodes) {
+    if (node.ok) points.push_back(&node);
+  }
+  std::sort(points.begin(), points.end(), [](const Node* a, const Node* b) {
+    return a->z != b->z ? a->z < b->z : a->rho < b->rho;
+  });
+  std::vector<const Node*> hull;
+  for (const Node* p : points) {
+    while (hull.size() >= 2) {
+      const Node& a = *hull[hull.size() - 2];
+      const Node& b = *hull.back();
+      // b lies on or above the line from a to p: it is no corner of the lower hull.
+      if ((b.z - a.z) * (p->rho - a.rho) - (b.rho - a.rho) * (p->z - a.z) > 0.0) break;
+      hull.pop_back();
+    }
+    hull.push_back(p);
+  }
+  return hull;
+}
+
+// The rho of the hull at `z`, which lies within its z range.
+double base_at(const std::vector<const Node*>& hull, double z) {
+  auto after = std::lower_bound(hull.begin(), hull.end(), z,
+                                [](const Node* node, double at) { return node->z < at; });
+  if (after == hull.end()) return hull.back()->rho;
+  if (after == hull.begin() || (*after)->z == z) return (*after)->rho;
+  const Node& a = **(after - 1);
+  const Node& b = **after;
+  return a.rho + (b.rho - a.rho) * ((z - a.z) / (b.z - a.z));
+}
+
+void find_smooth(Profile& profile, double tolerance) {
+  const std::vector<const Node*> hull = lower_hull(profile);
+  if (hull.size() < 2) return;
+  const std::vector<Node>& nodes = profile.nodes;
+  std::size_t before = 0;  // the last node at the base so far
+  for (std::size_t i = 0; i < nodes.size();) {
+    const double above = nodes[i].ok ? nodes[i].rho - base_at(hull, nodes[i].z) : 0.0;
+    if (!nodes[i].ok || above <= tolerance) {
+      before = i++;
+      continue;
+    }
+    Corrugation bump;
+    bump.line = nodes[i].line;
+    bump.z_near = nodes[before].z;
+    std::size_t end = i;
+    for (; end < nodes.size() && nodes[end].ok; ++end) {
+      const double height = nodes[end].rho - base_at(hull, nodes[end].z);
+      if (height <= tolerance) break;
+      if (height > bump.height) {
+        bump.height = height;
+        bump.peak_z = nodes[end].z;
+      }
+    }
+    bump.z_far = nodes[end < nodes.size() ? end : end - 1].z;
+    bump.far_height = bump.height;
+    bump.thickness = std::abs(bump.z_near - bump.z_far);
+    profile.corrugations.push_back(bump);
+    i = end;
+  }
+  std::vector<Corrugation>& found = profile.corrugations;
+  for (std::size_t i = 0; i + 1 < found.size(); ++i) {
+    found[i].pitch = std::abs(found[i].peak_z - found[i + 1].peak_z);
+  }
+}
+
+}  // namespace
+
+void find_corrugations(Profile& profile, double tolerance) {
+  profile.corrugations.clear();
+  const std::vector<Face> faces = radial_faces(profile, tolerance);
+  if (!faces.empty()) {
+    find_faced(profile, faces);
+    profile.corrugated = Corrugated::faced;
+  } else {
+    find_smooth(profile, tolerance);
+    profile.corrugated = Corrugated::smooth;
+  }
+  if (profile.corrugations.empty()) profile.corrugated = Corrugated::none;
+}
+
+void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands) {
+  for (Profile& profile : wall.profiles) {
+    profile.bands.clear();
+    const std::optional<double> metres = metres_per_unit(profile.unit);
+    if (profile.corrugations.empty() || !metres) continue;
+    for (const FrequencyBand& band : bands) {
+      std::vector<double> frequencies(band_samples);
+      for (std::size_t i = 0; i < band_samples; ++i) frequencies[i] = band.sample(i);
+      BandCoverage& coverage = profile.bands.emplace_back();
+      coverage.counts.assign(band_samples, 0);
+      coverage.capacitive.reserve(profile.corrugations.size());
+      for (const Corrugation& corrugation : profile.corrugations) {
+        const double height = corrugation.height * *metres;
+        std::uint32_t capacitive = 0;
+        for (std::size_t i = 0; i < band_samples; ++i) {
+          if (!is_capacitive(height, frequencies[i])) continue;
+          ++capacitive;
+          ++coverage.counts[i];
+        }
+        coverage.capacitive.push_back(static_cast<double>(capacitive) /
+                                      static_cast<double>(band_samples));
+      }
+    }
+  }
+}
+
+}  // namespace hornwall::view

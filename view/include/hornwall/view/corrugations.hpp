@@ -1,0 +1,28 @@
+#pragma once
+
+#include <vector>
+
+#include "hornwall/bands.hpp"
+#include "hornwall/view/wall.hpp"
+
+// The design figures of a wall: its corrugations, found from the evaluated nodes, and how
+// they suit a frequency band.
+namespace hornwall::view {
+
+// Finds the corrugations of `profile` from its evaluated nodes, with the geometric
+// `tolerance`, and sets its `corrugated` and `corrugations`:
+// - a radial face is a step between consecutive nodes of equal z and different rho (steps
+//   in one direction at one z make one face); a corrugation is a rising face (rho outward)
+//   followed, with no other radial face between, by a falling face;
+// - a profile without radial faces is measured against its base, the lower convex hull of
+//   its nodes in (z, rho): a corrugation is a run of consecutive nodes above the base by
+//   more than the tolerance, as high as its highest node above the base (in rho) and as
+//   long as the base nodes that bound it lie apart.
+// Nodes that could not be evaluated break the wall.
+void find_corrugations(Profile& profile, double tolerance);
+
+// Measures every corrugated profile of `wall` against each of `bands` and sets its
+// `bands`, for the profiles whose length unit converts to metres.
+void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands);
+
+}  // namespace hornwall::view
