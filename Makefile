@@ -51,7 +51,8 @@ bench:
 	tools/install-deps bench
 	bench/run
 
-# The programs in PREFIX/bin, the manual pages in PREFIX/share/man/man1.
+# The programs in PREFIX/bin, their manual pages in PREFIX/share/man/man1 and hornwall.7
+# in PREFIX/share/man/man7.
 PREFIX ?= /usr/local
 install: programs
 	cmake --install build/demo --prefix "$(PREFIX)"

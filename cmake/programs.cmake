@@ -47,8 +47,8 @@ function(hornwall_tool name)
 endfunction()
 
 # Once every program is declared: builds the examples into the programs as their
-# templates, installs the manual pages, and writes BUILD/programs.list for the scripts
-# (the demo, the install check):
+# templates, installs the manual pages and the family's page hornwall.7, and writes
+# BUILD/programs.list for the scripts (the demo, the install check):
 #   generator NAME
 #   example NAME EXAMPLE WHAT IT SHOWS
 #   tool NAME
@@ -58,6 +58,8 @@ function(hornwall_programs_declared)
   get_property(examples GLOBAL PROPERTY hornwall_examples)
   get_property(pages GLOBAL PROPERTY hornwall_manual_pages)
   install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The family's own page, hornwall(7): what the generators share.
+  install(FILES ${PROJECT_SOURCE_DIR}/man/hornwall.7 DESTINATION ${CMAKE_INSTALL_MANDIR}/man7)
 
   include(${PROJECT_SOURCE_DIR}/common/frame/example_answers.cmake)
   hornwall_build_in_examples(hornwall_frame "${examples}")

@@ -40,16 +40,16 @@ done
 "$prefix/bin/hornwall_view" --version > /dev/null || fail "hornwall_view --version"
 
 pages=("${programs[@]}" hornwall_view)
-for name in "${pages[@]}"; do
-  page=$prefix/share/man/man1/$name.1
+for name in "${pages[@]/%/.1}" hornwall.7; do  # NAME.SECTION, installed in manSECTION
+  page=$prefix/share/man/man${name##*.}/$name
   if [ ! -f "$page" ]; then
     fail "no manual page $page"
     continue
   fi
-  warnings=$(groff -man -ww -z "$page" 2>&1) || fail "groff fails on $name.1"
-  [ -z "$warnings" ] || fail "groff warns on $name.1: $warnings"
-  shown=$(MANWIDTH=80 man -l "$page" 2> "$work/man.err") || fail "man -l fails on $name.1"
-  [ -n "$shown" ] && [ ! -s "$work/man.err" ] || fail "man -l $name.1: $(cat "$work/man.err")"
+  warnings=$(groff -man -ww -z "$page" 2>&1) || fail "groff fails on $name"
+  [ -z "$warnings" ] || fail "groff warns on $name: $warnings"
+  shown=$(MANWIDTH=80 man -l "$page" 2> "$work/man.err") || fail "man -l fails on $name"
+  [ -n "$shown" ] && [ ! -s "$work/man.err" ] || fail "man -l $name: $(cat "$work/man.err")"
 done
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" > "$work/cpack.log" 2>&1 ||
