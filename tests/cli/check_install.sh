@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch prefix and checks what a user gets: every program runs
 # from another folder (--version, --help, a run of its own template with --answers), every
-# manual page renders without a warning, and the Debian package holds the programs and
-# the pages. Needs groff, man and dpkg-dev (tools/install-deps ci).
+# manual page renders without a warning, and the Debian package holds the programs, every
+# installed page compressed, the copyright file and a changelog of its version, and passes
+# lintian without an error or a warning. The programs are those of BUILD/programs.list.
+# Needs groff, man, dpkg-dev and lintian (tools/install-deps ci).
 #
 # usage: check_install.sh BUILD   (a configured and built build folder, e.g. build/demo)
 set -u
@@ -25,21 +27,41 @@ cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 ||
 mkdir "$work/elsewhere"
 cd "$work/elsewhere" || exit 1
 
-programs=(hornwall_spline hornwall_sinecorr hornwall_corr hornwall_thickcorr)
+# The generators, each with the band of its first example (corr-single: single; spline:
+# none), and the tools.
+programs=()
+tools=()
+declare -A bands
+while read -r kind name example _; do
+  case $kind in
+    generator) programs+=("hornwall_$name") ;;
+    tool) tools+=("hornwall_$name") ;;
+    example)
+      if [ -z "${bands[hornwall_$name]+set}" ]; then
+        bands[hornwall_$name]=
+        if [[ $example =~ -(single|dual)$ ]]; then bands[hornwall_$name]=${BASH_REMATCH[1]}; fi
+      fi
+      ;;
+  esac
+done < "$build/programs.list" || exit 1
+[ ${#programs[@]} -gt 0 ] && [ ${#tools[@]} -gt 0 ] ||
+  { echo "check_install: no generator or no tool in $build/programs.list"; exit 1; }
+
 for name in "${programs[@]}"; do
   program=$prefix/bin/$name
   [[ $("$program" --version) =~ ^$name\ \(hornwall\)\ [0-9]+\.[0-9]+\.[0-9]+$ ]] ||
     fail "$name --version: $("$program" --version 2>&1)"
   [[ $("$program" --help) == "Usage: $name ["*"See man $name "* ]] || fail "$name --help"
-  band=single
-  if [ "$name" = hornwall_spline ]; then band=; fi
-  "$program" --template $band > "$name.answers" &&
+  # unquoted: a wall without bands takes no band
+  "$program" --template ${bands[$name]-} > "$name.answers" &&
     "$program" --answers "$name.answers" > "$name.out" 2>&1 ||
     fail "$name --answers on its own template: $(tail -n 2 "$name.out")"
 done
-"$prefix/bin/hornwall_view" --version > /dev/null || fail "hornwall_view --version"
+for name in "${tools[@]}"; do
+  "$prefix/bin/$name" --version > /dev/null || fail "$name --version"
+done
 
-pages=("${programs[@]}" hornwall_view)
+pages=("${programs[@]}" "${tools[@]}")
 for name in "${pages[@]/%/.1}" hornwall.7; do  # NAME.SECTION, installed in manSECTION
   page=$prefix/share/man/man${name##*.}/$name
   if [ ! -f "$page" ]; then
@@ -58,13 +80,32 @@ deb=$(find "$work/package" -maxdepth 1 -name '*.deb' | head -n 1)
 if [ -z "$deb" ]; then
   fail "cpack made no Debian package"
 else
+  package=$(basename "$deb")
   contents=$(dpkg-deb -c "$deb")
-  for name in "${pages[@]}"; do
-    grep -q " \./usr/bin/$name\$" <<< "$contents" || fail "$(basename "$deb") lacks bin/$name"
-    grep -q " \./usr/share/man/man1/$name\.1\$" <<< "$contents" ||
-      fail "$(basename "$deb") lacks the manual page $name.1"
+  for name in "${programs[@]}" "${tools[@]}"; do
+    grep -q " \./usr/bin/$name\$" <<< "$contents" || fail "$package lacks bin/$name"
   done
-  echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Version Architecture Depends | tr '\n' ' ')"
+  # every page that make install installs, in every section, compressed
+  while IFS= read -r page; do
+    grep -q " \./usr/share/man/$page\.gz\$" <<< "$contents" ||
+      fail "$package lacks the compressed manual page $page.gz"
+  done < <(find "$prefix/share/man" -type f -printf '%P\n')
+  doc=usr/share/doc/$(dpkg-deb -f "$deb" Package)
+  for file in copyright changelog.Debian.gz; do
+    grep -qF " ./$doc/$file" <<< "$contents" || fail "$package lacks $doc/$file"
+  done
+  version=$(dpkg-deb -f "$deb" Version)
+  entry=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./$doc/changelog.Debian.gz" | gzip -dc |
+    head -n 1)
+  [[ $entry == *" ($version) "* ]] ||
+    fail "the changelog's latest entry is not of version $version: $entry"
+  if ! command -v lintian > /dev/null; then
+    fail "no lintian to check $package (tools/install-deps package)"
+  elif ! lintian --fail-on error,warning "$deb" > "$work/lintian.log" 2>&1; then
+    fail "lintian finds errors or warnings in $package:"
+    grep -v '^running with root privileges' "$work/lintian.log"
+  fi
+  echo "$package: $(dpkg-deb -f "$deb" Version Architecture Depends | tr '\n' ' ')"
 fi
 [ $failed -eq 0 ] && echo "check_install: the installed programs, pages and package are sound"
 exit $failed
