@@ -496,6 +496,58 @@ TEST(Bands, ConvertEveryUnitAndRefuseAnUnknownOne) {
             "convert (in, ft, mm, cm, m)\n");
 }
 
+// A faced wall in mm: fins 1 thick of these heights, `pitch` apart, on rho 50.
+std::string fins(std::initializer_list<double> heights, double pitch) {
+  std::string rows = "        0   50\n";
+  double z = -2.0;
+  for (const double height : heights) {
+    const std::string top = short_number(50.0 + height, 17);
+    const std::string near = short_number(z, 17), far = short_number(z - 1.0, 17);
+    rows += "        " + near + "   50\n        " + near + "   " + top + "\n        " + far +
+            "   " + top + "\n        " + far + "   50\n";
+    z -= pitch;
+  }
+  return profile("f", rows);
+}
+
+TEST(ViewBands, WarnOfGapsSparseWallsAndBrokenInterleaves) {
+  const double tall = 7.625, short_fin = 4.5;  // quarter waves a little below 10 and 17 GHz
+  const struct {
+    std::string_view what;
+    std::string wall;
+    std::vector<std::string_view> bands;
+    std::string messages;
+  } cases[] = {
+      {"a sound dual band",
+       fins({tall, short_fin, tall, short_fin, tall, short_fin}, 2.5),
+       {"10:12", "17:19"},
+       ""},
+      {"two short fins in a row",
+       fins({tall, short_fin, tall, short_fin, short_fin, tall}, 2.5),
+       {"10:12", "17:19"},
+       "t.zul:6: warning: the interleave for band 10-12 GHz breaks at corrugations 4 and 5 (z "
+       "-9.5 to -13.0 mm)\n"},
+      {"a band beyond the first window",
+       fins({tall, tall, tall, tall}, 1.5),
+       {"10:30"},
+       "t.zul:6: warning: no corrugation of 'f' is capacitive from 19.7 to 29.4 GHz\n"},
+      {"fins too far apart",
+       fins({tall, tall, tall}, 4.0),
+       {"10:19"},
+       "t.zul:6: warning: profile 'f' has 3.9 corrugations per wavelength at 19.00 GHz (at least 5 "
+       "are needed)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextSource source(c.wall);
+    CheckSettings settings;
+    for (const std::string_view band : c.bands) settings.bands.push_back(parse_band(band).value());
+    std::ostringstream messages;
+    write_diagnostics(examine(source, settings).diagnostics, "t.zul", messages);
+    EXPECT_EQ(messages.str(), c.messages);
+  }
+}
+
 TEST(ViewValues, ALaterDefinitionIsTheOneUsed) {
   const std::string text = variable("A", "1") + variable("A", "2") +
                            variable("B", "\"REF(A)*10\"") + variable("A", "3") + sound_wall;
@@ -915,6 +967,30 @@ TEST(ViewRun, NamesFilesSafelyAndRefusesWhatWouldGoWrong) {
   }
   EXPECT_EQ(listing(scratch.folder),
             (std::vector<std::string>{"bad\x1b[2J.zul", "bad\x1b[2J.zul.svg"}));
+}
+
+TEST(ViewRun, ChecksBandsWritesCorrugationsAndCountsWarningsWhenStrict) {
+  const Scratch scratch;
+  const std::string horn = scratch.write("horn.zul", fins({7.625, 7.625, 7.625}, 4.0));
+  const std::string table = (scratch.folder / "c.csv").string();
+  const ProgramRun lenient = run_program({horn, "-q", "--band", "10:19", "--corrugations", table});
+  EXPECT_EQ(lenient.status, 0);
+  EXPECT_NE(lenient.err.find("3.9 corrugations per wavelength"), std::string::npos);
+  EXPECT_EQ(contents(table),
+            "profile,index,z_near,z_far,height,thickness,gap,pitch,q_GHz,capacitive_1\n"
+            "f,1,-2,-3,7.625,1,3,4,9.829260918032787,1\n"
+            "f,2,-6,-7,7.625,1,3,4,9.829260918032787,1\n"
+            "f,3,-10,-11,7.625,1,,,9.829260918032787,1\n");
+  EXPECT_EQ(run_program({horn, "--strict", "-q", "--band", "10:19"}).status, 1);
+  const ProgramRun listed = run_program({horn, "--corrugations", "-"});
+  EXPECT_TRUE(listed.out.starts_with("profile,index,z_near,z_far,height,thickness,gap,pitch\n"));
+  EXPECT_NE(listed.err.find("  3 corrugations: height 7.625 mm, thickness 1 mm, pitch 4 mm\n"),
+            std::string::npos);
+  EXPECT_TRUE(listed.err.ends_with("corrugations: standard output\n"));
+  const std::string svg = contents(horn + ".svg");
+  const ProgramRun banded = run_program({horn, "-q", "--band", "10:19"});
+  EXPECT_GT(contents(horn + ".svg").size(), svg.size()) << "the band panel";
+  EXPECT_NE(contents(horn + ".svg").find("band 10-19 GHz"), std::string::npos);
 }
 
 // An object file read, evaluated and checked.
