@@ -142,8 +142,8 @@ void check_band_units(const Wall& wall, const CheckSettings& settings, Diagnosti
 
 // Frequencies of a band at which no corrugation of a profile is capacitive, a warning a
 // stretch.
-void check_band_gaps(const Profile& profile, const FrequencyBand& band,
-                     const BandCoverage& coverage, Diagnostics& diagnostics) {
+void check_band_gaps(const Profile& profile, const FrequencyBand& band, const Coverage& coverage,
+                     Diagnostics& diagnostics) {
   for (std::size_t i = 0; i < band_samples;) {
     if (coverage.counts[i] != 0) {
       ++i;
@@ -166,11 +166,11 @@ void check_density(const Profile& profile, const FrequencyBand& band, double met
   const std::optional<double> pitch = widest_pitch(profile);
   if (!pitch) return;
   constexpr double fewest = 5.0;
-  const double per_wavelength = speed_of_light / band.high / (*pitch * metres);
-  if (per_wavelength >= fewest) return;
+  const double per_wave = per_wavelength(*pitch * metres, band.high);
+  if (per_wave >= fewest) return;
   diagnostics.report(Finding::sparse, profile.first_row_line(), [&] {
     std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), per_wavelength,
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), per_wave,
                                    std::chars_format::fixed, 1);
     return "profile " + shown_name(profile.name) + " has " + std::string(text.data(), end.ptr) +
            " corrugations per wavelength at " + band.frequency_text(band.high) +
@@ -180,8 +180,8 @@ void check_density(const Profile& profile, const FrequencyBand& band, double met
 
 // Two or more consecutive corrugations capacitive over none of `band`, between
 // corrugations that are.
-void check_interleave(const Profile& profile, const FrequencyBand& band,
-                      const BandCoverage& coverage, Diagnostics& diagnostics) {
+void check_interleave(const Profile& profile, const FrequencyBand& band, const Coverage& coverage,
+                      Diagnostics& diagnostics) {
   const std::vector<double>& serves = coverage.capacitive;
   for (std::size_t i = 1; i < serves.size();) {
     if (serves[i] > 0.0 || serves[i - 1] == 0.0) {

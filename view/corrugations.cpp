@@ -152,24 +152,12 @@ void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands) {
     profile.bands.clear();
     const std::optional<double> metres = metres_per_unit(profile.unit);
     if (profile.corrugations.empty() || !metres) continue;
-    for (const FrequencyBand& band : bands) {
-      std::vector<double> frequencies(band_samples);
-      for (std::size_t i = 0; i < band_samples; ++i) frequencies[i] = band.sample(i);
-      BandCoverage& coverage = profile.bands.emplace_back();
-      coverage.counts.assign(band_samples, 0);
-      coverage.capacitive.reserve(profile.corrugations.size());
-      for (const Corrugation& corrugation : profile.corrugations) {
-        const double height = corrugation.height * *metres;
-        std::uint32_t capacitive = 0;
-        for (std::size_t i = 0; i < band_samples; ++i) {
-          if (!is_capacitive(height, frequencies[i])) continue;
-          ++capacitive;
-          ++coverage.counts[i];
-        }
-        coverage.capacitive.push_back(static_cast<double>(capacitive) /
-                                      static_cast<double>(band_samples));
-      }
+    std::vector<double> heights;
+    heights.reserve(profile.corrugations.size());
+    for (const Corrugation& corrugation : profile.corrugations) {
+      heights.push_back(corrugation.height * *metres);
     }
+    for (const FrequencyBand& band : bands) profile.bands.push_back(band_coverage(heights, band));
   }
 }
 

@@ -92,36 +92,14 @@ void append_corrugations(std::string& text, const Profile& profile, double toler
 }
 
 void append_band(std::string& text, const Profile& profile, const FrequencyBand& band,
-                 const BandCoverage& coverage) {
-  const auto fewest = std::min_element(coverage.counts.begin(), coverage.counts.end());
-  const auto most = std::max_element(coverage.counts.begin(), coverage.counts.end());
-  const auto at = [&](auto found) {
-    return band.frequency_text(
-        band.sample(static_cast<std::size_t>(found - coverage.counts.begin())));
-  };
-  const std::size_t count = profile.corrugations.size();
-  std::array<char, 32> percent{};
-  const auto end =
-      std::to_chars(percent.data(), percent.data() + percent.size(),
-                    100.0 * *fewest / static_cast<double>(count), std::chars_format::fixed, 1);
-  text += "  band " + band.label() + ": at " + at(fewest) + " GHz " + std::to_string(*fewest) +
-          " of " + std::to_string(count) + " corrugations are capacitive (" +
-          std::string(percent.data(), end.ptr) + "%), at " + at(most) + " GHz " +
-          std::to_string(*most) + " of " + std::to_string(count);
-  double widest = 0.0;
+                 const Coverage& coverage) {
+  std::optional<double> widest;
   for (const Corrugation& corrugation : profile.corrugations) {
-    widest = std::max(widest, corrugation.pitch.value_or(0.0));
+    if (corrugation.pitch && (!widest || *corrugation.pitch > *widest)) widest = corrugation.pitch;
   }
   const std::optional<double> metres = metres_per_unit(profile.unit);
-  if (widest > 0.0 && metres) {
-    std::array<char, 32> density{};
-    const auto written =
-        std::to_chars(density.data(), density.data() + density.size(),
-                      speed_of_light / band.high / (widest * *metres), std::chars_format::fixed, 1);
-    text += "; " + std::string(density.data(), written.ptr) + " corrugations per wavelength at " +
-            band.frequency_text(band.high) + " GHz";
-  }
-  text += '\n';
+  if (widest && metres) *widest *= *metres;
+  text += "  " + coverage_text(band, coverage, metres ? widest : std::nullopt) + '\n';
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 #include <array>
 #include <optional>
 
+#include "hornwall/output_file.hpp"
 #include "hornwall/text.hpp"
 #include "hornwall/view/command_line.hpp"
 #include "hornwall/view/corrugation_table.hpp"
 #include "hornwall/view/corrugations.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/object_file.hpp"
-#include "hornwall/view/output_file.hpp"
 #include "hornwall/view/summary.hpp"
 #include "hornwall/view/svg_drawing.hpp"
 #include "hornwall/view/view_files.hpp"

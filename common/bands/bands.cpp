@@ -12,12 +12,11 @@ namespace {
 
 constexpr double hertz_per_gigahertz = 1e9;
 
-// The GHz text of `hertz` with `decimals` decimals.
-std::string fixed(double hertz, int decimals) {
-  std::array<char, 64> text{};
-  const auto written =
-      std::to_chars(text.data(), text.data() + text.size(), hertz / hertz_per_gigahertz,
-                    std::chars_format::fixed, decimals);
+// `value` with `decimals` decimals.
+std::string decimal(double value, int decimals) {
+  std::array<char, 400> text{};
+  const auto written = std::to_chars(text.data(), text.data() + text.size(), value,
+                                     std::chars_format::fixed, decimals);
   return std::string(text.data(), written.ptr);
 }
 
@@ -72,7 +71,7 @@ double FrequencyBand::sample(std::size_t i) const {
 std::string FrequencyBand::frequency_text(double hertz) const {
   const double hundredth = (high - low) / 100.0 / hertz_per_gigahertz;
   const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(hundredth))), 1, 9);
-  return fixed(hertz, decimals);
+  return decimal(hertz / hertz_per_gigahertz, decimals);
 }
 
 Result<FrequencyBand> parse_band(std::string_view text) {
@@ -113,6 +112,48 @@ double capacitive_fraction(double height, const FrequencyBand& band) {
     if (is_capacitive(height, band.sample(i))) ++capacitive;
   }
   return static_cast<double>(capacitive) / static_cast<double>(band_samples);
+}
+
+Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band) {
+  std::vector<double> frequencies(band_samples);
+  for (std::size_t i = 0; i < band_samples; ++i) frequencies[i] = band.sample(i);
+  Coverage coverage;
+  coverage.counts.assign(band_samples, 0);
+  coverage.capacitive.reserve(heights.size());
+  for (const double height : heights) {
+    std::uint32_t capacitive = 0;
+    for (std::size_t i = 0; i < band_samples; ++i) {
+      if (!is_capacitive(height, frequencies[i])) continue;
+      ++capacitive;
+      ++coverage.counts[i];
+    }
+    coverage.capacitive.push_back(static_cast<double>(capacitive) /
+                                  static_cast<double>(band_samples));
+  }
+  return coverage;
+}
+
+double per_wavelength(double pitch, double frequency) { return speed_of_light / frequency / pitch; }
+
+std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
+                          std::optional<double> pitch) {
+  const auto fewest = std::min_element(coverage.counts.begin(), coverage.counts.end());
+  const auto most = std::max_element(coverage.counts.begin(), coverage.counts.end());
+  const auto at = [&](auto found) {
+    return band.frequency_text(
+        band.sample(static_cast<std::size_t>(found - coverage.counts.begin())));
+  };
+  const std::size_t count = coverage.capacitive.size();
+  const double percent = count == 0 ? 0.0 : 100.0 * *fewest / static_cast<double>(count);
+  std::string text = "band " + band.label() + ": at " + at(fewest) + " GHz " +
+                     std::to_string(*fewest) + " of " + std::to_string(count) +
+                     " corrugations are capacitive (" + decimal(percent, 1) + "%), at " + at(most) +
+                     " GHz " + std::to_string(*most) + " of " + std::to_string(count);
+  if (pitch && *pitch > 0.0) {
+    text += "; " + decimal(per_wavelength(*pitch, band.high), 1) +
+            " corrugations per wavelength at " + band.frequency_text(band.high) + " GHz";
+  }
+  return text;
 }
 
 std::vector<FrequencyRange> capacitive_ranges(double height, double low, double high) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hornwall/bands.hpp"
 #include "hornwall/view/names.hpp"
 #include "hornwall/view/object_file.hpp"
 
@@ -42,14 +43,6 @@ struct Corrugation {
   std::uint64_t line = 0;       // the line of its first node row
 };
 
-// How one frequency band finds the corrugations of a profile.
-struct BandCoverage {
-  // For each corrugation, the part of the band over which it is capacitive.
-  std::vector<double> capacitive;
-  // For each frequency at which the band is judged, how many corrugations are capacitive.
-  std::vector<std::uint32_t> counts;
-};
-
 // One profile and its nodes, one per row of its table, in table order.
 struct Profile {
   std::string name;
@@ -60,7 +53,7 @@ struct Profile {
   std::size_t missing = 0;  // nodes that are not ok
   Corrugated corrugated = Corrugated::none;
   std::vector<Corrugation> corrugations;  // in file order
-  std::vector<BandCoverage> bands;        // one per band checked, when its unit is known
+  std::vector<Coverage> bands;            // one per band checked, when its unit is known
 
   // The line of its first node row, or of its name when it has none.
   std::uint64_t first_row_line() const { return nodes.empty() ? line : nodes.front().line; }

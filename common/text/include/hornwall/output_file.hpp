@@ -8,7 +8,7 @@
 #include "hornwall/result.hpp"
 
 // An output file that a run leaves whole or not at all.
-namespace hornwall::view {
+namespace hornwall {
 
 // A file written under a temporary name beside its own and renamed over it only by
 // commit(), so that an existing file stays as it was until the new one is complete; the
@@ -41,4 +41,4 @@ class OutputFile : public std::ostream {
   std::string temporary_;  // the name it is written under, empty when written in place
 };
 
-}  // namespace hornwall::view
+}  // namespace hornwall

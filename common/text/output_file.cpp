@@ -1,4 +1,4 @@
-#include "hornwall/view/output_file.hpp"
+#include "hornwall/output_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <streambuf>
 #include <vector>
 
-namespace hornwall::view {
+namespace hornwall {
 namespace {
 
 Reason reason_of(int error) { return Reason{std::strerror(error)}; }
@@ -151,4 +151,4 @@ Result<void> OutputFile::commit() {
   return Result<void>();
 }
 
-}  // namespace hornwall::view
+}  // namespace hornwall
