@@ -62,6 +62,8 @@ std::optional<double> frequency(std::string_view text) {
 
 }  // namespace
 
+std::string FrequencyBand::option() const { return shortest(low) + ":" + shortest(high); }
+
 std::string FrequencyBand::label() const { return shortest(low) + "-" + shortest(high) + " GHz"; }
 
 double FrequencyBand::sample(std::size_t i) const {

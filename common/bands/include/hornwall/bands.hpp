@@ -32,6 +32,8 @@ struct FrequencyBand {
 
   // The band as messages name it, in GHz without trailing zeros: "10-20 GHz".
   std::string label() const;
+  // The band as --band takes it, in GHz: "10:20", "9.5:10.5".
+  std::string option() const;
   // Frequency `i` of the band_samples at which it is judged.
   double sample(std::size_t i) const;
   // A frequency in GHz with as many decimals as tell apart a hundredth of the band: at

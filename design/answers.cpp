@@ -1,0 +1,176 @@
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "hornwall/design/design.hpp"
+
+namespace hornwall::design {
+namespace {
+
+// A value as the answers file writes it: its shortest form, with a decimal point when it
+// is a length (a real) and none when it is a count.
+std::string real(double value) {
+  std::array<char, 64> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), value);
+  std::string written(text.data(), end.ptr);
+  if (written.find_first_of(".e") == std::string::npos) written += ".0";
+  return written;
+}
+
+std::string decimal(double value, int decimals) {
+  std::array<char, 64> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), value,
+                                 std::chars_format::fixed, decimals);
+  return std::string(text.data(), end.ptr);
+}
+
+// One line of the answers file: the value in 17 columns, then what it answers.
+void line(std::string& text, const std::string& value, std::string_view comment) {
+  text += value;
+  text.append(value.size() < 17 ? 17 - value.size() : 1, ' ');
+  text += comment;
+  text += '\n';
+}
+
+// The unit's code in the generator's table.
+int unit_code(const Request& request) {
+  constexpr std::array<std::string_view, 5> five = {"in", "ft", "mm", "cm", "m"};
+  constexpr std::array<std::string_view, 4> four = {"in", "ft", "mm", "m"};
+  if (request.wall == WallKind::sinecorr) {
+    return static_cast<int>(std::find(five.begin(), five.end(), request.unit) - five.begin()) + 1;
+  }
+  return static_cast<int>(std::find(four.begin(), four.end(), request.unit) - four.begin()) + 1;
+}
+
+// The bands as hornwall_view takes them: "--band 10:12 --band 17:20".
+std::string bands_options(const Design& design) {
+  std::string text;
+  for (const FrequencyBand& band : design.bands) {
+    if (!text.empty()) text += ' ';
+    text += "--band " + band.option();
+  }
+  return text;
+}
+
+// What the first line's comment says of the design: its bands and its rule.
+std::string design_comment(const Design& design) {
+  const Request& request = design.request;
+  std::string rule = "quarter-wave heights, margin " + real(100.0 * request.margin) + "%";
+  if (rule.ends_with(".0%")) rule.erase(rule.size() - 3, 2);
+  if (request.taper) rule += ", tapered over the band";
+  if (design.bands.size() == 2) rule += ", odd corrugations for the lower band";
+  return "designed for " + bands_options(design) + " (" + rule + ")";
+}
+
+}  // namespace
+
+std::string answers_text(const Design& design, std::string_view object_file) {
+  const Request& request = design.request;
+  const bool sine = request.wall == WallKind::sinecorr;
+  const std::string unit = " (" + request.unit + ")";
+  std::string text;
+  line(text, design.bands.size() == 2 ? "2" : "1",
+       "corrugation type: 1 single band, 2 dual band; " + design_comment(design));
+  text += object_file;
+  text += '\n';
+  line(text, real(request.aperture_radius), "horn aperture outer radius RW1" + unit);
+  line(text, std::to_string(unit_code(request)),
+       sine ? "units: 1 in, 2 ft, 3 mm, 4 cm, 5 m" : "units: 1 in, 2 ft, 3 mm, 4 m");
+  line(text, "0.0", "initial outer Z position ZW1, behind the aperture plane" + unit);
+  line(text, real(request.final_radius), "radius of final corrugation RW2" + unit);
+  line(text, real(design.end),
+       sine ? "end of corrugations Z position ZW2, positive" + unit
+            : "end of corrugations Z position ZW2, far face of the last one" + unit);
+  line(text, std::to_string(design.count),
+       "number of corrugations NCORR, variable and remaining together");
+  if (sine) {
+    line(text, std::to_string(request.points),
+         "sine corrugation points NSPL, points per corrugation");
+    line(text, real(design.first), "Z distance to first corrugation D1" + unit);
+  } else {
+    line(text, real(design.thickness), "corrugation thickness CT, axial" + unit);
+    line(text, real(design.first), "Z distance to first corrugation D1, to its near face" + unit);
+  }
+  line(text, std::to_string(design.variable), "number of variable corrugations NVAR (at most 7)");
+  for (int k = 1; k <= design.variable; ++k) {
+    const std::string n = std::to_string(k);
+    if (sine) {
+      line(text, real(design.pitch),
+           "variable corrugation " + n + ": length D" + std::to_string(k + 1) + unit);
+    } else if (k >= 2) {
+      line(text, real(design.pitch - design.thickness),
+           "variable corrugation " + n + ": gap D" + n + " from the far face of " +
+               std::to_string(k - 1) + unit);
+    }
+    line(text, real(design.heights[static_cast<std::size_t>(k - 1)]),
+         "variable corrugation " + n + ": height C" + n + unit);
+  }
+  if (design.bands.size() == 2) {
+    line(text, real(design.cd1) + " " + real(design.cd2),
+         "first band (odd) remaining heights: first CD1, last CD2" + unit);
+    line(text, real(design.cd3) + " " + real(design.cd4),
+         "second band (even) remaining heights: first CD3, last CD4" + unit);
+  } else {
+    line(text, real(design.cd1) + " " + real(design.cd2),
+         "remaining corrugation heights: first CD1, last CD2" + unit);
+  }
+  return text;
+}
+
+std::string report_text(const Design& design) {
+  const Request& request = design.request;
+  const double per_unit = *metres_per_unit(request.unit);
+  const std::string unit = " " + request.unit;
+  std::string text = "hornwall_design: hornwall_";
+  text += request.wall == WallKind::corr ? "corr" : "sinecorr";
+  text += design.bands.size() == 2 ? ", dual band " : ", single band ";
+  for (std::size_t b = 0; b < design.bands.size(); ++b) {
+    text += (b > 0 ? " and " : "") + design.bands[b].label();
+  }
+  text += ", " + design_comment(design) + "\n";
+  if (request.taper) {
+    const auto [low, high] = std::minmax_element(design.heights.begin(), design.heights.end());
+    text += "  heights taper from " + real(*high) + " to " + real(*low) + unit +
+            ", the deepest nearest the aperture\n";
+  }
+  for (std::size_t b = 0; b < design.band_heights.size() && !request.taper; ++b) {
+    const double height = design.band_heights[b];
+    const double wavelengths = height * per_unit * design.bands[b].low / speed_of_light;
+    text += "  height " + real(height) + unit + " (" + decimal(wavelengths, 3) +
+            " wavelengths at " + real(design.bands[b].low / 1e9) + " GHz)";
+    if (design.bands.size() == 2) text += b == 0 ? ", odd corrugations" : ", even corrugations";
+    text += "\n";
+  }
+  text += "  pitch " + real(design.pitch) + unit;
+  if (design.pitch != design.wanted_pitch) {
+    text += " (grown from " + real(design.wanted_pitch) + unit +
+            " so that the slot beside the minimum thickness is half the pitch)";
+  }
+  if (request.wall == WallKind::corr) {
+    text += ", thickness " + real(design.thickness) + unit + ", slot " +
+            real(design.pitch - design.thickness) + unit;
+  } else {
+    text += ", each corrugation " + real(design.pitch) + unit + " long";
+  }
+  text += "\n  " + std::to_string(design.count) + " corrugations (" +
+          std::to_string(design.variable) + " variable), the first at " + real(design.first) +
+          unit + ", the last ending at " + real(design.end) + unit + " (ZW2)\n";
+  std::vector<double> heights;
+  for (const double height : design.heights) heights.push_back(height * per_unit);
+  for (const FrequencyBand& band : design.bands) {
+    text +=
+        "  " +
+        coverage_text(band, band_coverage(heights, band),
+                      design.count > 1 ? std::optional(design.pitch * per_unit) : std::nullopt) +
+        "\n";
+  }
+  if (design.one_window && !request.one_set) {
+    text +=
+        "  both bands fit one window of the lower band's corrugations: --one-set designs "
+        "one set for both\n";
+  }
+  return text;
+}
+
+}  // namespace hornwall::design

@@ -1,0 +1,323 @@
+#include "hornwall/design/command_line.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+#include "hornwall/options.hpp"
+#include "hornwall/output_file.hpp"
+#include "hornwall/text.hpp"
+
+namespace hornwall::design {
+namespace {
+
+constexpr std::array<OptionSpec, 17> design_options = {{
+    {"band", 0, true},
+    {"aperture-radius", 0, true},
+    {"final-radius", 0, true},
+    {"length", 0, true},
+    {"unit", 0, true},
+    {"margin", 0, true},
+    {"taper"},
+    {"one-set"},
+    {"per-wavelength", 0, true},
+    {"slot-ratio", 0, true},
+    {"min-thickness", 0, true},
+    {"first", 0, true},
+    {"variable", 0, true},
+    {"points", 0, true},
+    {"output", 'o', true},
+    {"help", 'h'},
+    {"version"},
+}};
+
+std::string shown(std::string_view text) { return single_quoted(printable(text)); }
+
+std::string fault_text(const Argument& argument) {
+  const bool letter = !argument.text.starts_with("--");
+  const std::string name = letter            ? "'-" + printable(argument.spelled) + "'"
+                           : argument.option ? "'--" + std::string(argument.option->name) + "'"
+                                             : shown(argument.spelled);
+  switch (argument.fault) {
+    case OptionFault::unknown: return "unknown option " + name;
+    case OptionFault::ambiguous: return "ambiguous option " + name;
+    case OptionFault::takes_no_value: return "option " + name + " takes no value";
+    case OptionFault::needs_value: return "option " + name + " needs a value";
+  }
+  return "unknown option " + name;
+}
+
+// A number for `option`, which `valid` accepts; else the reason, naming what is wanted.
+template <typename Number, typename Valid>
+Result<Number> number_for(std::string_view option, std::string_view value, Valid valid,
+                          std::string_view wanted) {
+  Number read{};
+  const auto end = std::from_chars(value.data(), value.data() + value.size(), read);
+  if (end.ec != std::errc() || end.ptr != value.data() + value.size() || !valid(read)) {
+    return Reason{"invalid value " + shown(value) + " for option '--" + std::string(option) +
+                  "': " + std::string(wanted)};
+  }
+  return read;
+}
+
+bool positive(double value) { return std::isfinite(value) && value > 0.0; }
+
+// Takes one option with its value into `invocation`.
+Result<void> take(std::string_view name, std::string_view value, Invocation& invocation,
+                  std::vector<std::string_view>& given) {
+  Request& request = invocation.request;
+  given.push_back(name);
+  const auto length = [&](double& target) -> Result<void> {
+    const Result<double> read = number_for<double>(name, value, positive, "a length above zero");
+    if (!read.ok()) return Reason{read.reason()};
+    target = read.value();
+    return {};
+  };
+  if (name == "band") {
+    if (request.bands.size() == 2)
+      return Reason{"option '--band' may be given at most twice, for two bands"};
+    Result<FrequencyBand> band = parse_band(value);
+    if (!band.ok()) return Reason{band.reason()};
+    request.bands.push_back(band.value());
+  } else if (name == "aperture-radius") {
+    return length(request.aperture_radius);
+  } else if (name == "final-radius") {
+    return length(request.final_radius);
+  } else if (name == "length") {
+    return length(request.length);
+  } else if (name == "unit") {
+    if (!metres_per_unit(value)) {
+      return Reason{"invalid unit " + shown(value) + " for option '--unit': mm, cm, m, in or ft"};
+    }
+    request.unit = value;
+  } else if (name == "margin") {
+    const Result<double> read = number_for<double>(
+        name, value, [](double m) { return m > 0.0 && m < 0.5; }, "a part above 0 and below 0.5");
+    if (!read.ok()) return Reason{read.reason()};
+    request.margin = read.value();
+  } else if (name == "per-wavelength") {
+    const Result<double> read = number_for<double>(
+        name, value, [](double n) { return std::isfinite(n) && n >= 5.0; },
+        "at least 5 (the band check warns below 5)");
+    if (!read.ok()) return Reason{read.reason()};
+    request.per_wavelength = read.value();
+  } else if (name == "slot-ratio") {
+    const Result<double> read = number_for<double>(
+        name, value, [](double r) { return r > 0.0 && r < 1.0; }, "a part above 0 and below 1");
+    if (!read.ok()) return Reason{read.reason()};
+    request.slot_ratio = read.value();
+  } else if (name == "min-thickness") {
+    double thickness = 0.0;
+    if (const Result<void> read = length(thickness); !read.ok()) return read;
+    request.min_thickness = thickness;
+  } else if (name == "first") {
+    double first = 0.0;
+    if (const Result<void> read = length(first); !read.ok()) return read;
+    request.first = first;
+  } else if (name == "variable") {
+    const Result<int> read = number_for<int>(
+        name, value, [](int n) { return n >= 1 && n <= 7; }, "from 1 to 7");
+    if (!read.ok()) return Reason{read.reason()};
+    request.variable = read.value();
+  } else if (name == "points") {
+    const Result<int> read = number_for<int>(
+        name, value, [](int n) { return n >= 4 && n <= 99 && n % 2 == 0; },
+        "an even number from 4 to 98, so that a point stands on every crest");
+    if (!read.ok()) return Reason{read.reason()};
+    request.points = read.value();
+  } else if (name == "taper") {
+    request.taper = true;
+  } else if (name == "one-set") {
+    request.one_set = true;
+  } else if (name == "output") {
+    request.output = value;
+  } else if (name == "help") {
+    invocation.help = true;
+  } else if (name == "version") {
+    invocation.version = true;
+  }
+  return {};
+}
+
+bool was_given(const std::vector<std::string_view>& given, std::string_view name) {
+  return std::find(given.begin(), given.end(), name) != given.end();
+}
+
+// What the whole command line must hold together.
+Result<void> check_together(const Invocation& invocation,
+                            const std::vector<std::string_view>& given) {
+  const Request& request = invocation.request;
+  if (request.bands.empty()) return Reason{"no band given: --band F1:F2 (GHz), once or twice"};
+  for (const std::string_view needed : {"aperture-radius", "final-radius", "length"}) {
+    if (!was_given(given, needed)) {
+      return Reason{"option '--" + std::string(needed) + "' is needed"};
+    }
+  }
+  const bool corr = request.wall == WallKind::corr;
+  if (corr && request.unit == "cm") {
+    return Reason{"hornwall_corr has no unit 'cm': its units are in, ft, mm and m"};
+  }
+  for (const std::string_view option : {"slot-ratio", "min-thickness"}) {
+    if (!corr && was_given(given, option)) {
+      return Reason{"option '--" + std::string(option) +
+                    "' is for corr only: sine corrugations have no thickness"};
+    }
+  }
+  if (corr && was_given(given, "points")) {
+    return Reason{"option '--points' is for sinecorr only"};
+  }
+  if (request.taper && request.bands.size() == 2) {
+    return Reason{"option '--taper' goes with one band"};
+  }
+  if (request.one_set && request.bands.size() != 2) {
+    return Reason{"option '--one-set' goes with two bands"};
+  }
+  if (request.bands.size() == 2 && !request.one_set && request.variable % 2 != 0) {
+    return Reason{
+        "option '--variable' must be even with two bands, so that the corrugations "
+        "keep alternating"};
+  }
+  return {};
+}
+
+// The object file that the answers ask for: the answers file's name with .zul for its
+// ending, or horn.zul.
+std::string object_file_for(const std::string& output) {
+  if (output.empty() || output == "-") return "horn.zul";
+  std::string name = output.substr(output.rfind('/') + 1);
+  if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+    name.erase(dot);
+  }
+  return name.empty() ? "horn.zul" : name + ".zul";
+}
+
+}  // namespace
+
+std::string_view design_usage() {
+  return "usage: hornwall_design corr|sinecorr --band F1:F2 [--band F3:F4] --aperture-radius R1 "
+         "--final-radius R2 --length L [OPTIONS] [-o OUT.answers]\n";
+}
+
+std::string_view design_help() {
+  return "usage: hornwall_design corr|sinecorr --band F1:F2 [--band F3:F4] --aperture-radius R1\n"
+         "                       --final-radius R2 --length L [OPTIONS] [-o OUT.answers]\n"
+         "Designs the corrugations of a horn's outer wall for one frequency band, or two\n"
+         "interleaved, by the quarter-wave rule that hornwall_view --band checks, and writes\n"
+         "a commented answers file for hornwall_corr or hornwall_sinecorr and a short report.\n"
+         "\n"
+         "  --band F1:F2          the band, in GHz or with Hz, kHz, MHz, GHz; twice for a\n"
+         "                        dual band (odd corrugations the lower, even the upper)\n"
+         "  --aperture-radius R1  the wall's radius at the aperture plane (RW1)\n"
+         "  --final-radius R2     its radius at the end of the corrugations (RW2)\n"
+         "  --length L            how far behind the aperture the corrugations may reach\n"
+         "  --unit U              mm (the default), cm (sinecorr only), m, in or ft\n"
+         "  --margin M            a corrugation's quarter wave lies this part below the\n"
+         "                        band's bottom: h = c / (4 fmin (1 - M)); default 0.02\n"
+         "  --taper               one band wider than a window: heights taper from the\n"
+         "                        bottom's quarter wave (at the aperture) to the top's\n"
+         "  --one-set             two bands that fit one window: one set of corrugations\n"
+         "  --per-wavelength N    corrugations per wavelength at the top frequency; at\n"
+         "                        least 5, default 8\n"
+         "  --slot-ratio R        corr: the slot's part of the pitch; default 0.8\n"
+         "  --min-thickness T     corr: the thinnest corrugation; default 0.5 mm\n"
+         "  --first D             the aperture plane to the first corrugation; default a\n"
+         "                        pitch\n"
+         "  --variable N          variable corrugations, 1 to 7 (even for two bands);\n"
+         "                        default 2\n"
+         "  --points N            sinecorr: points per corrugation, even; default 12\n"
+         "  -o, --output FILE     write the answers file to FILE (whole or not at all) and\n"
+         "                        the report to standard output; without it the answers go\n"
+         "                        to standard output and the report to standard error\n"
+         "  -h, --help            show this help and exit\n"
+         "      --version         show the version and exit\n"
+         "\n"
+         "Exit status: 0 designed, 1 the request is impossible (said in one line), 2 a\n"
+         "usage error or an answers file that cannot be written.\n"
+         "See man hornwall_design.\n";
+}
+
+Result<Invocation> parse_design_command_line(std::span<const std::string> arguments) {
+  Invocation invocation;
+  std::vector<std::string_view> given;
+  std::vector<std::string_view> walls;
+  ArgumentReader reader(
+      arguments, design_options,
+      {.anywhere = true, .shortened = true, .letters = true, .empty_values = false});
+  while (const std::optional<Argument> argument = reader.next()) {
+    if (argument->kind == Argument::Kind::fault) return Reason{fault_text(*argument)};
+    if (argument->kind == Argument::Kind::operand) {
+      walls.push_back(argument->text);
+      continue;
+    }
+    const Result<void> taken =
+        take(argument->option->name, argument->value.value_or(""), invocation, given);
+    if (!taken.ok()) return Reason{taken.reason()};
+  }
+  if (invocation.help || invocation.version) return invocation;
+  if (walls.empty()) return Reason{"no wall given: corr or sinecorr"};
+  if (walls.size() > 1) {
+    return Reason{"more than one wall given: " + shown(walls[0]) + " and " + shown(walls[1])};
+  }
+  if (walls[0] == "corr" || walls[0] == "hornwall_corr") {
+    invocation.request.wall = WallKind::corr;
+  } else if (walls[0] == "sinecorr" || walls[0] == "hornwall_sinecorr") {
+    invocation.request.wall = WallKind::sinecorr;
+  } else {
+    return Reason{"unknown wall " + shown(walls[0]) + ": corr or sinecorr"};
+  }
+  if (const Result<void> together = check_together(invocation, given); !together.ok()) {
+    return Reason{together.reason()};
+  }
+  return invocation;
+}
+
+int run_design(std::span<const std::string> arguments, DesignConsole console) {
+  const Result<Invocation> read = parse_design_command_line(arguments);
+  if (!read.ok()) {
+    console.err << design_usage() << "hornwall_design: " << read.reason() << '\n';
+    return 2;
+  }
+  const Invocation& invocation = read.value();
+  if (invocation.help) {
+    console.out << design_help() << std::flush;
+    return console.out ? 0 : 2;
+  }
+  if (invocation.version) {
+    console.out << "hornwall_design (hornwall) " HORNWALL_VERSION "\n" << std::flush;
+    return console.out ? 0 : 2;
+  }
+  const Result<Design> designed = design_wall(invocation.request);
+  if (!designed.ok()) {
+    console.err << "hornwall_design: " << designed.reason() << '\n';
+    return 1;
+  }
+  const std::string& output = invocation.request.output;
+  const std::string answers = answers_text(designed.value(), object_file_for(output));
+  const std::string report = report_text(designed.value());
+  if (output.empty() || output == "-") {
+    console.out << answers << std::flush;
+    console.err << report << std::flush;
+  } else {
+    OutputFile file;
+    Result<void> done = file.open(output);
+    if (done.ok()) {
+      file << answers;
+      done = file.commit();
+    }
+    if (!done.ok()) {
+      console.err << "hornwall_design: cannot write " << shown(output) << ": " << done.reason()
+                  << '\n';
+      return 2;
+    }
+    console.out << report << "answers: " << printable(output) << '\n' << std::flush;
+  }
+  if (!console.out) {
+    console.err << "hornwall_design: cannot write to standard output\n";
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace hornwall::design

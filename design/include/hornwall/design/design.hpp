@@ -1,0 +1,75 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "hornwall/bands.hpp"
+#include "hornwall/result.hpp"
+
+// hornwall_design: a starting answers file for a corrugated wall, designed from the
+// frequency band or bands it must serve by the quarter-wave rule that hornwall_view checks.
+namespace hornwall::design {
+
+// The generator whose answers are written.
+enum class WallKind { corr, sinecorr };
+
+// What the user asks for, from the command line.
+struct Request {
+  WallKind wall = WallKind::corr;
+  std::vector<FrequencyBand> bands;  // one, or two (the lower first)
+  double aperture_radius = 0.0;      // RW1
+  double final_radius = 0.0;         // RW2
+  double length = 0.0;               // how far the corrugations may reach behind the aperture
+  std::string unit = "mm";
+  double margin = 0.02;         // the lowest frequency's quarter wave lies this much below it
+  bool taper = false;           // one band: heights taper from its bottom to its top
+  bool one_set = false;         // two bands that fit one window: one set of corrugations
+  double per_wavelength = 8.0;  // corrugations per wavelength at the top frequency
+  double slot_ratio = 0.8;      // corr: the slot's part of the pitch
+  std::optional<double> min_thickness;  // corr: default 0.5 mm in the unit
+  std::optional<double> first;          // the first corrugation's distance; default a pitch
+  int variable = 2;                     // the variable corrugations
+  int points = 12;                      // sinecorr: points per corrugation
+  std::string output;                   // -o: the answers file; empty: standard output
+};
+
+// A wall designed for a request, its lengths in the request's unit as the answers file
+// gives them.
+struct Design {
+  Request request;
+  std::vector<FrequencyBand> bands;  // the bands served: one (one_set joins two), or two
+  double pitch = 0.0;
+  double wanted_pitch = 0.0;         // the pitch per wavelength asked for, before it grew
+  double thickness = 0.0;            // corr: each corrugation's axial thickness
+  double first = 0.0;                // D1: the aperture plane to the first corrugation
+  double end = 0.0;                  // ZW2: where the last corrugation ends
+  int count = 0;                     // NCORR
+  int variable = 0;                  // NVAR
+  std::vector<double> heights;       // every corrugation's, in order, as the file gives them
+  std::vector<double> band_heights;  // the height each band's corrugations start from
+  double cd1 = 0.0, cd2 = 0.0, cd3 = 0.0, cd4 = 0.0;  // the remaining corrugations' tapers
+  bool one_window = false;  // two bands that one set of corrugations could serve
+};
+
+// The quarter wave of `frequency` hertz lowered by `margin`, as a height in metres:
+// c / (4 f (1 - m)).
+double quarter_wave_height(double frequency, double margin);
+
+// Designs the wall of `request`. The reason names what makes it impossible: no room for
+// one corrugation, no pitch up to a fifth of the top wavelength that leaves a slot of half
+// the pitch beside the minimum thickness, overlapping bands, a band wider than one window
+// without --taper, --one-set for bands that do not fit one window.
+Result<Design> design_wall(const Request& request);
+
+// The answers file of `design`, in the form of the shipped templates: every numeric line
+// commented with its question, symbol and unit; the first line's comment states the bands
+// and the rule. `object_file` names the object file it asks for.
+std::string answers_text(const Design& design, std::string_view object_file);
+
+// The short report of `design`: its heights (in the unit and in wavelengths), pitch,
+// thickness or length, count, and each band's coverage as hornwall_view computes it.
+std::string report_text(const Design& design);
+
+}  // namespace hornwall::design
