@@ -56,11 +56,13 @@ std::string bands_options(const Design& design) {
 // What the first line's comment says of the design: its bands and its rule.
 std::string design_comment(const Design& design) {
   const Request& request = design.request;
-  std::string rule = "quarter-wave heights, margin " + real(100.0 * request.margin) + "%";
-  if (rule.ends_with(".0%")) rule.erase(rule.size() - 3, 2);
-  if (request.taper) rule += ", tapered over the band";
-  if (design.bands.size() == 2) rule += ", odd corrugations for the lower band";
-  return "designed for " + bands_options(design) + " (" + rule + ")";
+  std::string margin = real(100.0 * request.margin);
+  if (margin.ends_with(".0")) margin.erase(margin.size() - 2);
+  const bool dual = design.bands.size() == 2;
+  std::string rule = dual ? "quarter waves" : "quarter wave";
+  if (request.taper) rule += " tapered over the band";
+  return std::string(dual ? "dual band: " : "single band: ") + bands_options(design) + " (" + rule +
+         ", " + margin + "% margin)";
 }
 
 }  // namespace
@@ -70,8 +72,8 @@ std::string answers_text(const Design& design, std::string_view object_file) {
   const bool sine = request.wall == WallKind::sinecorr;
   const std::string unit = " (" + request.unit + ")";
   std::string text;
-  line(text, design.bands.size() == 2 ? "2" : "1",
-       "corrugation type: 1 single band, 2 dual band; " + design_comment(design));
+  const bool dual = design.bands.size() == 2;
+  line(text, dual ? "2" : "1", "corrugation type, " + design_comment(design));
   text += object_file;
   text += '\n';
   line(text, real(request.aperture_radius), "horn aperture outer radius RW1" + unit);
@@ -124,10 +126,6 @@ std::string report_text(const Design& design) {
   const std::string unit = " " + request.unit;
   std::string text = "hornwall_design: hornwall_";
   text += request.wall == WallKind::corr ? "corr" : "sinecorr";
-  text += design.bands.size() == 2 ? ", dual band " : ", single band ";
-  for (std::size_t b = 0; b < design.bands.size(); ++b) {
-    text += (b > 0 ? " and " : "") + design.bands[b].label();
-  }
   text += ", " + design_comment(design) + "\n";
   if (request.taper) {
     const auto [low, high] = std::minmax_element(design.heights.begin(), design.heights.end());

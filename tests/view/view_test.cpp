@@ -1200,6 +1200,25 @@ TEST(ViewSamples, FindTheCorrugationsTheirAnswersAskFor) {
   }
 }
 
+// By hand: the example's 47 fins are 7.6477 mm high, a quarter wave at c / 4h = 9.80 GHz and
+// half a wave at 19.60 GHz, so each is capacitive over the whole of 10-12 GHz; their pitch
+// of 3.122 mm is 8.0 to the 24.98 mm wavelength at 12 GHz.
+TEST(ViewSamples, TheSingleBandCorrExampleServesItsWholeBand) {
+  FileSource source;
+  ASSERT_TRUE(source.open(HORNWALL_EXAMPLES_DIR "/corr-single.zul").ok());
+  CheckSettings settings;
+  settings.bands = {parse_band("10:12").value()};
+  const Examined examined = examine(source, settings);
+  std::ostringstream summary;
+  write_summary(examined.wall, examined.diagnostics, summary, settings.bands);
+  EXPECT_NE(summary.str().find("  band 10-12 GHz: at 10.00 GHz 47 of 47 corrugations are "
+                               "capacitive (100.0%), at 10.00 GHz 47 of 47; 8.0 corrugations per "
+                               "wavelength at 12.00 GHz\n"),
+            std::string::npos)
+      << summary.str();
+  EXPECT_EQ(examined.diagnostics.warning_count(), 0u);
+}
+
 TEST(ViewSamples, TableReadsBackToTheEvaluatedNodes) {
   for (const Sample& sample : sample_files()) {
     SCOPED_TRACE(sample.object_file.string());

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Designs a grid of walls, runs each answers file through its generator, and checks the
+# object file with hornwall_view --strict against the bands it was designed for: every one
+# must come out without an error or a warning. Single bands from 1 to 40 GHz, 1.05 to 1.9
+# wide; dual bands 1.2 to 3 apart; units mm, cm and in; both walls. Each wall's radii and
+# length follow the wavelength at its lowest frequency.
+#
+# usage: run_design_grid.sh HORNWALL_DESIGN HORNWALL_CORR HORNWALL_SINECORR HORNWALL_VIEW
+set -u
+design=$(realpath "$1")
+corr=$(realpath "$2")
+sinecorr=$(realpath "$3")
+view=$(realpath "$4")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+failures=0
+count=0
+# check WALL UNIT LOWEST_GHZ [design options...]
+check() {
+  local wall=$1 unit=$2 lowest=$3
+  shift 3
+  local scale per_unit
+  per_unit=$(case $unit in mm) echo 1 ;; cm) echo 10 ;; in) echo 25.4 ;; esac)
+  # A wavelength at the lowest frequency, in the unit.
+  scale=$(awk -v f="$lowest" -v u="$per_unit" 'BEGIN { printf "%.6g", 299.792458 / f / u }')
+  local radius final length
+  radius=$(awk -v l="$scale" 'BEGIN { printf "%.6g", 3 * l }')
+  final=$(awk -v l="$scale" 'BEGIN { printf "%.6g", l }')
+  length=$(awk -v l="$scale" 'BEGIN { printf "%.6g", 10 * l }')
+  local request="$wall $* --unit $unit --aperture-radius $radius --final-radius $final --length $length"
+  count=$((count + 1))
+  # shellcheck disable=SC2086
+  if ! "$design" $request -o wall.answers > report 2>&1; then
+    echo "FAIL: hornwall_design $request: $(cat report)"
+    failures=$((failures + 1))
+    return
+  fi
+  local generator=$corr
+  [ "$wall" = sinecorr ] && generator=$sinecorr
+  if ! "$generator" --answers wall.answers > transcript 2>&1; then
+    echo "FAIL: hornwall_$wall on the design of $request: $(tail -n 2 transcript)"
+    failures=$((failures + 1))
+    return
+  fi
+  local bands
+  bands=$(head -n 1 wall.answers | grep -o -- '--band [^ ]*' | tr '\n' ' ')
+  # shellcheck disable=SC2086
+  if ! "$view" --strict -q $bands wall.zul > messages 2>&1; then
+    echo "FAIL: hornwall_view --strict $bands on the design of $request:"
+    head -n 5 messages
+    failures=$((failures + 1))
+  fi
+}
+
+# Single bands, from 1 to 40 GHz, 1.05 to 1.9 wide.
+for low in 1 4 12 21 38; do
+  for ratio in 1.05 1.4 1.9; do
+    high=$(awk -v f="$low" -v r="$ratio" 'BEGIN { printf "%.4g", (f * r > 40 ? 40 : f * r) }')
+    check corr mm "$low" --band "$low:$high"
+    check sinecorr cm "$low" --band "$low:$high"
+  done
+  check corr in "$low" --band "$low:$(awk -v f="$low" 'BEGIN { printf "%.4g", f * 1.2 }')"
+done
+# Dual bands, 1.2 to 3 apart.
+for low in 2 6 11; do
+  for apart in 1.2 2 3; do
+    upper=$(awk -v f="$low" -v r="$apart" 'BEGIN { printf "%.4g", f * r }')
+    bands="--band $low:$(awk -v f="$low" 'BEGIN { printf "%.4g", f * 1.1 }')"
+    bands="$bands --band $upper:$(awk -v f="$upper" 'BEGIN { printf "%.4g", f * 1.1 }')"
+    # shellcheck disable=SC2086
+    check corr mm "$low" $bands
+    # shellcheck disable=SC2086
+    check sinecorr in "$low" $bands
+  done
+done
+# A band wider than one window, tapered; and two bands in one window, as one set.
+check corr mm 8 --band 8:20 --taper
+check sinecorr mm 8 --band 8:20 --taper
+check corr mm 10 --band 10:11 --band 12:13 --one-set
+
+echo "$count designs, $failures failures"
+[ "$failures" -eq 0 ] && [ "$count" -ge 30 ]
