@@ -327,7 +327,6 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
                  {"width", frame.plot_width()},
                  {"height", y_low - y_high}},
                 " fill=\"" + std::string(band_shades[b % band_shades.size()]) + "\"");
-    svg.label(right - 4.0, y_high + 12.0, "end", "band " + bands[b].label(), marking_fill);
   }
   const double step = tick_step((axis.high - axis.low) / 2.0e9) * 1e9;
   const double first = std::ceil(axis.low / step);
@@ -366,6 +365,18 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
         out.clear();
       }
     }
+  }
+  // The bands' names, over the bars on a pale ground, at the right of each band.
+  for (const FrequencyBand& band : bands) {
+    const std::string name = "band " + band.label();
+    const double width = 7.0 * static_cast<double>(name.size()) + 8.0;
+    svg.element("rect",
+                {{"x", right - width - 4.0},
+                 {"y", axis.y(band.high) + 2.0},
+                 {"width", width},
+                 {"height", 16.0}},
+                " fill=\"white\" fill-opacity=\"0.85\"");
+    svg.label(right - 8.0, axis.y(band.high) + 14.0, "end", name, marking_fill);
   }
   svg.element(
       "rect",

@@ -168,7 +168,9 @@ std::string help_text(const Program& program) {
       "Each NAME stands in for a blank file-name answer (the answers file's, the object\n"
       "file's), in order.\n"
       "See man " +
-      name + " for the questions, the answers-file format and every error.\n";
+      name +
+      " for its questions, and man hornwall for the answers-file format and every\n"
+      "error.\n";
   return text;
 }
 

@@ -37,9 +37,11 @@ shows_every_example() {
       echo "the demo does not show the run of $example once"
       sound=1
     fi
-    view="\$ hornwall_view -o $example.zul.svg $example.zul"
-    # the indented lines that follow the viewer's command
-    if ! awk -v view="$view" '$0 == view { inside = 1; next }
+    view=" -o $example.zul.svg $example.zul"
+    # the indented lines that follow the viewer's command, which may carry the band options
+    # that the example's first line names
+    if ! awk -v view="$view" 'index($0, "$ hornwall_view ") == 1 &&
+                              substr($0, length($0) - length(view) + 1) == view { inside = 1; next }
                               inside && /^    / { if (/^    errors: 0,/) found = 1; next }
                               { inside = 0 }
                               END { exit !found }' "$output"; then

@@ -100,7 +100,8 @@ TEST(CommandLine, HelpVersionAndTemplateGoToTheConsoleOutput) {
   EXPECT_TRUE(help.out.starts_with(
       "Usage: hornwall_corr [--answers FILE] [--template single|dual] [--] [NAME...]\n"));
   EXPECT_TRUE(help.out.ends_with(
-      "See man hornwall_corr for the questions, the answers-file format and every error.\n"));
+      "See man hornwall_corr for its questions, and man hornwall for the answers-file format "
+      "and every\nerror.\n"));
 
   const auto dual = run_in_memory(corr_program, "", files, {"--template=dual"});
   EXPECT_EQ(dual.status, 0);

@@ -196,7 +196,8 @@ TEST(Frame, AReadingFailureOfTheAnswersFileSaysWhere) {
        "a.txt:3: error: \"\\x01\\xe9\"\\012345678901234567890123456789012345\" is not a valid "
        "answer to \"Enter a pair\""},
       // '~' is the last printable byte; DEL is not
-      {"out.zul\n3\n~\x7f\n", "a.txt:3: error: \"~\\x7f\" is not a valid answer to \"Enter a pair\""},
+      {"out.zul\n3\n~\x7f\n",
+       "a.txt:3: error: \"~\\x7f\" is not a valid answer to \"Enter a pair\""},
   };
   for (const auto& c : cases) {
     MemoryFileSystem files;
