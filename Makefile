@@ -48,7 +48,7 @@ fuzz:
 	cp -R tests/fuzz/view-corpus/. build/fuzz/view-corpus/
 	build/fuzz/hornwall_fuzz build/fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 -max_len=8192
 	build/fuzz/hornwall_view_fuzz build/fuzz/view-corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
-	  -max_len=16384
+	  -max_len=16384 -dict=tests/fuzz/view.dict
 
 # Timings of the writer and the programs (needs Google Benchmark).
 bench:
