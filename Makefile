@@ -34,17 +34,21 @@ clang:
 format-check:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
-# Feeds generated answers files to every program for FUZZ_SECONDS (needs clang), starting
-# from the checked-in corpus, copied so that the runs do not write into the sources.
+# Feeds generated answers files to every program, then generated object files to
+# hornwall_view, for FUZZ_SECONDS each (needs clang), starting from the checked-in corpora,
+# copied so that the runs do not write into the sources.
 FUZZ_SECONDS ?= 60
 fuzz:
 	tools/install-deps fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	rm -rf build/fuzz/corpus
-	mkdir -p build/fuzz/corpus
+	rm -rf build/fuzz/corpus build/fuzz/view-corpus
+	mkdir -p build/fuzz/corpus build/fuzz/view-corpus
 	if [ -d tests/fuzz/corpus ]; then cp -R tests/fuzz/corpus/. build/fuzz/corpus/; fi
+	cp -R tests/fuzz/view-corpus/. build/fuzz/view-corpus/
 	build/fuzz/hornwall_fuzz build/fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 -max_len=8192
+	build/fuzz/hornwall_view_fuzz build/fuzz/view-corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  -max_len=16384 -dict=tests/fuzz/view.dict
 
 # Timings of the writer and the programs (needs Google Benchmark).
 bench:

@@ -114,6 +114,15 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
   }
 
   // Only when every output is complete does any take its name.
+  if (const Result<void> done = picture.finish(); !done.ok()) {
+    return trouble(console.err, cannot_write(options.svg_path, done.reason()));
+  }
+  for (TableOutput& table : tables) {
+    if (!table.file) continue;
+    if (const Result<void> done = table.file->finish(); !done.ok()) {
+      return trouble(console.err, cannot_write(table.path, done.reason()));
+    }
+  }
   if (const Result<void> done = picture.commit(); !done.ok()) {
     return trouble(console.err, cannot_write(options.svg_path, done.reason()));
   }

@@ -39,7 +39,11 @@ std::string resolved(const std::string& path) {
 // Writes to a descriptor in blocks, keeping the first failure's errno.
 class OutputFile::Buffer : public std::streambuf {
  public:
-  explicit Buffer(int fd) : fd_(fd), block_(std::size_t{1} << 16) {
+  // `truncate_first`: the descriptor is an existing file written in place, emptied only
+  // when the first bytes go out (or at the close), so that a run that fails before it
+  // writes leaves it as it was.
+  Buffer(int fd, bool truncate_first)
+      : fd_(fd), truncate_pending_(truncate_first), block_(std::size_t{1} << 16) {
     setp(block_.data(), block_.data() + block_.size());
   }
   ~Buffer() override {
@@ -54,10 +58,18 @@ class OutputFile::Buffer : public std::streambuf {
   // Writes what is held and closes the descriptor; returns the first failure's errno or 0.
   int close() {
     sync();
+    truncate_once();
     const int fd = fd_;
     fd_ = -1;
     if (fd >= 0 && ::close(fd) != 0 && failure_ == 0 && errno != EINTR) failure_ = errno;
     return failure_;
+  }
+
+  // Closes the descriptor without writing what is held or emptying the file.
+  void abandon() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    setp(block_.data(), block_.data() + block_.size());
   }
 
  protected:
@@ -72,10 +84,17 @@ class OutputFile::Buffer : public std::streambuf {
   int sync() override { return write_out() ? 0 : -1; }
 
  private:
+  void truncate_once() {
+    if (!truncate_pending_ || fd_ < 0) return;
+    truncate_pending_ = false;
+    if (failure_ == 0 && ::ftruncate(fd_, 0) != 0) failure_ = errno;
+  }
+
   bool write_out() {
     const char* at = pbase();
     const char* const end = pptr();
     setp(block_.data(), block_.data() + block_.size());
+    if (at < end) truncate_once();
     while (failure_ == 0 && at < end) {
       const ssize_t done = ::write(fd_, at, static_cast<std::size_t>(end - at));
       if (done < 0 && errno == EINTR) continue;
@@ -89,6 +108,7 @@ class OutputFile::Buffer : public std::streambuf {
   }
 
   int fd_;
+  bool truncate_pending_;
   int failure_ = 0;
   std::vector<char> block_;
 };
@@ -98,7 +118,7 @@ OutputFile::OutputFile() : std::ostream(nullptr) {}
 OutputFile::~OutputFile() { discard(); }
 
 void OutputFile::discard() noexcept {
-  if (buffer_) buffer_->close();
+  if (buffer_) buffer_->abandon();
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
 }
@@ -107,8 +127,9 @@ Result<void> OutputFile::open(const std::string& path) {
   path_ = resolved(path);
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
+  const bool regular = exists && S_ISREG(existing.st_mode);
   int fd = -1;
-  if (!exists || S_ISREG(existing.st_mode)) {
+  if (!exists || regular) {
     // Beside the file, under a name no other run picks.
     const auto [folder, name] = split_path(path_);
     std::random_device random;
@@ -125,23 +146,32 @@ Result<void> OutputFile::open(const std::string& path) {
     if (fd < 0) temporary_.clear();
   }
   if (fd < 0) {
-    // No temporary: a device, a pipe, or a folder that takes no new file.
-    fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // No temporary: a device, a pipe, or a folder that takes no new file. An existing file
+    // is emptied only when the new bytes go out.
+    fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return reason_of(errno);
   }
-  buffer_ = std::make_unique<Buffer>(fd);
+  const bool in_place = temporary_.empty();
+  buffer_ = std::make_unique<Buffer>(fd, in_place && regular);
   rdbuf(buffer_.get());
   clear();
   return Result<void>();
 }
 
-Result<void> OutputFile::commit() {
+Result<void> OutputFile::finish() {
+  if (finished_) return Result<void>();
   flush();
   const int error = buffer_ ? buffer_->close() : 0;
   if (error != 0) {
     discard();
     return reason_of(error);
   }
+  finished_ = true;
+  return Result<void>();
+}
+
+Result<void> OutputFile::commit() {
+  if (const Result<void> finished = finish(); !finished.ok()) return finished;
   if (!temporary_.empty() && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
     const int rename_error = errno;
     discard();

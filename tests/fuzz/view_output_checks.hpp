@@ -1,0 +1,415 @@
+#pragma once
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hornwall/view/node_table.hpp"
+#include "hornwall/view/summary.hpp"
+#include "hornwall/view/svg_drawing.hpp"
+#include "hornwall/view/view.hpp"
+
+// Strict readers of what hornwall_view writes: its messages, its picture, its node table
+// and its summary. Each returns "" when the text has the form the viewer promises, or why
+// it has not, with the byte or line where it goes wrong. output_fault() views a text and
+// reads back all four; the fuzz target stops on any reason it gives, and the unit tests
+// run it over the fuzz corpus and show that each reader refuses what it must.
+namespace hornwall::view::output_checks {
+
+namespace detail {
+
+inline std::string at_byte(std::size_t at, std::string_view what) {
+  return "at byte " + std::to_string(at) + ": " + std::string(what);
+}
+
+inline std::string at_line(std::size_t line, std::string_view what) {
+  return "line " + std::to_string(line) + ": " + std::string(what);
+}
+
+inline bool is_printable(char c) { return c >= ' ' && c <= '~'; }
+
+// Reads a whole unsigned decimal without leading zeros at the front of `text`; false
+// when there is none.
+inline bool take_count(std::string_view& text, std::uint64_t& count) {
+  if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+  if (text.front() == '0' && text.size() > 1 && text[1] >= '0' && text[1] <= '9') return false;
+  const auto read = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (read.ec != std::errc()) return false;
+  text.remove_prefix(static_cast<std::size_t>(read.ptr - text.data()));
+  return true;
+}
+
+inline bool take(std::string_view& text, std::string_view prefix) {
+  if (!text.starts_with(prefix)) return false;
+  text.remove_prefix(prefix.size());
+  return true;
+}
+
+// The lines of `text`, which must be empty or end with a line end.
+inline bool split_lines(std::string_view text, std::vector<std::string_view>& lines) {
+  if (!text.empty() && text.back() != '\n') return false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  }
+  return true;
+}
+
+}  // namespace detail
+
+// What the messages hold, by severity: the message lines written, and the findings that a
+// note counts without showing them.
+struct MessageTally {
+  std::uint64_t error_lines = 0;
+  std::uint64_t warning_lines = 0;
+  std::uint64_t noted_errors = 0;
+  std::uint64_t noted_warnings = 0;
+};
+
+// Reads `messages`, written for the object file `file` whose lines run from 1 to
+// `last_line`: lines of printable ASCII only, each "FILE:LINE: error: TEXT" or
+// "FILE:LINE: warning: TEXT" with LINE in the file, in the order of their lines, then
+// only notes "FILE: note: N more errors of this kind not shown: WHAT" (or "warnings"),
+// each N at least 1. Counts what it reads into `tally`.
+inline std::string message_fault(std::string_view messages, std::string_view file,
+                                 std::uint64_t last_line, MessageTally& tally) {
+  using namespace detail;
+  tally = {};
+  std::vector<std::string_view> lines;
+  if (!split_lines(messages, lines)) return "the messages do not end with a line end";
+  std::uint64_t previous = 1;
+  bool notes = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    if (!std::all_of(line.begin(), line.end(), is_printable)) {
+      return at_line(i + 1, "a byte outside printable ASCII");
+    }
+    if (!take(line, file)) return at_line(i + 1, "does not begin with the file name");
+    if (take(line, ": note: ")) {
+      notes = true;
+      std::uint64_t more = 0;
+      if (!take_count(line, more) || more == 0) return at_line(i + 1, "a note without a count");
+      const bool errors = take(line, " more errors");
+      if (!errors && !take(line, " more warnings")) return at_line(i + 1, "a note of no severity");
+      if (!take(line, " of this kind not shown: ") || line.empty()) {
+        return at_line(i + 1, "a note without its kind");
+      }
+      (errors ? tally.noted_errors : tally.noted_warnings) += more;
+      continue;
+    }
+    if (notes) return at_line(i + 1, "a message after the notes");
+    std::uint64_t number = 0;
+    if (!take(line, ":") || !take_count(line, number)) {
+      return at_line(i + 1, "no line number after the file name");
+    }
+    if (number < 1 || number > last_line) {
+      return at_line(i + 1, "line " + std::to_string(number) + " is not in the file");
+    }
+    if (number < previous) return at_line(i + 1, "not in the order of the file's lines");
+    previous = number;
+    const bool error = take(line, ": error: ");
+    if (!error && !take(line, ": warning: ")) return at_line(i + 1, "neither error nor warning");
+    if (line.empty()) return at_line(i + 1, "a message without text");
+    (error ? tally.error_lines : tally.warning_lines) += 1;
+  }
+  return "";
+}
+
+// Reads `svg` as a well-formed XML document of the plain kind the drawing writes: an XML
+// declaration, then one root element `svg` holding elements with quoted attributes and
+// text. Every tag is closed, and in order; no element repeats an attribute; a '&' only
+// begins one of the five predefined entities; no byte is a control character other than
+// tab, line end and carriage return, or outside ASCII (the drawing writes names with '?'
+// for those); no attribute value holds "nan" or "inf" in any case. Comments, processing
+// instructions, CDATA and character references are refused: the drawing writes none.
+inline std::string xml_fault(std::string_view svg) {
+  using namespace detail;
+  for (std::size_t i = 0; i < svg.size(); ++i) {
+    const char c = svg[i];
+    if (!is_printable(c) && c != '\t' && c != '\n' && c != '\r') {
+      return at_byte(i, "a control byte or a byte outside ASCII");
+    }
+  }
+  std::size_t at = 0;
+  const auto space = [&] {
+    const std::size_t from = at;
+    while (at < svg.size() &&
+           (svg[at] == ' ' || svg[at] == '\t' || svg[at] == '\n' || svg[at] == '\r')) {
+      ++at;
+    }
+    return at > from;
+  };
+  const auto name = [&]() -> std::string_view {
+    const auto starts = [](char c) {
+      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+    };
+    const auto continues = [&](char c) {
+      return starts(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    };
+    const std::size_t from = at;
+    if (at < svg.size() && starts(svg[at])) {
+      ++at;
+      while (at < svg.size() && continues(svg[at])) ++at;
+    }
+    return svg.substr(from, at - from);
+  };
+  const auto lookahead = [&](std::string_view text) { return svg.substr(at).starts_with(text); };
+  // A '&' at `at`: one of the five predefined entities, which is skipped.
+  const auto entity = [&] {
+    for (const std::string_view known : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
+      if (lookahead(known)) {
+        at += known.size();
+        return true;
+      }
+    }
+    return false;
+  };
+  // A quoted attribute value at `at`, which is skipped; "" or why it is malformed.
+  const auto value = [&]() -> std::string {
+    if (at >= svg.size() || (svg[at] != '"' && svg[at] != '\'')) {
+      return at_byte(at, "an attribute value without quotes");
+    }
+    const char quote = svg[at++];
+    const std::size_t from = at;
+    while (at < svg.size() && svg[at] != quote) {
+      if (svg[at] == '<') return at_byte(at, "'<' in an attribute value");
+      if (svg[at] == '&') {
+        if (!entity()) return at_byte(at, "'&' that begins no predefined entity");
+        continue;
+      }
+      ++at;
+    }
+    if (at >= svg.size()) return at_byte(from, "an attribute value without its closing quote");
+    std::string text(svg.substr(from, at - from));
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    if (text.find("nan") != std::string::npos || text.find("inf") != std::string::npos) {
+      return at_byte(from, "a value that is not a finite number: '" + text.substr(0, 40) + "'");
+    }
+    ++at;
+    return "";
+  };
+
+  if (!lookahead("<?xml")) return at_byte(0, "no XML declaration");
+  at = 5;
+  bool version = false;
+  for (;;) {
+    const bool spaced = space();
+    if (lookahead("?>")) {
+      at += 2;
+      break;
+    }
+    const std::size_t from = at;
+    const std::string_view pseudo = name();
+    if (!spaced || pseudo.empty()) return at_byte(from, "a malformed XML declaration");
+    space();
+    if (at >= svg.size() || svg[at] != '=') return at_byte(at, "'=' missing in the declaration");
+    ++at;
+    space();
+    const std::size_t value_at = at + 1;
+    if (std::string fault = value(); !fault.empty()) return fault;
+    if (pseudo == "version") {
+      version = svg.substr(value_at, 3) == "1.0";
+      if (!version) return at_byte(value_at, "a version other than 1.0");
+    } else if (pseudo != "encoding" && pseudo != "standalone") {
+      return at_byte(from, "an unknown part of the XML declaration");
+    }
+  }
+  if (!version) return at_byte(at, "an XML declaration without version");
+
+  std::vector<std::string_view> open;  // the elements not yet closed, outermost first
+  bool root_seen = false;
+  for (;;) {
+    if (open.empty()) {
+      space();
+      if (at == svg.size()) break;
+      if (root_seen) return at_byte(at, "something after the root element");
+      if (svg[at] != '<') return at_byte(at, "text outside the root element");
+    }
+    if (at == svg.size()) {
+      return at_byte(at, "the document ends inside '" + std::string(open.back()) + "'");
+    }
+    if (svg[at] == '&') {
+      if (!entity()) return at_byte(at, "'&' that begins no predefined entity");
+      continue;
+    }
+    if (svg[at] != '<') {
+      if (svg[at] == '>' && at >= 2 && svg.substr(at - 2, 3) == "]]>") {
+        return at_byte(at - 2, "']]>' in text");
+      }
+      ++at;
+      continue;
+    }
+    const std::size_t tag_at = at++;
+    if (at < svg.size() && svg[at] == '/') {
+      ++at;
+      const std::string_view closed = name();
+      space();
+      if (at >= svg.size() || svg[at] != '>') return at_byte(at, "a malformed end tag");
+      ++at;
+      if (open.empty() || closed != open.back()) {
+        return at_byte(tag_at, "end tag '" + std::string(closed) + "' closes no open element");
+      }
+      open.pop_back();
+      continue;
+    }
+    const std::string_view tag = name();
+    if (tag.empty()) {
+      return at_byte(tag_at, "'<' that begins no element (a comment, CDATA or stray '<')");
+    }
+    if (open.empty()) {
+      if (tag != "svg") return at_byte(tag_at, "a root element other than 'svg'");
+      root_seen = true;
+    }
+    std::vector<std::string_view> attributes;
+    for (;;) {
+      const bool spaced = space();
+      if (lookahead("/>")) {
+        at += 2;
+        break;
+      }
+      if (lookahead(">")) {
+        ++at;
+        open.push_back(tag);
+        break;
+      }
+      const std::size_t attribute_at = at;
+      const std::string_view attribute = name();
+      if (attribute.empty() || !spaced) return at_byte(attribute_at, "a malformed attribute");
+      if (std::find(attributes.begin(), attributes.end(), attribute) != attributes.end()) {
+        return at_byte(attribute_at, "attribute '" + std::string(attribute) + "' repeated");
+      }
+      attributes.push_back(attribute);
+      space();
+      if (at >= svg.size() || svg[at] != '=') return at_byte(at, "'=' missing after an attribute");
+      ++at;
+      space();
+      if (std::string fault = value(); !fault.empty()) return fault;
+    }
+  }
+  if (!root_seen) return at_byte(at, "no root element");
+  return "";
+}
+
+// Reads `table` as the node table: the header "profile,index,z,rho", then `rows` lines of
+// four fields, a name, a row number from 1 and two finite numbers that read back whole.
+inline std::string table_fault(std::string_view table, std::size_t rows) {
+  using namespace detail;
+  std::vector<std::string_view> lines;
+  if (!split_lines(table, lines)) return "the table does not end with a line end";
+  if (lines.empty() || lines.front() != "profile,index,z,rho") return "no header";
+  if (lines.size() - 1 != rows) {
+    return std::to_string(lines.size() - 1) + " rows, not " + std::to_string(rows);
+  }
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::vector<std::string_view> fields;
+    std::string_view rest = lines[i];
+    for (std::size_t comma = rest.find(','); comma != std::string_view::npos;
+         comma = rest.find(',')) {
+      fields.push_back(rest.substr(0, comma));
+      rest.remove_prefix(comma + 1);
+    }
+    fields.push_back(rest);
+    if (fields.size() != 4) return at_line(i + 1, std::to_string(fields.size()) + " fields");
+    if (fields[0].empty()) return at_line(i + 1, "no profile name");
+    std::uint64_t index = 0;
+    std::string_view index_text = fields[1];
+    if (!take_count(index_text, index) || !index_text.empty() || index == 0) {
+      return at_line(i + 1, "an index that is no row number");
+    }
+    for (const std::string_view number : {fields[2], fields[3]}) {
+      double coordinate = 0.0;
+      const auto read = std::from_chars(number.data(), number.data() + number.size(), coordinate);
+      if (read.ec != std::errc() || read.ptr != number.data() + number.size() ||
+          !std::isfinite(coordinate)) {
+        return at_line(i + 1, "a coordinate that is no finite number");
+      }
+    }
+  }
+  return "";
+}
+
+// Reads `summary` as lines of printable ASCII whose last says "errors: E, warnings: W"
+// with the counts given.
+inline std::string summary_fault(std::string_view summary, std::uint64_t errors,
+                                 std::uint64_t warnings) {
+  using namespace detail;
+  std::vector<std::string_view> lines;
+  if (!split_lines(summary, lines) || lines.empty()) return "the summary has no whole line";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!std::all_of(lines[i].begin(), lines[i].end(), is_printable)) {
+      return at_line(i + 1, "a byte outside printable ASCII");
+    }
+  }
+  const std::string counts =
+      "errors: " + std::to_string(errors) + ", warnings: " + std::to_string(warnings);
+  if (lines.back() != counts) return "the last line is not '" + counts + "'";
+  return "";
+}
+
+// Views `text` as the object file "fuzz.zul" in memory, as run_view does, and reads back
+// its messages, picture, node table and summary. Beyond their forms: the exit status that
+// run_view would give is 1 exactly when an error line is written; the lines and notes
+// account for every finding counted; the text, which cannot change, never reads as
+// changed; each profile counts its nodes that are not evaluated, and the table has a row
+// for each of the others.
+inline std::string output_fault(std::string_view text, bool mirror) {
+  constexpr std::string_view file = "fuzz.zul";
+  TextSource source(text);
+  const Examined examined = examine(source, {0.0, mirror});
+  const Diagnostics& diagnostics = examined.diagnostics;
+  std::ostringstream messages, picture, table, summary;
+  write_diagnostics(diagnostics, file, messages);
+  write_svg(examined.wall, {file, mirror}, picture);
+  write_node_table(examined.wall, table);
+  write_summary(examined.wall, diagnostics, summary);
+
+  const int status = diagnostics.error_count() == 0 ? 0 : 1;
+  const auto last_line = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  MessageTally tally;
+  if (std::string fault = message_fault(messages.str(), file, last_line, tally); !fault.empty()) {
+    return "messages: " + fault;
+  }
+  if ((status == 0) != (tally.error_lines == 0)) {
+    return "exit status " + std::to_string(status) + " with " + std::to_string(tally.error_lines) +
+           " error lines";
+  }
+  if (tally.error_lines + tally.noted_errors != diagnostics.error_count() ||
+      tally.warning_lines + tally.noted_warnings != diagnostics.warning_count()) {
+    return "messages: they do not account for every finding";
+  }
+  if (messages.str().find("the file changed while it was read") != std::string::npos) {
+    return "messages: the text in memory read as changed";
+  }
+  if (std::string fault = xml_fault(picture.str()); !fault.empty()) return "picture: " + fault;
+  std::size_t evaluated = 0;
+  for (const Profile& profile : examined.wall.profiles) {
+    const auto ok = static_cast<std::size_t>(std::count_if(
+        profile.nodes.begin(), profile.nodes.end(), [](const Node& node) { return node.ok != 0; }));
+    if (profile.missing != profile.nodes.size() - ok) {
+      return "wall: profile '" + profile.name.substr(0, 40) + "' counts " +
+             std::to_string(profile.missing) + " nodes not evaluated, not " +
+             std::to_string(profile.nodes.size() - ok);
+    }
+    evaluated += ok;
+  }
+  if (std::string fault = table_fault(table.str(), evaluated); !fault.empty()) {
+    return "table: " + fault;
+  }
+  if (std::string fault =
+          summary_fault(summary.str(), diagnostics.error_count(), diagnostics.warning_count());
+      !fault.empty()) {
+    return "summary: " + fault;
+  }
+  return "";
+}
+
+}  // namespace hornwall::view::output_checks

@@ -1,0 +1,176 @@
+// The readers that the viewer's fuzz target trusts: each must refuse what is malformed,
+// naming where, and every file of the fuzz corpus must pass them, mirrored or not.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "view_output_checks.hpp"
+
+namespace hornwall::view::output_checks {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ViewOutputChecks, MessagesHaveTheCompilersFormAndAccountForEveryFinding) {
+  const struct {
+    std::string messages;
+    std::string fault;
+    MessageTally tally;
+  } cases[] = {
+      {"", "", {}},
+      {"f.zul:1: error: x\nf.zul:1: warning: w\nf.zul:10: error: y\n"
+       "f.zul: note: 5 more errors of this kind not shown: z\n"
+       "f.zul: note: 1 more warnings of this kind not shown: v\n",
+       "",
+       {2, 1, 5, 1}},
+      {"f.zul:1: error: x", "the messages do not end with a line end", {}},
+      {"f.zul:1: error: a\x1b[2J\n", "line 1: a byte outside printable ASCII", {}},
+      {"f.zul:1: error: \xc3\xa9\n", "line 1: a byte outside printable ASCII", {}},
+      {"g.zul:1: error: x\n", "line 1: does not begin with the file name", {}},
+      {"f.zul:1: error: x\nf.zul:11: error: x\n", "line 2: line 11 is not in the file", {}},
+      {"f.zul:0: error: x\n", "line 1: line 0 is not in the file", {}},
+      {"f.zul:01: error: x\n", "line 1: no line number after the file name", {}},
+      {"f.zul: error: x\n", "line 1: no line number after the file name", {}},
+      {"f.zul:3: error: x\nf.zul:2: warning: y\n",
+       "line 2: not in the order of the file's lines",
+       {}},
+      {"f.zul:2: note: x\n", "line 1: neither error nor warning", {}},
+      {"f.zul:2: error: \n", "line 1: a message without text", {}},
+      {"f.zul: note: 0 more errors of this kind not shown: z\n",
+       "line 1: a note without a count",
+       {}},
+      {"f.zul: note: 3 more faults of this kind not shown: z\n",
+       "line 1: a note of no severity",
+       {}},
+      {"f.zul: note: 3 more errors of this kind not shown: \n",
+       "line 1: a note without its kind",
+       {}},
+      {"f.zul: note: 3 more errors of this kind not shown: z\nf.zul:2: error: x\n",
+       "line 2: a message after the notes",
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.messages);
+    MessageTally tally;
+    EXPECT_EQ(message_fault(c.messages, "f.zul", 10, tally), c.fault);
+    if (!c.fault.empty()) continue;
+    EXPECT_EQ(tally.error_lines, c.tally.error_lines);
+    EXPECT_EQ(tally.warning_lines, c.tally.warning_lines);
+    EXPECT_EQ(tally.noted_errors, c.tally.noted_errors);
+    EXPECT_EQ(tally.noted_warnings, c.tally.noted_warnings);
+  }
+}
+
+TEST(ViewOutputChecks, PicturesAreWellFormedXmlWithFiniteValues) {
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";  // 39 bytes
+  const struct {
+    std::string svg;
+    std::string fault;
+  } cases[] = {
+      {head + "<svg a=\"1\" b = '2'>\n<title>a&amp;b&lt;&gt;&quot;&apos;</title><g/>\n</svg>\n",
+       ""},
+      {"<svg/>", "at byte 0: no XML declaration"},
+      {"<?xml encoding=\"UTF-8\"?><svg/>", "at byte 24: an XML declaration without version"},
+      {"<?xml version=\"1.1\"?><svg/>", "at byte 15: a version other than 1.0"},
+      {"<?xml version=\"1.0\" lang=\"x\"?><svg/>",
+       "at byte 20: an unknown part of the XML declaration"},
+      {head, "at byte 39: no root element"},
+      {head + "x<svg/>", "at byte 39: text outside the root element"},
+      {head + "<html/>", "at byte 39: a root element other than 'svg'"},
+      {head + "<svg/><svg/>", "at byte 45: something after the root element"},
+      {head + "<svg><g></svg>", "at byte 47: end tag 'svg' closes no open element"},
+      {head + "<svg><g/>", "at byte 48: the document ends inside 'svg'"},
+      {head + "<svg></svg></svg>", "at byte 50: something after the root element"},
+      {head + "<svg a=1/>", "at byte 46: an attribute value without quotes"},
+      {head + "<svg a=\"1/>", "at byte 47: an attribute value without its closing quote"},
+      {head + "<svg a=\"1\" a=\"2\"/>", "at byte 50: attribute 'a' repeated"},
+      {head + "<svg a=\"1\"b=\"2\"/>", "at byte 49: a malformed attribute"},
+      {head + "<svg a/>", "at byte 45: '=' missing after an attribute"},
+      {head + "<svg a=\"<\"/>", "at byte 47: '<' in an attribute value"},
+      {head + "<svg>&nbsp;</svg>", "at byte 44: '&' that begins no predefined entity"},
+      {head + "<svg>&#38;</svg>", "at byte 44: '&' that begins no predefined entity"},
+      {head + "<svg a=\"&amp\"/>", "at byte 47: '&' that begins no predefined entity"},
+      {head + "<svg><!-- c --></svg>",
+       "at byte 44: '<' that begins no element (a comment, CDATA or stray '<')"},
+      {head + "<svg>]]></svg>", "at byte 44: ']]>' in text"},
+      {head + "<svg>\x01</svg>", "at byte 44: a control byte or a byte outside ASCII"},
+      {head + "<svg>\xc3\xa9</svg>", "at byte 44: a control byte or a byte outside ASCII"},
+      {head + "<svg x=\"nan\"/>", "at byte 47: a value that is not a finite number: 'nan'"},
+      {head + "<svg x=\"-Infinity\"/>",
+       "at byte 47: a value that is not a finite number: '-infinity'"},
+      {head + "<svg points=\"1,2 NaN,3\"/>",
+       "at byte 52: a value that is not a finite number: '1,2 nan,3'"},
+      {head + "<svg></g></svg>", "at byte 44: end tag 'g' closes no open element"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(xml_fault(c.svg), c.fault) << c.svg;
+  }
+}
+
+TEST(ViewOutputChecks, TablesHaveTheirHeaderAndFourFieldsARow) {
+  const std::string header = "profile,index,z,rho\n";
+  const struct {
+    std::string table;
+    std::size_t rows;
+    std::string fault;
+  } cases[] = {
+      {header + "w,1,0,10\nw,3,-5,1.5e-07\n", 2, ""},
+      {header, 0, ""},
+      {header + "w,1,0,10", 1, "the table does not end with a line end"},
+      {"profile,index,z\nw,1,0\n", 1, "no header"},
+      {header + "w,1,0,10\n", 2, "1 rows, not 2"},
+      {header + "w,1,0,10,3\n", 1, "line 2: 5 fields"},
+      {header + "w,1,0\n", 1, "line 2: 3 fields"},
+      {header + ",1,0,10\n", 1, "line 2: no profile name"},
+      {header + "w,0,0,10\n", 1, "line 2: an index that is no row number"},
+      {header + "w,01,0,10\n", 1, "line 2: an index that is no row number"},
+      {header + "w,1x,0,10\n", 1, "line 2: an index that is no row number"},
+      {header + "w,1,nan,10\n", 1, "line 2: a coordinate that is no finite number"},
+      {header + "w,1,0,inf\n", 1, "line 2: a coordinate that is no finite number"},
+      {header + "w,1,0,1.5x\n", 1, "line 2: a coordinate that is no finite number"},
+      {header + "w,1,,10\n", 1, "line 2: a coordinate that is no finite number"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(table_fault(c.table, c.rows), c.fault) << c.table;
+  }
+}
+
+TEST(ViewOutputChecks, SummariesEndWithTheCounts) {
+  const struct {
+    std::string summary;
+    std::string fault;
+  } cases[] = {
+      {"profile w: unit mm\nvariables: 0\nerrors: 1, warnings: 2\n", ""},
+      {"", "the summary has no whole line"},
+      {"errors: 1, warnings: 2", "the summary has no whole line"},
+      {"errors: 1, warnings: 3\n", "the last line is not 'errors: 1, warnings: 2'"},
+      {"profile \x1b: unit mm\nerrors: 1, warnings: 2\n", "line 1: a byte outside printable ASCII"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(summary_fault(c.summary, 1, 2), c.fault) << c.summary;
+  }
+}
+
+// The fuzz corpus is a regression suite of its own: the examples, hostile files and every
+// input that once found a fault, viewed as the fuzz target views them.
+TEST(ViewOutputChecks, EveryFileOfTheFuzzCorpusKeepsTheOutputsForms) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(HORNWALL_VIEW_CORPUS_DIR)) {
+    files.push_back(entry.path());
+  }
+  EXPECT_GE(files.size(), 20u);
+  for (const fs::path& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const bool mirror : {false, true}) {
+      EXPECT_EQ(output_fault(text, mirror), "") << file << (mirror ? " mirrored" : "");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace hornwall::view::output_checks
