@@ -6,6 +6,8 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "hornwall/text.hpp"
 #include "hornwall/view/crossings.hpp"
@@ -65,21 +67,33 @@ void check_nodes(const Wall& wall, const CheckSettings& settings, Diagnostics& d
 }
 
 void check_crossings(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {
+  struct Crossing {
+    WallSegment later, earlier;
+    Meeting how;
+  };
+  const auto segment = [](WallSegment s) {
+    return "the segment from node " + std::to_string(s.from + 1) + " to node " +
+           std::to_string(s.to + 1);
+  };
   for (const Profile& profile : wall.profiles) {
-    const auto segment = [](WallSegment s) {
-      return "the segment from node " + std::to_string(s.from + 1) + " to node " +
-             std::to_string(s.to + 1);
-    };
-    find_crossings(
-        profile, settings.tolerance, [&](WallSegment later, WallSegment earlier, Meeting how) {
-          diagnostics.report(Finding::crossing, later.line, [&] {
-            const std::string_view verb = how == Meeting::crosses    ? " crosses "
-                                          : how == Meeting::overlaps ? " overlaps "
-                                                                     : " folds back over ";
-            return segment(later) + " of " + shown_name(profile.name) + std::string(verb) +
-                   segment(earlier) + " (line " + std::to_string(earlier.line) + ")";
-          });
-        });
+    // The sweep finds crossings out of order; the ones shown are the first along the wall.
+    std::vector<Crossing> crossings;
+    find_crossings(profile, settings.tolerance,
+                   [&](WallSegment later, WallSegment earlier, Meeting how) {
+                     crossings.push_back({later, earlier, how});
+                   });
+    std::sort(crossings.begin(), crossings.end(), [](const Crossing& a, const Crossing& b) {
+      return std::pair(a.later.from, a.earlier.from) < std::pair(b.later.from, b.earlier.from);
+    });
+    for (const Crossing& c : crossings) {
+      diagnostics.report(Finding::crossing, c.later.line, [&] {
+        const std::string_view verb = c.how == Meeting::crosses    ? " crosses "
+                                      : c.how == Meeting::overlaps ? " overlaps "
+                                                                   : " folds back over ";
+        return segment(c.later) + " of " + shown_name(profile.name) + std::string(verb) +
+               segment(c.earlier) + " (line " + std::to_string(c.earlier.line) + ")";
+      });
+    }
   }
 }
 
