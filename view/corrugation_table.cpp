@@ -1,20 +1,12 @@
 #include "hornwall/view/corrugation_table.hpp"
 
-#include <array>
-#include <charconv>
 #include <optional>
 #include <string>
 
+#include "hornwall/view/node_table.hpp"
+
 namespace hornwall::view {
 namespace {
-
-constexpr std::size_t flush_size = 1 << 20;
-
-void append_exact(std::string& out, double value) {
-  std::array<char, 32> digits{};
-  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-  out.append(digits.data(), written.ptr);
-}
 
 void append_field(std::string& out, std::optional<double> value) {
   out += ',';
@@ -51,11 +43,7 @@ void write_corrugation_table(const Wall& wall, std::span<const FrequencyBand> ba
         append_field(text, measured && metres ? std::optional(profile.bands[b].capacitive[i])
                                               : std::nullopt);
       }
-      text += '\n';
-      if (text.size() > flush_size) {
-        out << text;
-        text.clear();
-      }
+      end_row(text, out);
     }
   }
   out << text;

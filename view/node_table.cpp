@@ -5,17 +5,21 @@
 #include <string>
 
 namespace hornwall::view {
-namespace {
 
-constexpr std::size_t flush_size = 1 << 20;
-
-void append_exact(std::string& out, double value) {
+void append_exact(std::string& text, double value) {
   std::array<char, 32> digits{};
   const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-  out.append(digits.data(), written.ptr);
+  text.append(digits.data(), written.ptr);
 }
 
-}  // namespace
+void end_row(std::string& text, std::ostream& out) {
+  constexpr std::size_t flush_size = 1 << 20;
+  text += '\n';
+  if (text.size() > flush_size) {
+    out << text;
+    text.clear();
+  }
+}
 
 void write_node_table(const Wall& wall, std::ostream& out) {
   std::string text = "profile,index,z,rho\n";
@@ -30,11 +34,7 @@ void write_node_table(const Wall& wall, std::ostream& out) {
       append_exact(text, node.z);
       text += ',';
       append_exact(text, node.rho);
-      text += '\n';
-      if (text.size() > flush_size) {
-        out << text;
-        text.clear();
-      }
+      end_row(text, out);
     }
   }
   out << text;

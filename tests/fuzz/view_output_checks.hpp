@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "hornwall/view/corrugation_table.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/summary.hpp"
 #include "hornwall/view/svg_drawing.hpp"
@@ -337,6 +339,46 @@ inline std::string table_fault(std::string_view table, std::size_t rows) {
   return "";
 }
 
+// Reads `table` as a corrugation table: its header `header`, then `rows` rows of as many
+// fields, each a profile name, a row number, then numbers or empty fields.
+inline std::string corrugation_table_fault(std::string_view table, std::string_view header,
+                                           std::size_t rows) {
+  using namespace detail;
+  std::vector<std::string_view> lines;
+  if (!split_lines(table, lines)) return "the table does not end with a line end";
+  if (lines.empty() || lines.front() != header) return "no header";
+  if (lines.size() - 1 != rows) {
+    return std::to_string(lines.size() - 1) + " rows, not " + std::to_string(rows);
+  }
+  const auto columns = static_cast<std::size_t>(std::count(header.begin(), header.end(), ',')) + 1;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::vector<std::string_view> fields;
+    std::string_view rest = lines[i];
+    for (std::size_t comma = rest.find(','); comma != std::string_view::npos;
+         comma = rest.find(',')) {
+      fields.push_back(rest.substr(0, comma));
+      rest.remove_prefix(comma + 1);
+    }
+    fields.push_back(rest);
+    if (fields.size() != columns) return at_line(i + 1, std::to_string(fields.size()) + " fields");
+    std::uint64_t index = 0;
+    std::string_view index_text = fields[1];
+    if (fields[0].empty() || !take_count(index_text, index) || !index_text.empty() || index == 0) {
+      return at_line(i + 1, "no profile name or row number");
+    }
+    for (std::size_t f = 2; f < fields.size(); ++f) {
+      double number = 0.0;
+      const std::string_view field = fields[f];
+      const auto read = std::from_chars(field.data(), field.data() + field.size(), number);
+      if (!field.empty() && (read.ec != std::errc() || read.ptr != field.data() + field.size() ||
+                             !std::isfinite(number))) {
+        return at_line(i + 1, "a field that is neither empty nor a finite number");
+      }
+    }
+  }
+  return "";
+}
+
 // Reads `summary` as lines of printable ASCII whose last says "errors: E, warnings: W"
 // with the counts given.
 inline std::string summary_fault(std::string_view summary, std::uint64_t errors,
@@ -361,16 +403,19 @@ inline std::string summary_fault(std::string_view summary, std::uint64_t errors,
 // account for every finding counted; the text, which cannot change, never reads as
 // changed; each profile counts its nodes that are not evaluated, and the table has a row
 // for each of the others.
-inline std::string output_fault(std::string_view text, bool mirror) {
+inline std::string output_fault(std::string_view text, bool mirror,
+                                std::span<const FrequencyBand> bands = {}) {
   constexpr std::string_view file = "fuzz.zul";
   TextSource source(text);
-  const Examined examined = examine(source, {0.0, mirror});
+  const Examined examined =
+      examine(source, {0.0, mirror, std::vector<FrequencyBand>(bands.begin(), bands.end())});
   const Diagnostics& diagnostics = examined.diagnostics;
-  std::ostringstream messages, picture, table, summary;
+  std::ostringstream messages, picture, table, corrugations, summary;
   write_diagnostics(diagnostics, file, messages);
-  write_svg(examined.wall, {file, mirror}, picture);
+  write_svg(examined.wall, {file, mirror, bands}, picture);
   write_node_table(examined.wall, table);
-  write_summary(examined.wall, diagnostics, summary);
+  write_corrugation_table(examined.wall, bands, corrugations);
+  write_summary(examined.wall, diagnostics, summary, bands);
 
   const int status = diagnostics.error_count() == 0 ? 0 : 1;
   const auto last_line = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1;
@@ -403,6 +448,15 @@ inline std::string output_fault(std::string_view text, bool mirror) {
   }
   if (std::string fault = table_fault(table.str(), evaluated); !fault.empty()) {
     return "table: " + fault;
+  }
+  std::string header = "profile,index,z_near,z_far,height,thickness,gap,pitch";
+  if (!bands.empty()) header += ",q_GHz";
+  for (std::size_t b = 0; b < bands.size(); ++b) header += ",capacitive_" + std::to_string(b + 1);
+  std::size_t rings = 0;
+  for (const Profile& profile : examined.wall.profiles) rings += profile.corrugations.size();
+  if (std::string fault = corrugation_table_fault(corrugations.str(), header, rings);
+      !fault.empty()) {
+    return "corrugations: " + fault;
   }
   if (std::string fault =
           summary_fault(summary.str(), diagnostics.error_count(), diagnostics.warning_count());

@@ -163,12 +163,15 @@ TEST(ViewOutputChecks, EveryFileOfTheFuzzCorpusKeepsTheOutputsForms) {
     files.push_back(entry.path());
   }
   EXPECT_GE(files.size(), 20u);
+  const std::vector<FrequencyBand> bands = {parse_band("10:12").value(),
+                                            parse_band("17:20").value()};
   for (const fs::path& file : files) {
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const bool mirror : {false, true}) {
       EXPECT_EQ(output_fault(text, mirror), "") << file << (mirror ? " mirrored" : "");
     }
+    EXPECT_EQ(output_fault(text, false, bands), "") << file << " with two bands";
   }
 }
 

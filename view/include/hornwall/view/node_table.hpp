@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "hornwall/view/wall.hpp"
 
@@ -12,5 +13,11 @@ namespace hornwall::view {
 // form that reads back to the same double. Nodes that could not be evaluated are left
 // out (their index is skipped).
 void write_node_table(const Wall& wall, std::ostream& out);
+
+// The pieces of every CSV table: `value` appended in the shortest form that reads back
+// to the same double; a row ended, and what `text` holds written to `out` once it
+// exceeds a megabyte (the caller writes the rest at the end).
+void append_exact(std::string& text, double value);
+void end_row(std::string& text, std::ostream& out);
 
 }  // namespace hornwall::view
