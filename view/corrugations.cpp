@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace hornwall::view {
 namespace {
@@ -101,16 +102,22 @@ void find_smooth(Profile& profile, double tolerance) {
   const std::vector<const Node*> hull = lower_hull(profile);
   if (hull.size() < 2) return;
   const std::vector<Node>& nodes = profile.nodes;
-  std::size_t before = 0;  // the last node at the base so far
+  // The node just before, when it is evaluated and at the base; a bump next to a node
+  // that could not be evaluated begins (or ends) at its own outermost node.
+  std::optional<std::size_t> before;
   for (std::size_t i = 0; i < nodes.size();) {
-    const double above = nodes[i].ok ? nodes[i].rho - base_at(hull, nodes[i].z) : 0.0;
-    if (!nodes[i].ok || above <= tolerance) {
+    if (!nodes[i].ok) {
+      before.reset();
+      ++i;
+      continue;
+    }
+    if (nodes[i].rho - base_at(hull, nodes[i].z) <= tolerance) {
       before = i++;
       continue;
     }
     Corrugation bump;
     bump.line = nodes[i].line;
-    bump.z_near = nodes[before].z;
+    bump.z_near = nodes[before ? *before : i].z;
     std::size_t end = i;
     for (; end < nodes.size() && nodes[end].ok; ++end) {
       const double height = nodes[end].rho - base_at(hull, nodes[end].z);
@@ -120,7 +127,7 @@ void find_smooth(Profile& profile, double tolerance) {
         bump.peak_z = nodes[end].z;
       }
     }
-    bump.z_far = nodes[end < nodes.size() ? end : end - 1].z;
+    bump.z_far = nodes[end < nodes.size() && nodes[end].ok ? end : end - 1].z;
     bump.far_height = bump.height;
     bump.thickness = std::abs(bump.z_near - bump.z_far);
     profile.corrugations.push_back(bump);
