@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "hornwall/output_file.hpp"
 #include "hornwall/text.hpp"
@@ -114,22 +117,15 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
   }
 
   // Only when every output is complete does any take its name.
-  if (const Result<void> done = picture.finish(); !done.ok()) {
-    return trouble(console.err, cannot_write(options.svg_path, done.reason()));
-  }
+  std::vector<std::pair<OutputFile*, const std::string*>> outputs = {{&picture, &options.svg_path}};
   for (TableOutput& table : tables) {
-    if (!table.file) continue;
-    if (const Result<void> done = table.file->finish(); !done.ok()) {
-      return trouble(console.err, cannot_write(table.path, done.reason()));
-    }
+    if (table.file) outputs.emplace_back(&*table.file, &table.path);
   }
-  if (const Result<void> done = picture.commit(); !done.ok()) {
-    return trouble(console.err, cannot_write(options.svg_path, done.reason()));
-  }
-  for (TableOutput& table : tables) {
-    if (!table.file) continue;
-    if (const Result<void> done = table.file->commit(); !done.ok()) {
-      return trouble(console.err, cannot_write(table.path, done.reason()));
+  for (const auto step : {&OutputFile::finish, &OutputFile::commit}) {
+    for (const auto& [file, path] : outputs) {
+      if (const Result<void> done = (file->*step)(); !done.ok()) {
+        return trouble(console.err, cannot_write(*path, done.reason()));
+      }
     }
   }
   const bool console_taken = std::any_of(tables.begin(), tables.end(),

@@ -301,48 +301,11 @@ inline std::string xml_fault(std::string_view svg) {
   return "";
 }
 
-// Reads `table` as the node table: the header "profile,index,z,rho", then `rows` lines of
-// four fields, a name, a row number from 1 and two finite numbers that read back whole.
-inline std::string table_fault(std::string_view table, std::size_t rows) {
-  using namespace detail;
-  std::vector<std::string_view> lines;
-  if (!split_lines(table, lines)) return "the table does not end with a line end";
-  if (lines.empty() || lines.front() != "profile,index,z,rho") return "no header";
-  if (lines.size() - 1 != rows) {
-    return std::to_string(lines.size() - 1) + " rows, not " + std::to_string(rows);
-  }
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    std::vector<std::string_view> fields;
-    std::string_view rest = lines[i];
-    for (std::size_t comma = rest.find(','); comma != std::string_view::npos;
-         comma = rest.find(',')) {
-      fields.push_back(rest.substr(0, comma));
-      rest.remove_prefix(comma + 1);
-    }
-    fields.push_back(rest);
-    if (fields.size() != 4) return at_line(i + 1, std::to_string(fields.size()) + " fields");
-    if (fields[0].empty()) return at_line(i + 1, "no profile name");
-    std::uint64_t index = 0;
-    std::string_view index_text = fields[1];
-    if (!take_count(index_text, index) || !index_text.empty() || index == 0) {
-      return at_line(i + 1, "an index that is no row number");
-    }
-    for (const std::string_view number : {fields[2], fields[3]}) {
-      double coordinate = 0.0;
-      const auto read = std::from_chars(number.data(), number.data() + number.size(), coordinate);
-      if (read.ec != std::errc() || read.ptr != number.data() + number.size() ||
-          !std::isfinite(coordinate)) {
-        return at_line(i + 1, "a coordinate that is no finite number");
-      }
-    }
-  }
-  return "";
-}
-
-// Reads `table` as a corrugation table: its header `header`, then `rows` rows of as many
-// fields, each a profile name, a row number, then numbers or empty fields.
-inline std::string corrugation_table_fault(std::string_view table, std::string_view header,
-                                           std::size_t rows) {
+// Reads `table` as a CSV table: the line `header`, then `rows` lines of as many fields, a
+// profile name, a row number from 1, then finite numbers that read back whole, or empty
+// fields where `empty_allowed`.
+inline std::string csv_fault(std::string_view table, std::string_view header, std::size_t rows,
+                             bool empty_allowed) {
   using namespace detail;
   std::vector<std::string_view> lines;
   if (!split_lines(table, lines)) return "the table does not end with a line end";
@@ -361,22 +324,31 @@ inline std::string corrugation_table_fault(std::string_view table, std::string_v
     }
     fields.push_back(rest);
     if (fields.size() != columns) return at_line(i + 1, std::to_string(fields.size()) + " fields");
+    if (fields[0].empty()) return at_line(i + 1, "no profile name");
     std::uint64_t index = 0;
     std::string_view index_text = fields[1];
-    if (fields[0].empty() || !take_count(index_text, index) || !index_text.empty() || index == 0) {
-      return at_line(i + 1, "no profile name or row number");
+    if (!take_count(index_text, index) || !index_text.empty() || index == 0) {
+      return at_line(i + 1, "an index that is no row number");
     }
     for (std::size_t f = 2; f < fields.size(); ++f) {
-      double number = 0.0;
       const std::string_view field = fields[f];
+      if (field.empty() && empty_allowed) continue;
+      double number = 0.0;
       const auto read = std::from_chars(field.data(), field.data() + field.size(), number);
-      if (!field.empty() && (read.ec != std::errc() || read.ptr != field.data() + field.size() ||
-                             !std::isfinite(number))) {
-        return at_line(i + 1, "a field that is neither empty nor a finite number");
+      if (read.ec != std::errc() || read.ptr != field.data() + field.size() ||
+          !std::isfinite(number)) {
+        return at_line(i + 1, empty_allowed ? "a field that is neither empty nor a finite number"
+                                            : "a coordinate that is no finite number");
       }
     }
   }
   return "";
+}
+
+// Reads `table` as the node table: the header "profile,index,z,rho", then `rows` lines of
+// four fields, a name, a row number from 1 and two finite numbers that read back whole.
+inline std::string table_fault(std::string_view table, std::size_t rows) {
+  return csv_fault(table, "profile,index,z,rho", rows, false);
 }
 
 // Reads `summary` as lines of printable ASCII whose last says "errors: E, warnings: W"
@@ -454,8 +426,7 @@ inline std::string output_fault(std::string_view text, bool mirror,
   for (std::size_t b = 0; b < bands.size(); ++b) header += ",capacitive_" + std::to_string(b + 1);
   std::size_t rings = 0;
   for (const Profile& profile : examined.wall.profiles) rings += profile.corrugations.size();
-  if (std::string fault = corrugation_table_fault(corrugations.str(), header, rings);
-      !fault.empty()) {
+  if (std::string fault = csv_fault(corrugations.str(), header, rings, true); !fault.empty()) {
     return "corrugations: " + fault;
   }
   if (std::string fault =
