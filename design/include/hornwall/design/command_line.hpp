@@ -7,6 +7,7 @@
 
 #include "hornwall/design/design.hpp"
 #include "hornwall/result.hpp"
+#include "hornwall/tool_main.hpp"
 
 // The command line of hornwall_design, read as GNU tools read theirs, and its run.
 namespace hornwall::design {
@@ -33,10 +34,7 @@ std::string_view design_usage();
 std::string_view design_help();
 
 // The console of a run.
-struct DesignConsole {
-  std::ostream& out;
-  std::ostream& err;
-};
+using DesignConsole = ToolConsole;
 
 // Runs hornwall_design: designs the wall, writes the answers file (to -o, whole or not at
 // all, else to standard output) and the report (to standard output after -o, else to

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "hornwall/tool_main.hpp"
 #include "hornwall/view/checks.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/source.hpp"
@@ -22,11 +23,9 @@ struct Examined {
 // `settings` (whose tolerance is set from the wall). Throws ReadFailure.
 Examined examine(ByteSource& source, CheckSettings settings);
 
-// The console of a run.
-struct ViewConsole {
-  std::ostream& out;  // the summary, --help, --version and a table going to "-"
-  std::ostream& err;  // the messages, and the summary when the table goes to "-"
-};
+// The console of a run: `out` takes the summary, --help, --version and a table going to
+// "-"; `err` the messages, and the summary when a table goes to "-".
+using ViewConsole = ToolConsole;
 
 // Runs hornwall_view with the command-line `arguments` (without the program's name):
 // reads the object file, writes its messages, the picture and the table (each under a
