@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 #include "hornwall/design/design.hpp"
+#include "hornwall/text.hpp"
 
 namespace hornwall::design {
 namespace {
@@ -11,18 +11,9 @@ namespace {
 // A value as the answers file writes it: its shortest form, with a decimal point when it
 // is a length (a real) and none when it is a count.
 std::string real(double value) {
-  std::array<char, 64> text{};
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value);
-  std::string written(text.data(), end.ptr);
+  std::string written = shortest_text(value);
   if (written.find_first_of(".e") == std::string::npos) written += ".0";
   return written;
-}
-
-std::string decimal(double value, int decimals) {
-  std::array<char, 64> text{};
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value,
-                                 std::chars_format::fixed, decimals);
-  return std::string(text.data(), end.ptr);
 }
 
 // One line of the answers file: the value in 17 columns, then what it answers.
@@ -135,7 +126,7 @@ std::string report_text(const Design& design) {
   for (std::size_t b = 0; b < design.band_heights.size() && !request.taper; ++b) {
     const double height = design.band_heights[b];
     const double wavelengths = height * per_unit * design.bands[b].low / speed_of_light;
-    text += "  height " + real(height) + unit + " (" + decimal(wavelengths, 3) +
+    text += "  height " + real(height) + unit + " (" + fixed_text(wavelengths, 3) +
             " wavelengths at " + real(design.bands[b].low / 1e9) + " GHz)";
     if (design.bands.size() == 2) text += b == 0 ? ", odd corrugations" : ", even corrugations";
     text += "\n";

@@ -33,22 +33,6 @@ constexpr std::array<OptionSpec, 17> design_options = {{
     {"version"},
 }};
 
-std::string shown(std::string_view text) { return single_quoted(printable(text)); }
-
-std::string fault_text(const Argument& argument) {
-  const bool letter = !argument.text.starts_with("--");
-  const std::string name = letter            ? "'-" + printable(argument.spelled) + "'"
-                           : argument.option ? "'--" + std::string(argument.option->name) + "'"
-                                             : shown(argument.spelled);
-  switch (argument.fault) {
-    case OptionFault::unknown: return "unknown option " + name;
-    case OptionFault::ambiguous: return "ambiguous option " + name;
-    case OptionFault::takes_no_value: return "option " + name + " takes no value";
-    case OptionFault::needs_value: return "option " + name + " needs a value";
-  }
-  return "unknown option " + name;
-}
-
 // A number for `option`, which `valid` accepts; else the reason, naming what is wanted.
 template <typename Number, typename Valid>
 Result<Number> number_for(std::string_view option, std::string_view value, Valid valid,
@@ -56,8 +40,8 @@ Result<Number> number_for(std::string_view option, std::string_view value, Valid
   Number read{};
   const auto end = std::from_chars(value.data(), value.data() + value.size(), read);
   if (end.ec != std::errc() || end.ptr != value.data() + value.size() || !valid(read)) {
-    return Reason{"invalid value " + shown(value) + " for option '--" + std::string(option) +
-                  "': " + std::string(wanted)};
+    return Reason{"invalid value " + quoted_printable(value) + " for option '--" +
+                  std::string(option) + "': " + std::string(wanted)};
   }
   return read;
 }
@@ -76,11 +60,7 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     return {};
   };
   if (name == "band") {
-    if (request.bands.size() == 2)
-      return Reason{"option '--band' may be given at most twice, for two bands"};
-    Result<FrequencyBand> band = parse_band(value);
-    if (!band.ok()) return Reason{band.reason()};
-    request.bands.push_back(band.value());
+    return add_band(request.bands, value);
   } else if (name == "aperture-radius") {
     return length(request.aperture_radius);
   } else if (name == "final-radius") {
@@ -89,7 +69,8 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     return length(request.length);
   } else if (name == "unit") {
     if (!metres_per_unit(value)) {
-      return Reason{"invalid unit " + shown(value) + " for option '--unit': mm, cm, m, in or ft"};
+      return Reason{"invalid unit " + quoted_printable(value) +
+                    " for option '--unit': mm, cm, m, in or ft"};
     }
     request.unit = value;
   } else if (name == "margin") {
@@ -99,7 +80,7 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     request.margin = read.value();
   } else if (name == "per-wavelength") {
     const Result<double> read = number_for<double>(
-        name, value, [](double n) { return std::isfinite(n) && n >= 5.0; },
+        name, value, [](double n) { return std::isfinite(n) && n >= fewest_per_wavelength; },
         "at least 5 (the band check warns below 5)");
     if (!read.ok()) return Reason{read.reason()};
     request.per_wavelength = read.value();
@@ -246,7 +227,7 @@ Result<Invocation> parse_design_command_line(std::span<const std::string> argume
       arguments, design_options,
       {.anywhere = true, .shortened = true, .letters = true, .empty_values = false});
   while (const std::optional<Argument> argument = reader.next()) {
-    if (argument->kind == Argument::Kind::fault) return Reason{fault_text(*argument)};
+    if (argument->kind == Argument::Kind::fault) return Reason{option_fault_text(*argument)};
     if (argument->kind == Argument::Kind::operand) {
       walls.push_back(argument->text);
       continue;
@@ -258,14 +239,15 @@ Result<Invocation> parse_design_command_line(std::span<const std::string> argume
   if (invocation.help || invocation.version) return invocation;
   if (walls.empty()) return Reason{"no wall given: corr or sinecorr"};
   if (walls.size() > 1) {
-    return Reason{"more than one wall given: " + shown(walls[0]) + " and " + shown(walls[1])};
+    return Reason{"more than one wall given: " + quoted_printable(walls[0]) + " and " +
+                  quoted_printable(walls[1])};
   }
   if (walls[0] == "corr" || walls[0] == "hornwall_corr") {
     invocation.request.wall = WallKind::corr;
   } else if (walls[0] == "sinecorr" || walls[0] == "hornwall_sinecorr") {
     invocation.request.wall = WallKind::sinecorr;
   } else {
-    return Reason{"unknown wall " + shown(walls[0]) + ": corr or sinecorr"};
+    return Reason{"unknown wall " + quoted_printable(walls[0]) + ": corr or sinecorr"};
   }
   if (const Result<void> together = check_together(invocation, given); !together.ok()) {
     return Reason{together.reason()};
@@ -307,8 +289,8 @@ int run_design(std::span<const std::string> arguments, DesignConsole console) {
       done = file.commit();
     }
     if (!done.ok()) {
-      console.err << "hornwall_design: cannot write " << shown(output) << ": " << done.reason()
-                  << '\n';
+      console.err << "hornwall_design: cannot write " << quoted_printable(output) << ": "
+                  << done.reason() << '\n';
       return 2;
     }
     console.out << report << "answers: " << printable(output) << '\n' << std::flush;

@@ -1,15 +1,14 @@
 #include "hornwall/design/design.hpp"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
+
+#include "hornwall/text.hpp"
 
 namespace hornwall::design {
 namespace {
 
 constexpr int most_variable = 7;  // the variable corrugations that have variables of their own
-constexpr double fewest_per_wavelength = 5.0;
 constexpr double default_min_thickness = 0.5e-3;  // metres
 
 // `value` cut down (or, with `up`, raised) to `digits` significant digits: numbers that the
@@ -30,12 +29,6 @@ double to_digits(double value, int digits, bool up = false) {
 double length_digits(double value, bool up = false) { return to_digits(value, 4, up); }
 double height_digits(double value) { return to_digits(value, 5); }
 
-std::string number(double value) {
-  std::array<char, 64> text{};
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value);
-  return std::string(text.data(), end.ptr);
-}
-
 // A height in metres as the answers file gives it in the unit.
 double height_in_unit(double metres, double per_unit) { return height_digits(metres / per_unit); }
 
@@ -49,8 +42,8 @@ Result<void> fits_window(const FrequencyBand& band, double margin) {
   const double top = 2.0 * band.low * (1.0 - margin);
   if (band.high < top) return {};
   return Reason{"band " + band.label() + " is wider than one capacitive window: corrugations " +
-                "a quarter wave deep at " + number(band.low * (1.0 - margin) / 1e9) +
-                " GHz serve up to twice that, " + number(top / 1e9) +
+                "a quarter wave deep at " + shortest_text(band.low * (1.0 - margin) / 1e9) +
+                " GHz serve up to twice that, " + shortest_text(top / 1e9) +
                 " GHz, below the band's top; use --taper to taper the heights over the band"};
 }
 
@@ -72,10 +65,10 @@ Result<Spacing> spacing(const Request& request, double top, double per_unit) {
     // The minimum thickness leaves too narrow a slot: the pitch grows to twice it.
     found.pitch = length_digits(2.0 * found.thickness, true);
     if (found.pitch > widest * (1.0 - 1e-6)) {
-      return Reason{"no pitch up to a fifth of the wavelength at " + number(top / 1e9) + " GHz (" +
-                    number(length_digits(widest)) + " " + request.unit +
+      return Reason{"no pitch up to a fifth of the wavelength at " + shortest_text(top / 1e9) +
+                    " GHz (" + shortest_text(length_digits(widest)) + " " + request.unit +
                     ") leaves a slot of half the pitch beside the minimum thickness of " +
-                    number(found.thickness) + " " + request.unit};
+                    shortest_text(found.thickness) + " " + request.unit};
     }
   }
   return found;
@@ -119,7 +112,7 @@ Result<Design> design_wall(const Request& request) {
       if (!design.one_window) {
         return Reason{"bands " + bands[0].label() + " and " + bands[1].label() +
                       " do not fit one window: corrugations for " + bands[0].label() +
-                      " serve up to " + number(reach / 1e9) + " GHz"};
+                      " serve up to " + shortest_text(reach / 1e9) + " GHz"};
       }
       bands = {joined(bands)};
     }
@@ -145,15 +138,15 @@ Result<Design> design_wall(const Request& request) {
   const double room = request.length - design.first - tail;
   const int dual = bands.size() == 2 ? 2 : 1;
   if (room < -1e-9 * request.length) {
-    return Reason{"no room for one corrugation: the first stands " + number(design.first) + " " +
-                  request.unit + " behind the aperture and takes " + number(tail) + " " +
-                  request.unit + ", but the wall is " + number(request.length) + " " +
+    return Reason{"no room for one corrugation: the first stands " + shortest_text(design.first) +
+                  " " + request.unit + " behind the aperture and takes " + shortest_text(tail) +
+                  " " + request.unit + ", but the wall is " + shortest_text(request.length) + " " +
                   request.unit + " long"};
   }
   design.count = static_cast<int>(std::floor(std::max(room, 0.0) / design.pitch + 1e-9)) + 1;
   if (design.count < dual) {
     return Reason{"no room for the two corrugations a dual band needs: the wall is " +
-                  number(request.length) + " " + request.unit + " long"};
+                  shortest_text(request.length) + " " + request.unit + " long"};
   }
   design.end = height_digits(design.first + (design.count - 1) * design.pitch + tail);
   design.variable = std::min({request.variable, most_variable, design.count});

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -179,16 +178,10 @@ void check_density(const Profile& profile, const FrequencyBand& band, double met
                    Diagnostics& diagnostics) {
   const std::optional<double> pitch = widest_pitch(profile);
   if (!pitch) return;
-  constexpr double fewest = 5.0;
-  const double per_wave = per_wavelength(*pitch * metres, band.high);
-  if (per_wave >= fewest) return;
+  if (per_wavelength(*pitch * metres, band.high) >= fewest_per_wavelength) return;
   diagnostics.report(Finding::sparse, profile.first_row_line(), [&] {
-    std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), per_wave,
-                                   std::chars_format::fixed, 1);
-    return "profile " + shown_name(profile.name) + " has " + std::string(text.data(), end.ptr) +
-           " corrugations per wavelength at " + band.frequency_text(band.high) +
-           " GHz (at least 5 are needed)";
+    return "profile " + shown_name(profile.name) + " has " +
+           per_wavelength_text(*pitch * metres, band) + " (at least 5 are needed)";
   });
 }
 

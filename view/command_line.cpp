@@ -22,18 +22,9 @@ constexpr std::array<OptionSpec, 9> view_options = {{
     {"version"},
 }};
 
-constexpr std::size_t most_bands = 2;
-
 // Takes the option `name` with its `value` into `options`; returns what is wrong with it.
 Result<void> apply(std::string_view name, std::string_view value, ViewOptions& options) {
-  if (name == "band") {
-    if (options.bands.size() == most_bands) {
-      return Reason{"option '--band' may be given at most twice, for two bands"};
-    }
-    Result<FrequencyBand> band = parse_band(value);
-    if (!band.ok()) return Reason{band.reason()};
-    options.bands.push_back(band.value());
-  }
+  if (name == "band") return add_band(options.bands, value);
   if (name == "strict") options.strict = true;
   if (name == "corrugations") options.corrugations_path = value;
   if (name == "output") options.svg_path = value;
@@ -43,23 +34,6 @@ Result<void> apply(std::string_view name, std::string_view value, ViewOptions& o
   if (name == "help") options.help = true;
   if (name == "version") options.version = true;
   return {};
-}
-
-// What was wrong with `argument`, in the words of this program.
-std::string fault_text(const Argument& argument) {
-  const bool letter = !argument.text.starts_with("--");
-  const std::string spelled = printable(argument.spelled);
-  const std::string shown =
-      letter ? "'-" + spelled + "'"
-             : "'--" + std::string(argument.option ? argument.option->name : "") + "'";
-  switch (argument.fault) {
-    case OptionFault::unknown:
-      return letter ? "unknown option " + shown : "unknown option '" + spelled + "'";
-    case OptionFault::ambiguous: return "ambiguous option '" + spelled + "'";
-    case OptionFault::takes_no_value: return "option " + shown + " takes no value";
-    case OptionFault::needs_value: return "option " + shown + " needs a value";
-  }
-  return "unknown option '" + spelled + "'";
 }
 
 // True when `path` ends in ".svg", in any case.
@@ -83,7 +57,7 @@ Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
       arguments, view_options,
       {.anywhere = true, .shortened = true, .letters = true, .empty_values = false});
   while (const std::optional<Argument> argument = reader.next()) {
-    if (argument->kind == Argument::Kind::fault) return Reason{fault_text(*argument)};
+    if (argument->kind == Argument::Kind::fault) return Reason{option_fault_text(*argument)};
     if (argument->kind == Argument::Kind::operand) {
       files.emplace_back(argument->text);
       continue;
@@ -94,14 +68,14 @@ Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
   if (result.help || result.version) return result;
   if (files.empty()) return Reason{"no object file given"};
   if (files.size() > 1) {
-    return Reason{"more than one object file given: '" + printable(files[0]) + "' and '" +
-                  printable(files[1]) + "'"};
+    return Reason{"more than one object file given: " + quoted_printable(files[0]) + " and " +
+                  quoted_printable(files[1])};
   }
   result.file = files[0];
   if (result.svg_path.empty()) result.svg_path = result.file + ".svg";
   if (result.svg_path == "-") return Reason{"the picture cannot go to standard output"};
   if (!is_svg_name(result.svg_path)) {
-    return Reason{"the picture's name must end in '.svg': '" + printable(result.svg_path) + "'"};
+    return Reason{"the picture's name must end in '.svg': " + quoted_printable(result.svg_path)};
   }
   if (result.table_path == "-" && result.corrugations_path == "-") {
     return Reason{"the table and the corrugations cannot both go to standard output"};

@@ -22,7 +22,7 @@ std::size_t TextSource::read(std::uint64_t offset, char* buffer, std::size_t cou
 
 Result<void> FileSource::open(const std::string& path) {
   const auto failed = [&](std::string_view verb, std::string_view reason) {
-    return Reason{"cannot " + std::string(verb) + " " + single_quoted(printable(path)) + ": " +
+    return Reason{"cannot " + std::string(verb) + " " + quoted_printable(path) + ": " +
                   std::string(reason)};
   };
   // Opened without waiting, so that a named pipe cannot hang the run before it is

@@ -29,7 +29,7 @@ int trouble(std::ostream& err, const std::string& what) {
 }
 
 std::string cannot_write(const std::string& path, const std::string& reason) {
-  return "cannot write " + single_quoted(printable(path)) + ": " + reason;
+  return "cannot write " + quoted_printable(path) + ": " + reason;
 }
 
 // Writes `text` to the console; false when it cannot.
@@ -107,7 +107,7 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
     examined.emplace(examine(source, {0.0, options.mirror, options.bands}));
   } catch (const ReadFailure& failure) {
     return trouble(console.err,
-                   "cannot read " + single_quoted(printable(options.file)) + ": " + failure.what());
+                   "cannot read " + quoted_printable(options.file) + ": " + failure.what());
   }
   write_diagnostics(examined->diagnostics, options.file, console.err);
   write_svg(examined->wall, {options.file, options.mirror, options.bands}, picture);

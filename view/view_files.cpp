@@ -42,7 +42,7 @@ bool is_device(const std::string& path) {
 }  // namespace
 
 std::string output_clash(const ViewOptions& options) {
-  const std::string object_file = single_quoted(printable(options.file));
+  const std::string object_file = quoted_printable(options.file);
   if (same_file(options.svg_path, options.file)) {
     return "the picture cannot overwrite the object file " + object_file;
   }
@@ -62,7 +62,7 @@ std::string output_clash(const ViewOptions& options) {
       const auto& [other, other_path] = outputs[j];
       if (!other_path->empty() && *other_path != "-" && same_file(*path, *other_path)) {
         return std::string(other) + " and " + std::string(what) + " cannot both go to " +
-               single_quoted(printable(*path));
+               quoted_printable(*path);
       }
     }
   }

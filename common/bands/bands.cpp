@@ -12,21 +12,8 @@ namespace {
 
 constexpr double hertz_per_gigahertz = 1e9;
 
-// `value` with `decimals` decimals.
-std::string decimal(double value, int decimals) {
-  std::array<char, 400> text{};
-  const auto written = std::to_chars(text.data(), text.data() + text.size(), value,
-                                     std::chars_format::fixed, decimals);
-  return std::string(text.data(), written.ptr);
-}
-
 // The GHz text of `hertz`, in its shortest form: "10", "9.5".
-std::string shortest(double hertz) {
-  std::array<char, 64> text{};
-  const auto written =
-      std::to_chars(text.data(), text.data() + text.size(), hertz / hertz_per_gigahertz);
-  return std::string(text.data(), written.ptr);
-}
+std::string shortest(double hertz) { return shortest_text(hertz / hertz_per_gigahertz); }
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -73,11 +60,21 @@ double FrequencyBand::sample(std::size_t i) const {
 std::string FrequencyBand::frequency_text(double hertz) const {
   const double hundredth = (high - low) / 100.0 / hertz_per_gigahertz;
   const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(hundredth))), 1, 9);
-  return decimal(hertz / hertz_per_gigahertz, decimals);
+  return fixed_text(hertz / hertz_per_gigahertz, decimals);
+}
+
+Result<void> add_band(std::vector<FrequencyBand>& bands, std::string_view text) {
+  if (bands.size() == most_bands) {
+    return Reason{"option '--band' may be given at most twice, for two bands"};
+  }
+  Result<FrequencyBand> band = parse_band(text);
+  if (!band.ok()) return Reason{band.reason()};
+  bands.push_back(band.value());
+  return {};
 }
 
 Result<FrequencyBand> parse_band(std::string_view text) {
-  const std::string shown = single_quoted(printable(text));
+  const std::string shown = quoted_printable(text);
   const std::size_t colon = text.find(':');
   const std::optional<double> low =
       colon == std::string_view::npos ? std::nullopt : frequency(text.substr(0, colon));
@@ -108,14 +105,6 @@ std::optional<double> metres_per_unit(std::string_view unit) {
 
 double quarter_wave_frequency(double height) { return speed_of_light / (4.0 * height); }
 
-double capacitive_fraction(double height, const FrequencyBand& band) {
-  std::size_t capacitive = 0;
-  for (std::size_t i = 0; i < band_samples; ++i) {
-    if (is_capacitive(height, band.sample(i))) ++capacitive;
-  }
-  return static_cast<double>(capacitive) / static_cast<double>(band_samples);
-}
-
 Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band) {
   std::vector<double> frequencies(band_samples);
   for (std::size_t i = 0; i < band_samples; ++i) frequencies[i] = band.sample(i);
@@ -137,6 +126,11 @@ Coverage band_coverage(std::span<const double> heights, const FrequencyBand& ban
 
 double per_wavelength(double pitch, double frequency) { return speed_of_light / frequency / pitch; }
 
+std::string per_wavelength_text(double pitch, const FrequencyBand& band) {
+  return fixed_text(per_wavelength(pitch, band.high), 1) + " corrugations per wavelength at " +
+         band.frequency_text(band.high) + " GHz";
+}
+
 std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
                           std::optional<double> pitch) {
   const auto fewest = std::min_element(coverage.counts.begin(), coverage.counts.end());
@@ -149,12 +143,9 @@ std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
   const double percent = count == 0 ? 0.0 : 100.0 * *fewest / static_cast<double>(count);
   std::string text = "band " + band.label() + ": at " + at(fewest) + " GHz " +
                      std::to_string(*fewest) + " of " + std::to_string(count) +
-                     " corrugations are capacitive (" + decimal(percent, 1) + "%), at " + at(most) +
-                     " GHz " + std::to_string(*most) + " of " + std::to_string(count);
-  if (pitch && *pitch > 0.0) {
-    text += "; " + decimal(per_wavelength(*pitch, band.high), 1) +
-            " corrugations per wavelength at " + band.frequency_text(band.high) + " GHz";
-  }
+                     " corrugations are capacitive (" + fixed_text(percent, 1) + "%), at " +
+                     at(most) + " GHz " + std::to_string(*most) + " of " + std::to_string(count);
+  if (pitch && *pitch > 0.0) text += "; " + per_wavelength_text(*pitch, band);
   return text;
 }
 

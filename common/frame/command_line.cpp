@@ -13,7 +13,6 @@ bool has_bands(const Program& program) {
 }
 
 // An argument in a message: quoted, with every byte outside printable ASCII as \xNN.
-std::string quoted(std::string_view text) { return single_quoted(printable(text)); }
 
 // The band named by `value`, if it names one.
 std::optional<Band> band_named(std::string_view value) {
@@ -78,13 +77,15 @@ class OptionReader {
   void read_fault(const Argument& argument) {
     switch (argument.fault) {
       case OptionFault::unknown:
-      case OptionFault::ambiguous: fault("unrecognized option " + quoted(argument.text)); return;
+      case OptionFault::ambiguous:
+        fault("unrecognized option " + quoted_printable(argument.text));
+        return;
       case OptionFault::takes_no_value:
         // A band given to a wall without bands.
         if (argument.option->name == "template") {
           fault("option '--template' takes no band");
         } else {
-          fault("option " + quoted(argument.spelled) + " takes no value");
+          fault("option " + quoted_printable(argument.spelled) + " takes no value");
         }
         return;
       case OptionFault::needs_value:
@@ -120,7 +121,8 @@ class OptionReader {
     }
     run_.template_band = band_named(*value);
     if (!run_.template_band) {
-      fault("invalid band " + quoted(*value) + " for option '--template': single or dual");
+      fault("invalid band " + quoted_printable(*value) +
+            " for option '--template': single or dual");
     }
   }
 

@@ -1,5 +1,7 @@
 #include "hornwall/options.hpp"
 
+#include "hornwall/text.hpp"
+
 namespace hornwall {
 
 ArgumentReader::ArgumentReader(std::span<const std::string> arguments,
@@ -101,6 +103,22 @@ std::optional<Argument> ArgumentReader::letters(std::string_view argument) {
   found.kind = Argument::Kind::fault;
   found.fault = OptionFault::unknown;
   return found;
+}
+
+std::string option_fault_text(const Argument& argument) {
+  const bool letter = !argument.text.starts_with("--");
+  const std::string spelled = printable(argument.spelled);
+  const std::string shown =
+      letter ? "'-" + spelled + "'"
+             : "'--" + std::string(argument.option ? argument.option->name : "") + "'";
+  switch (argument.fault) {
+    case OptionFault::unknown:
+      return letter ? "unknown option " + shown : "unknown option '" + spelled + "'";
+    case OptionFault::ambiguous: return "ambiguous option '" + spelled + "'";
+    case OptionFault::takes_no_value: return "option " + shown + " takes no value";
+    case OptionFault::needs_value: return "option " + shown + " needs a value";
+  }
+  return "unknown option '" + spelled + "'";
 }
 
 }  // namespace hornwall

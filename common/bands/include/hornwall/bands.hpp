@@ -46,6 +46,13 @@ struct FrequencyBand {
 // wrong: not of that form, not finite, not above zero, or not rising.
 Result<FrequencyBand> parse_band(std::string_view text);
 
+// The bands that --band may give: a single band or a dual band.
+inline constexpr std::size_t most_bands = 2;
+
+// Reads the value `text` of one --band option into `bands`; the reason when it is no band
+// or when `bands` already holds most_bands.
+Result<void> add_band(std::vector<FrequencyBand>& bands, std::string_view text);
+
 // How many metres a length unit of an object file is (in, ft, mm, cm, m); none for any
 // other.
 std::optional<double> metres_per_unit(std::string_view unit);
@@ -62,10 +69,6 @@ inline bool is_capacitive(double height, double frequency) {
 // c / 4h: where its first capacitive window opens.
 double quarter_wave_frequency(double height);
 
-// The part of `band`, judged at its band_samples frequencies, at which a corrugation
-// `height` metres high is capacitive: from 0 to 1.
-double capacitive_fraction(double height, const FrequencyBand& band);
-
 // How one band finds a row of corrugations.
 struct Coverage {
   // For each corrugation, the part of the band over which it is capacitive.
@@ -79,6 +82,13 @@ Coverage band_coverage(std::span<const double> heights, const FrequencyBand& ban
 
 // How many corrugations `pitch` metres apart stand in a wavelength at `frequency`.
 double per_wavelength(double pitch, double frequency);
+
+// The fewest corrugations per wavelength at a band's top that the band check accepts.
+inline constexpr double fewest_per_wavelength = 5.0;
+
+// How many corrugations `pitch` metres apart stand in a wavelength at the top of `band`,
+// as the messages say it: "6.2 corrugations per wavelength at 20.0 GHz".
+std::string per_wavelength_text(double pitch, const FrequencyBand& band);
 
 // The line that tells how `coverage` finds its corrugations over `band`: at which
 // frequency the fewest are capacitive and how many, at which the most, and how many

@@ -48,6 +48,11 @@ struct Argument {
   OptionFault fault = OptionFault::unknown;
 };
 
+// What was wrong with the fault `argument`, as the tools say it: "unknown option '--frob'",
+// "ambiguous option '--o'", "option '-o' needs a value", "option '--quiet' takes no
+// value"; bytes outside printable ASCII shown as \xNN.
+std::string option_fault_text(const Argument& argument);
+
 // Reads `arguments` (without the program's name) one by one against `options`, which
 // must outlive it.
 class ArgumentReader {

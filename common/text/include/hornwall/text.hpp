@@ -19,11 +19,21 @@ void append_printable(std::string& out, std::string_view text);
 // `text` as append_printable writes it.
 std::string printable(std::string_view text);
 
+// `value` in the shortest form that reads back to the same double: "10", "9.5", "1e-07".
+std::string shortest_text(double value);
+
+// `value` with `decimals` decimals: "7.65", "10.0".
+std::string fixed_text(double value, int decimals);
+
 // `text` without the blanks (spaces, not tabs) before and after it: a file name as typed.
 std::string_view trim_blanks(std::string_view text);
 
 // `text` in single quotes: 'RC1'.
 std::string single_quoted(std::string_view text);
+
+// `text` as printable writes it, in single quotes: a file name or an argument as a
+// message shows it ('horn\x1b.zul').
+std::string quoted_printable(std::string_view text);
 
 // `text` in double quotes: "RC1".
 std::string double_quoted(std::string_view text);
