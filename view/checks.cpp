@@ -5,10 +5,10 @@
 #include <cmath>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "hornwall/text.hpp"
+#include "hornwall/view/corrugations.hpp"
 #include "hornwall/view/crossings.hpp"
 #include "hornwall/view/svg_drawing.hpp"
 
@@ -66,25 +66,12 @@ void check_nodes(const Wall& wall, const CheckSettings& settings, Diagnostics& d
 }
 
 void check_crossings(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {
-  struct Crossing {
-    WallSegment later, earlier;
-    Meeting how;
-  };
   const auto segment = [](WallSegment s) {
     return "the segment from node " + std::to_string(s.from + 1) + " to node " +
            std::to_string(s.to + 1);
   };
   for (const Profile& profile : wall.profiles) {
-    // The sweep finds crossings out of order; the ones shown are the first along the wall.
-    std::vector<Crossing> crossings;
-    find_crossings(profile, settings.tolerance,
-                   [&](WallSegment later, WallSegment earlier, Meeting how) {
-                     crossings.push_back({later, earlier, how});
-                   });
-    std::sort(crossings.begin(), crossings.end(), [](const Crossing& a, const Crossing& b) {
-      return std::pair(a.later.from, a.earlier.from) < std::pair(b.later.from, b.earlier.from);
-    });
-    for (const Crossing& c : crossings) {
+    for (const Crossing& c : find_crossings(profile, settings.tolerance)) {
       diagnostics.report(Finding::crossing, c.later.line, [&] {
         const std::string_view verb = c.how == Meeting::crosses    ? " crosses "
                                       : c.how == Meeting::overlaps ? " overlaps "
@@ -129,15 +116,6 @@ std::string length(double value) {
   std::string text = short_number(value);
   if (text.find_first_of(".eIN") == std::string::npos) text += ".0";
   return text;
-}
-
-// The widest pitch of a profile, if it has one.
-std::optional<double> widest_pitch(const Profile& profile) {
-  std::optional<double> widest;
-  for (const Corrugation& corrugation : profile.corrugations) {
-    if (corrugation.pitch && (!widest || *corrugation.pitch > *widest)) widest = corrugation.pitch;
-  }
-  return widest;
 }
 
 void check_band_units(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {

@@ -60,7 +60,6 @@ void find_faced(Profile& profile, const std::vector<Face>& faces) {
   std::vector<Corrugation>& found = profile.corrugations;
   for (std::size_t i = 0; i + 1 < found.size(); ++i) {
     found[i].gap = std::abs(found[i].z_far - found[i + 1].z_near);
-    found[i].pitch = std::abs(found[i].z_near - found[i + 1].z_near);
   }
 }
 
@@ -133,10 +132,6 @@ void find_smooth(Profile& profile, double tolerance) {
     profile.corrugations.push_back(bump);
     i = end;
   }
-  std::vector<Corrugation>& found = profile.corrugations;
-  for (std::size_t i = 0; i + 1 < found.size(); ++i) {
-    found[i].pitch = std::abs(found[i].peak_z - found[i + 1].peak_z);
-  }
 }
 
 }  // namespace
@@ -151,7 +146,19 @@ void find_corrugations(Profile& profile, double tolerance) {
     find_smooth(profile, tolerance);
     profile.corrugated = Corrugated::smooth;
   }
-  if (profile.corrugations.empty()) profile.corrugated = Corrugated::none;
+  std::vector<Corrugation>& found = profile.corrugations;
+  for (std::size_t i = 0; i + 1 < found.size(); ++i) {
+    found[i].pitch = std::abs(found[i].peak_z - found[i + 1].peak_z);
+  }
+  if (found.empty()) profile.corrugated = Corrugated::none;
+}
+
+std::optional<double> widest_pitch(const Profile& profile) {
+  std::optional<double> widest;
+  for (const Corrugation& corrugation : profile.corrugations) {
+    if (corrugation.pitch && (!widest || *corrugation.pitch > *widest)) widest = corrugation.pitch;
+  }
+  return widest;
 }
 
 void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands) {

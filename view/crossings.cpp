@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace hornwall::view {
@@ -58,15 +59,14 @@ bool is_monotone(const std::vector<Point>& points) {
   return falls || rises;
 }
 
-void find_folds(const std::vector<Point>& points,
-                const std::function<void(WallSegment, WallSegment, Meeting)>& found) {
+void find_folds(const std::vector<Point>& points, std::vector<Crossing>& found) {
   for (std::size_t k = 1; k + 1 < points.size(); ++k) {
     const Point& before = points[k - 1];
     const Point& at = points[k];
     const Point& after = points[k + 1];
     if (before.z != at.z || after.z != at.z) continue;
     if ((at.rho - before.rho > 0) != (after.rho - at.rho > 0)) {
-      found(segment_of(points, k), segment_of(points, k - 1), Meeting::folds_back);
+      found.push_back({segment_of(points, k), segment_of(points, k - 1), Meeting::folds_back});
       ++k;  // each segment in one pair at most
     }
   }
@@ -99,8 +99,7 @@ class Sweep {
     }
   }
 
-  void run(const std::vector<Point>& points,
-           const std::function<void(WallSegment, WallSegment, Meeting)>& found) {
+  void run(const std::vector<Point>& points, std::vector<Crossing>& found) {
     struct Event {
       double x, y;
       bool ends;
@@ -126,7 +125,7 @@ class Sweep {
     const auto report = [&](std::uint32_t s, std::uint32_t t, Meeting how) {
       const std::size_t first = std::min(segments_[s].index, segments_[t].index);
       const std::size_t second = std::max(segments_[s].index, segments_[t].index);
-      found(segment_of(points, second), segment_of(points, first), how);
+      found.push_back({segment_of(points, second), segment_of(points, first), how});
       for (const std::uint32_t u : {s, t}) {
         gone[u] = true;
         if (where[u] != status.end()) status.erase(where[u]);
@@ -259,16 +258,21 @@ class Sweep {
 
 }  // namespace
 
-void find_crossings(const Profile& profile, double tolerance,
-                    const std::function<void(WallSegment, WallSegment, Meeting)>& found) {
+std::vector<Crossing> find_crossings(const Profile& profile, double tolerance) {
+  std::vector<Crossing> found;
   const std::vector<Point> points = wall_points(profile, tolerance);
-  if (points.size() < 3) return;
+  if (points.size() < 3) return found;
   if (is_monotone(points)) {
     find_folds(points, found);
-    return;
+    return found;
   }
   Sweep sweep(points, tolerance);
   sweep.run(points, found);
+  // The sweep finds them out of order.
+  std::sort(found.begin(), found.end(), [](const Crossing& a, const Crossing& b) {
+    return std::pair(a.later.from, a.earlier.from) < std::pair(b.later.from, b.earlier.from);
+  });
+  return found;
 }
 
 }  // namespace hornwall::view

@@ -1,14 +1,12 @@
 #include "hornwall/view/summary.hpp"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
 
 #include "hornwall/text.hpp"
-#include "hornwall/view/checks.hpp"
+#include "hornwall/view/corrugations.hpp"
 
 namespace hornwall::view {
 namespace {
@@ -93,20 +91,17 @@ void append_corrugations(std::string& text, const Profile& profile, double toler
 
 void append_band(std::string& text, const Profile& profile, const FrequencyBand& band,
                  const Coverage& coverage) {
-  std::optional<double> widest;
-  for (const Corrugation& corrugation : profile.corrugations) {
-    if (corrugation.pitch && (!widest || *corrugation.pitch > *widest)) widest = corrugation.pitch;
-  }
+  const std::optional<double> widest = widest_pitch(profile);
   const std::optional<double> metres = metres_per_unit(profile.unit);
-  if (widest && metres) *widest *= *metres;
-  text += "  " + coverage_text(band, coverage, metres ? widest : std::nullopt) + '\n';
+  const std::optional<double> pitch =
+      widest && metres ? std::optional(*widest * *metres) : std::nullopt;
+  text += "  " + coverage_text(band, coverage, pitch) + '\n';
 }
 
 }  // namespace
 
 void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostream& out,
                    std::span<const FrequencyBand> bands) {
-  const double tolerance = geometry_tolerance(wall);
   std::string text;
   for (const Profile& profile : wall.profiles) {
     text += "profile ";
@@ -120,7 +115,7 @@ void write_summary(const Wall& wall, const Diagnostics& diagnostics, std::ostrea
     text += ", " + ranges(profile) + ", ";
     text.append(ending(profile.end));
     text += '\n';
-    append_corrugations(text, profile, tolerance);
+    append_corrugations(text, profile, wall.tolerance);
     for (std::size_t b = 0; b < profile.bands.size() && b < bands.size(); ++b) {
       append_band(text, profile, bands[b], profile.bands[b]);
     }

@@ -64,7 +64,8 @@ Examined examine(ByteSource& source, CheckSettings settings) {
   Examined examined;
   ObjectFile file = read_object_file(source, examined.diagnostics);
   examined.wall = evaluate_wall(std::move(file), source, examined.diagnostics);
-  settings.tolerance = geometry_tolerance(examined.wall);
+  examined.wall.tolerance = geometry_tolerance(examined.wall);
+  settings.tolerance = examined.wall.tolerance;
   for (Profile& profile : examined.wall.profiles) find_corrugations(profile, settings.tolerance);
   measure_bands(examined.wall, settings.bands);
   check_wall(examined.wall, settings, examined.diagnostics);

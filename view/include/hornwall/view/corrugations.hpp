@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "hornwall/bands.hpp"
@@ -20,6 +21,10 @@ namespace hornwall::view {
 //   long as the base nodes that bound it lie apart.
 // Nodes that could not be evaluated break the wall.
 void find_corrugations(Profile& profile, double tolerance);
+
+// The widest pitch of the corrugations of `profile`, if it has one: what the density of a
+// band check goes by.
+std::optional<double> widest_pitch(const Profile& profile);
 
 // Measures every corrugated profile of `wall` against each of `bands` and sets its
 // `bands`, for the profiles whose length unit converts to metres.

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <vector>
 
 #include "hornwall/view/wall.hpp"
 
@@ -24,12 +24,18 @@ struct WallSegment {
   std::uint64_t line = 0;
 };
 
-// Calls `found(later, earlier, how)` for pairs of segments of `profile` that meet other
-// than consecutive segments at their shared node; nodes that could not be evaluated break
-// the wall, and nodes within `tolerance` of each other count as one. Every pair found
-// is a real meeting, each segment is in at most one pair, and a profile that meets itself
-// anywhere gives at least one pair. Takes time near n log n for n nodes.
-void find_crossings(const Profile& profile, double tolerance,
-                    const std::function<void(WallSegment, WallSegment, Meeting)>& found);
+// Two segments of a profile that meet: `later` further along the wall than `earlier`.
+struct Crossing {
+  WallSegment later;
+  WallSegment earlier;
+  Meeting how;
+};
+
+// The pairs of segments of `profile` that meet other than consecutive segments at their
+// shared node, in order along the wall; nodes that could not be evaluated break the wall,
+// and nodes within `tolerance` of each other count as one. Every pair found is a real
+// meeting, each segment is in at most one pair, and a profile that meets itself anywhere
+// gives at least one pair. Takes time near n log n for n nodes.
+std::vector<Crossing> find_crossings(const Profile& profile, double tolerance);
 
 }  // namespace hornwall::view

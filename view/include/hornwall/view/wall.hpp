@@ -65,6 +65,9 @@ struct Wall {
   std::size_t variable_count = 0;
   Names names;
   std::vector<double> values;  // by name: the value of its last definition, NaN for none
+  // The tolerance of the geometric checks and of the corrugations' measures, set once the
+  // nodes are evaluated (see geometry_tolerance).
+  double tolerance = 0.0;
 
   // The value of the variable called `name`, if it has one.
   std::optional<double> value(std::string_view name) const;
