@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string>
 
+#include "hornwall/view/output_text.hpp"
+
 namespace hornwall::view {
 
 void append_exact(std::string& text, double value) {
@@ -13,12 +15,8 @@ void append_exact(std::string& text, double value) {
 }
 
 void end_row(std::string& text, std::ostream& out) {
-  constexpr std::size_t flush_size = 1 << 20;
   text += '\n';
-  if (text.size() > flush_size) {
-    out << text;
-    text.clear();
-  }
+  write_out_when_large(text, out);
 }
 
 void write_node_table(const Wall& wall, std::ostream& out) {

@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "hornwall/view/diagnostics.hpp"
+#include "hornwall/view/output_text.hpp"
 
 namespace hornwall::view {
 namespace {
@@ -27,7 +28,6 @@ constexpr double margin_bottom = 60.0;
 constexpr double legend_row = 18.0;
 constexpr std::size_t most_dots = 200;  // a profile with more nodes is drawn without dots
 constexpr int most_ticks = 20;
-constexpr std::size_t flush_size = 1 << 20;
 
 constexpr std::string_view grid_style = "stroke=\"#e4e4e4\" stroke-width=\"1\"";
 constexpr std::string_view tick_style = "stroke=\"#444\" stroke-width=\"1\"";
@@ -190,6 +190,17 @@ double tick_step(double half) {
   return 10.0 * power;
 }
 
+// The name of a vertical axis, turned to read upwards, left of the plot at the height
+// `middle`.
+void side_label(Svg& svg, double middle, std::string_view text) {
+  std::string turn = " transform=\"rotate(-90 ";
+  append_fixed(turn, margin_left - 55.0);
+  turn += ' ';
+  append_fixed(turn, middle);
+  turn += ")\"";
+  svg.label(margin_left - 55.0, middle, "middle", text, turn);
+}
+
 void draw_ticks(Svg& svg, const Frame& frame, std::string_view unit) {
   const double bottom = frame.y(frame.rho_low);
   const double right = frame.x(frame.z_high);
@@ -213,13 +224,7 @@ void draw_ticks(Svg& svg, const Frame& frame, std::string_view unit) {
   }
   const std::string unit_text = unit.empty() ? std::string() : " (" + std::string(unit) + ")";
   svg.label(margin_left + frame.plot_width() / 2.0, bottom + 38.0, "middle", "z" + unit_text);
-  const double middle = margin_top + frame.plot_height() / 2.0;
-  std::string turn = " transform=\"rotate(-90 ";
-  append_fixed(turn, margin_left - 55.0);
-  turn += ' ';
-  append_fixed(turn, middle);
-  turn += ")\"";
-  svg.label(margin_left - 55.0, middle, "middle", "rho" + unit_text, turn);
+  side_label(svg, margin_top + frame.plot_height() / 2.0, "rho" + unit_text);
 }
 
 void draw_axis_and_aperture(Svg& svg, const Frame& frame) {
@@ -250,10 +255,7 @@ void draw_profile(std::string& out, std::ostream& sink, const Frame& frame, cons
     append_fixed(out, frame.x(node.z));
     out += ',';
     append_fixed(out, frame.y(sign * node.rho));
-    if (out.size() > flush_size) {
-      sink << out;
-      out.clear();
-    }
+    write_out_when_large(out, sink);
   }
   if (open) out += "\"/>\n";
   if (sign < 0 || profile.nodes.size() > most_dots) return;
@@ -360,10 +362,7 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
                      {"height", axis.y(range.low) - axis.y(range.high)}},
                     fill);
       }
-      if (out.size() > flush_size) {
-        sink << out;
-        out.clear();
-      }
+      write_out_when_large(out, sink);
     }
   }
   // The bands' names, over the bars on a pale ground, at the right of each band.
@@ -382,13 +381,7 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
       "rect",
       {{"x", margin_left}, {"y", top}, {"width", frame.plot_width()}, {"height", panel_height}},
       " fill=\"none\" stroke=\"#999\"");
-  const double middle = top + panel_height / 2.0;
-  std::string turn = " transform=\"rotate(-90 ";
-  append_fixed(turn, margin_left - 55.0);
-  turn += ' ';
-  append_fixed(turn, middle);
-  turn += ")\"";
-  svg.label(margin_left - 55.0, middle, "middle", "frequency (GHz)", turn);
+  side_label(svg, top + panel_height / 2.0, "frequency (GHz)");
 }
 
 // True when the picture has a band panel: bands were given and a profile has corrugations.
