@@ -6,12 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <ios>
 #include <memory>
+#include <optional>
 #include <streambuf>
 #include <utility>
 
+#include "beside.hpp"
 #include "hornwall/run_error.hpp"
 
 namespace hornwall {
@@ -32,7 +33,7 @@ Failure open_failure_for(int error_number) {
 }
 
 bool is_permission_failure(int error_number) {
-  return error_number == EACCES || error_number == EPERM || error_number == EROFS;
+  return open_failure_for(error_number) == Failure::permission_denied;
 }
 
 // Opens `name` with `flags`; returns the descriptor, or -1 with errno set.
@@ -252,31 +253,21 @@ bool is_dangling_link(const std::string& name) {
 // nothing, where that cannot be done: a folder the run may not write in, a name too long
 // for the suffix, an owner or group that cannot be given.
 void make_beside(const std::string& name, const struct stat& status, ObjectPlace& place) {
-  std::string target = name;
-  struct stat link {};
-  if (::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(name.c_str(), nullptr),
-                                                               &std::free);
-    if (!resolved) return;
-    target = resolved.get();
-    if (!still_named(target, status)) return;
-  }
-  const std::size_t folder_end = target.rfind('/') + 1;  // 0 when there is no folder
-  std::string temporary =
-      target.substr(0, folder_end) + "." + target.substr(folder_end) + ".XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return;
-  const struct stat made = file_status(fd);
-  const bool owned = (made.st_uid == status.st_uid && made.st_gid == status.st_gid) ||
-                     ::fchown(fd, status.st_uid, status.st_gid) == 0;
-  if (!owned || ::fchmod(fd, status.st_mode & 07777) != 0) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
+  std::optional<std::string> target = link_target(name);
+  if (!target || (*target != name && !still_named(*target, status))) return;
+  BesideFile made = make_beside_file(*target);
+  if (made.fd < 0) return;
+  const struct stat made_status = file_status(made.fd);
+  const bool owned = (made_status.st_uid == status.st_uid && made_status.st_gid == status.st_gid) ||
+                     ::fchown(made.fd, status.st_uid, status.st_gid) == 0;
+  if (!owned || ::fchmod(made.fd, status.st_mode & 07777) != 0) {
+    ::close(made.fd);
+    ::unlink(made.path.c_str());
     return;
   }
-  place.fd = fd;
-  place.temporary = std::move(temporary);
-  place.target = std::move(target);
+  place.fd = made.fd;
+  place.temporary = std::move(made.path);
+  place.target = std::move(*target);
 }
 
 }  // namespace

@@ -5,33 +5,23 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <random>
 #include <streambuf>
+#include <utility>
 #include <vector>
+
+#include "beside.hpp"
 
 namespace hornwall {
 namespace {
 
 Reason reason_of(int error) { return Reason{std::strerror(error)}; }
 
-// The folder part of `path` ("." for a bare name) and its last part.
-std::pair<std::string, std::string> split_path(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return {".", path};
-  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
-
-// The file a path leads to through its symbolic links, or the path itself when it is none
-// (or leads nowhere: such a name is written in place).
-std::string resolved(const std::string& path) {
-  struct stat link {};
-  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-  char target[PATH_MAX];
-  if (::realpath(path.c_str(), target) == nullptr) return path;
-  return target;
+// The permission bits of a new file: 0666 less the umask.
+mode_t new_file_mode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -124,26 +114,22 @@ void OutputFile::discard() noexcept {
 }
 
 Result<void> OutputFile::open(const std::string& path) {
-  path_ = resolved(path);
+  // A link that leads nowhere is replaced by the new file, as before any link existed.
+  path_ = link_target(path).value_or(path);
   struct stat existing {};
   const bool exists = ::stat(path_.c_str(), &existing) == 0;
   const bool regular = exists && S_ISREG(existing.st_mode);
   int fd = -1;
   if (!exists || regular) {
-    // Beside the file, under a name no other run picks.
-    const auto [folder, name] = split_path(path_);
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temporary_ = folder + "/." + name + ".tmp" + std::to_string(random() % 1000000);
-      fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd < 0 && errno != EEXIST) break;
+    BesideFile beside = make_beside_file(path_);
+    const mode_t mode = exists ? existing.st_mode & 07777 : new_file_mode();
+    if (beside.fd >= 0 && ::fchmod(beside.fd, mode) != 0) {
+      ::close(beside.fd);
+      ::unlink(beside.path.c_str());
+      beside = {};
     }
-    if (fd >= 0 && exists && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-      ::close(fd);
-      ::unlink(temporary_.c_str());
-      fd = -1;
-    }
-    if (fd < 0) temporary_.clear();
+    fd = beside.fd;
+    temporary_ = std::move(beside.path);
   }
   if (fd < 0) {
     // No temporary: a device, a pipe, or a folder that takes no new file. An existing file
