@@ -48,10 +48,6 @@ void ObjectWriter::variable_head(std::string_view name) {
 // The closing parenthesis and the empty line that ends a variable block.
 void ObjectWriter::variable_tail() { line(")\n"); }
 
-void ObjectWriter::numeric_lines(std::string_view name, float value) {
-  line(name, "  ", format::variable_kind, "\n(\n  ", format::value_entry, value_gap, Sci4{value});
-}
-
 void ObjectWriter::numeric_variable(std::string_view name, float value) {
   numeric_lines(name, value);
   variable_tail();

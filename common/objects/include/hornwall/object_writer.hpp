@@ -82,8 +82,7 @@ class ObjectWriter {
   // expression("RSP", Int1{i}), so that no string is built for it.
   template <typename... Pieces>
   void numeric_variable(const Expression<Pieces...>& name, float value) {
-    line(Unquoted<Pieces...>{name}, "  ", object_format::variable_kind, "\n(\n  ",
-         object_format::value_entry, value_gap, Sci4{value});
+    numeric_lines(Unquoted<Pieces...>{name}, value);
     variable_tail();
   }
   // Two numeric variable blocks with no empty line between them, one after both.
@@ -211,12 +210,17 @@ class ObjectWriter {
   }
   void grow(std::size_t count);
   void write_blocks();
-  // What follows a numeric variable's name up to its value.
   // What follows the word "value" of a numeric variable, up to its number.
   static constexpr std::string_view value_gap = "            : ";
   void variable_head(std::string_view name);
   void variable_tail();
-  void numeric_lines(std::string_view name, float value);
+  // A numeric variable block without its closing line: its `name` (text or pieces) and
+  // its value.
+  template <typename Name>
+  void numeric_lines(const Name& name, float value) {
+    line(name, "  ", object_format::variable_kind, "\n(\n  ", object_format::value_entry, value_gap,
+         Sci4{value});
+  }
 
   // The last few sci fields of one kind that were written, and their text, to be copied
   // again: a wall repeats its coordinates from row to row. Every entry is valid (the
