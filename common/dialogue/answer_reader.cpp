@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -210,6 +211,41 @@ class NumberScan {
   bool exponent_negative_ = false;
   std::int64_t exponent_ = 0;
 };
+
+// Sets `target` to the value that `text` writes; the failure when it writes none.
+std::optional<Failure> assign(const Target& target, std::string_view text) {
+  if (auto* integer = std::get_if<std::int32_t*>(&target)) {
+    const std::size_t sign = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    if (text.size() == sign || count_digits(text, sign) != text.size() - sign) {
+      return Failure::syntax_error;
+    }
+    const std::string_view digits = text[0] == '+' ? text.substr(1) : text;
+    std::int32_t value = 0;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), value).ec != std::errc{}) {
+      return Failure::conversion_error;
+    }
+    **integer = value;
+    return std::nullopt;
+  }
+  const RealText real = split_real(text);
+  if (!real.valid) return Failure::syntax_error;
+  std::string normal = real.negative ? "-" : "";
+  normal.append(real.integer_digits);
+  normal += '.';
+  normal.append(real.fraction_digits);
+  normal += real.exponent_negative ? "e-" : "e";
+  normal.append(real.exponent_digits.empty() ? std::string_view("0") : real.exponent_digits);
+  float value = 0.0f;
+  const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    if (decimal_order(real) > 0) return Failure::conversion_error;
+    value = real.negative ? -0.0f : 0.0f;  // below the smallest subnormal
+  } else if (result.ec != std::errc{} || result.ptr != normal.data() + normal.size()) {
+    return Failure::syntax_error;
+  }
+  *std::get<float*>(target) = value;
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -443,39 +479,6 @@ std::string AnswerChannel::read_line() {
   return line;
 }
 
-void AnswerChannel::assign(const Target& target, std::string_view text) const {
-  if (auto* integer = std::get_if<std::int32_t*>(&target)) {
-    const std::size_t sign = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
-    if (text.size() == sign || count_digits(text, sign) != text.size() - sign) {
-      throw error(Failure::syntax_error);
-    }
-    const std::string_view digits = text[0] == '+' ? text.substr(1) : text;
-    std::int32_t value = 0;
-    if (std::from_chars(digits.data(), digits.data() + digits.size(), value).ec != std::errc{}) {
-      throw error(Failure::conversion_error);
-    }
-    **integer = value;
-    return;
-  }
-  const RealText real = split_real(text);
-  if (!real.valid) throw error(Failure::syntax_error);
-  std::string normal = real.negative ? "-" : "";
-  normal.append(real.integer_digits);
-  normal += '.';
-  normal.append(real.fraction_digits);
-  normal += real.exponent_negative ? "e-" : "e";
-  normal.append(real.exponent_digits.empty() ? std::string_view("0") : real.exponent_digits);
-  float value = 0.0f;
-  const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    if (decimal_order(real) > 0) throw error(Failure::conversion_error);
-    value = real.negative ? -0.0f : 0.0f;  // below the smallest subnormal
-  } else if (result.ec != std::errc{} || result.ptr != normal.data() + normal.size()) {
-    throw error(Failure::syntax_error);
-  }
-  *std::get<float*>(target) = value;
-}
-
 void AnswerChannel::read_token(bool integer_target) {
   token_->clear();
   for (int c; (c = lines_->peek()) != end_of_line && !ends_value(c);) {
@@ -502,11 +505,9 @@ void AnswerChannel::take_token(std::span<const Target> targets, std::size_t& fil
     if (null_value) continue;
     const Target& target = targets[filled];
     const bool integer = std::holds_alternative<std::int32_t*>(target);
-    try {
-      assign(target, integer ? parts.integer_text : parts.real_text);
-    } catch (const RunError& failure) {
-      fail_at_token(static_cast<Failure>(failure.number()));
-    }
+    const std::optional<Failure> failure =
+        assign(target, integer ? parts.integer_text : parts.real_text);
+    if (failure) fail_at_token(*failure);
   }
 }
 

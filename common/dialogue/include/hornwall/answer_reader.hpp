@@ -79,7 +79,6 @@ class AnswerChannel {
   [[noreturn]] void fail_at_token(Failure failure);
   void read_token(bool integer_target);
   void take_token(std::span<const Target> targets, std::size_t& filled);
-  void assign(const Target& target, std::string_view text) const;
 
   std::istream& in_;
   std::unique_ptr<LineSource> lines_;  // made at the first read, as is token_
