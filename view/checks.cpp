@@ -204,6 +204,10 @@ void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& d
   }
 }
 
+// One check: reads the wall and reports its findings.
+using Check = void (*)(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
+
+// The checks, in the order they run.
 constexpr std::array<Check, 8> checks = {check_has_profile, check_node_counts, check_nodes,
                                          check_crossings,   check_joins,       check_drawable,
                                          check_band_units,  check_bands};
@@ -220,10 +224,8 @@ double geometry_tolerance(const Wall& wall) {
   return 1e-6 * largest;
 }
 
-std::span<const Check> wall_checks() { return checks; }
-
 void check_wall(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {
-  for (const Check check : wall_checks()) check(wall, settings, diagnostics);
+  for (const Check check : checks) check(wall, settings, diagnostics);
 }
 
 }  // namespace hornwall::view

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <span>
 #include <vector>
 
 #include "hornwall/bands.hpp"
@@ -21,16 +20,13 @@ struct CheckSettings {
   std::vector<FrequencyBand> bands;
 };
 
-// One check: reads the wall and reports its findings.
-using Check = void (*)(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
-
 // The tolerance of the geometric checks: 1e-6 of the largest coordinate magnitude of
 // the evaluated nodes. The nodes compared are written from the same expressions over
 // the same variables, so in a sound wall they agree to double rounding; the tolerance
 // ignores those last digits and still catches a real gap or step back.
 double geometry_tolerance(const Wall& wall);
 
-// Every check, in the order they run:
+// Runs every check over `wall`, in this order:
 // - a file without profiles (an error, on line 1: there is no wall to check);
 // - per profile: fewer than two nodes (on its name's line), a node with a radius below
 //   zero, a node whose z rises over the previous evaluated node's (the wall runs back
@@ -46,9 +42,6 @@ double geometry_tolerance(const Wall& wall);
 //   interleave breaks); on the profile's first node row.
 // All but the first, the crossings and the unit are warnings. Nodes that could not be
 // evaluated are skipped.
-std::span<const Check> wall_checks();
-
-// Runs every check of wall_checks().
 void check_wall(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
 
 }  // namespace hornwall::view
