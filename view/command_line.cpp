@@ -39,13 +39,8 @@ Result<void> apply(std::string_view name, std::string_view value, ViewOptions& o
 // True when `path` ends in ".svg", in any case.
 bool is_svg_name(std::string_view path) {
   constexpr std::string_view suffix = ".svg";
-  if (path.size() < suffix.size()) return false;
-  const std::string_view end = path.substr(path.size() - suffix.size());
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    const char c = end[i] >= 'A' && end[i] <= 'Z' ? static_cast<char>(end[i] - 'A' + 'a') : end[i];
-    if (c != suffix[i]) return false;
-  }
-  return true;
+  return path.size() >= suffix.size() &&
+         equal_ignoring_case(path.substr(path.size() - suffix.size()), suffix);
 }
 
 }  // namespace

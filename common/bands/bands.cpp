@@ -15,15 +15,6 @@ constexpr double hertz_per_gigahertz = 1e9;
 // The GHz text of `hertz`, in its shortest form: "10", "9.5".
 std::string shortest(double hertz) { return shortest_text(hertz / hertz_per_gigahertz); }
 
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // A frequency in hertz from a number in GHz or with a suffix; none when it is no such
 // thing.
 std::optional<double> frequency(std::string_view text) {

@@ -19,6 +19,15 @@ void append_printable(std::string& out, std::string_view text) {
   }
 }
 
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
 std::string_view trim_blanks(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};

@@ -25,6 +25,9 @@ std::string shortest_text(double value);
 // `value` with `decimals` decimals: "7.65", "10.0".
 std::string fixed_text(double value, int decimals);
 
+// True when `a` and `b` are the same text but for the case of ASCII letters.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
 // `text` without the blanks (spaces, not tabs) before and after it: a file name as typed.
 std::string_view trim_blanks(std::string_view text);
 
