@@ -314,6 +314,13 @@ FrequencyAxis frequency_axis(std::span<const FrequencyBand> bands, double top) {
   return {std::max(0.0, low - pad), high + pad, top};
 }
 
+// Whether a corrugation `height` metres high opens and closes its windows more than once
+// per unit of the panel's height: one window and the gap after it span c / 2h hertz.
+bool windows_finer_than_the_panel(double height, const FrequencyAxis& axis) {
+  return height > 0.0 &&
+         2.0 * quarter_wave_frequency(height) < (axis.high - axis.low) / panel_height;
+}
+
 // The panel under the wall: frequency upwards, the bands shaded, each corrugation a bar
 // coloured where it is capacitive.
 void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, const Wall& wall,
@@ -353,8 +360,16 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
       const double x_low = frame.x(std::min(corrugation.z_near, corrugation.z_far));
       const double width =
           std::max(frame.x(std::max(corrugation.z_near, corrugation.z_far)) - x_low, 1.0);
-      for (const FrequencyRange& range :
-           capacitive_ranges(corrugation.height * *metres, axis.low, axis.high)) {
+      const double height = corrugation.height * *metres;
+      if (windows_finer_than_the_panel(height, axis)) {
+        // Capacitive half the time, in windows closer than the drawing can part.
+        svg.element(
+            "rect",
+            {{"x", x_low}, {"y", axis.y(axis.high)}, {"width", width}, {"height", panel_height}},
+            fill + " fill-opacity=\"0.5\"");
+        continue;
+      }
+      for (const FrequencyRange& range : capacitive_ranges(height, axis.low, axis.high)) {
         svg.element("rect",
                     {{"x", x_low},
                      {"y", axis.y(range.high)},

@@ -145,9 +145,13 @@ std::vector<FrequencyRange> capacitive_ranges(double height, double low, double 
   if (!(height > 0.0) || !(low < high)) return ranges;
   // Window k runs from (2k + 1) c / 4h to (2k + 2) c / 4h.
   const double quarter = quarter_wave_frequency(height);
-  const double first = std::floor((low / quarter - 1.0) / 2.0);
-  constexpr double most_windows = 1000.0;  // a drawing needs no more
-  for (double k = std::max(first, 0.0); k < std::max(first, 0.0) + most_windows; ++k) {
+  const double first = std::max(std::floor((low / quarter - 1.0) / 2.0), 0.0);
+  if (!std::isfinite(first)) return ranges;
+  // Count the windows in an integer: past 2^53 adding one to a double window number
+  // changes nothing, and a loop on it would never end.
+  constexpr int most_windows = 1000;  // a drawing needs no more
+  for (int step = 0; step < most_windows; ++step) {
+    const double k = first + step;
     const double open = (2.0 * k + 1.0) * quarter;
     const double close = (2.0 * k + 2.0) * quarter;
     if (open >= high) break;

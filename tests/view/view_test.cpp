@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <random>
 #include <regex>
@@ -433,6 +434,32 @@ TEST(Bands, AreCapacitiveStrictlyInsideTheirWindows) {
   EXPECT_EQ(quarter_wave_frequency(1.0), quarter);
 }
 
+TEST(Bands, DrawAtMostAThousandWindowsWhateverTheHeight) {
+  // Heights so large that the windows' numbers pass 2^53, where adding one to a double
+  // no longer moves it, and heights too small or not numbers at all.
+  const struct {
+    double height;
+    std::size_t most;
+  } cases[] = {
+      {0.01, 1},
+      {1e3, 1000},
+      {1e15, 1000},
+      {1e300, 1000},
+      {1e-300, 0},
+      {0.0, 0},
+      {std::numeric_limits<double>::infinity(), 0},
+      {std::numeric_limits<double>::quiet_NaN(), 0},
+  };
+  for (const auto& c : cases) {
+    const auto ranges = capacitive_ranges(c.height, 10e9, 20e9);
+    EXPECT_LE(ranges.size(), c.most) << c.height;
+    for (const auto& range : ranges) {
+      EXPECT_GE(range.low, 10e9) << c.height;
+      EXPECT_LE(range.high, 20e9) << c.height;
+    }
+  }
+}
+
 TEST(Bands, ReadBandTextsAndRefuseWhatIsNoBand) {
   const struct {
     std::string_view text;
@@ -508,6 +535,31 @@ std::string fins(std::initializer_list<double> heights, double pitch) {
     z -= pitch;
   }
   return profile("f", rows);
+}
+
+TEST(ViewBands, DrawWindowsFinerThanThePanelAsOneHalfShadedBar) {
+  // 10-19 GHz: a 7.625 mm fin opens one window there; fins a thousand times deeper or more
+  // open hundreds to billions, which the panel cannot part.
+  const struct {
+    double height;
+    std::size_t windows, half_shaded;
+  } cases[] = {{7.625, 1, 0}, {7625.0, 0, 2}, {7.625e15, 0, 2}, {7.625e300, 0, 2}};
+  const std::vector<FrequencyBand> bands = {parse_band("10:19").value()};
+  for (const auto& c : cases) {
+    const std::string wall = fins({c.height, c.height}, 4.0);
+    TextSource source(wall);
+    std::ostringstream svg;
+    write_svg(examine(source, {}).wall, {"t.zul", false, bands}, svg);
+    const std::string text = svg.str();
+    const auto count = [&](std::string_view piece) {
+      std::size_t found = 0;
+      for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++found;
+      return found;
+    };
+    EXPECT_EQ(count("fill-opacity=\"0.5\""), c.half_shaded) << c.height;
+    EXPECT_GE(count("<rect"), 2 * c.windows + bands.size()) << c.height;
+  }
 }
 
 TEST(ViewBands, WarnOfGapsSparseWallsAndBrokenInterleaves) {
