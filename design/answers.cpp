@@ -96,7 +96,7 @@ std::string answers_text(const Design& design, std::string_view object_file) {
            "variable corrugation " + n + ": gap D" + n + " from the far face of " +
                std::to_string(k - 1) + unit);
     }
-    line(text, real(design.heights[static_cast<std::size_t>(k - 1)]),
+    line(text, real(design.variable_heights[static_cast<std::size_t>(k - 1)]),
          "variable corrugation " + n + ": height C" + n + unit);
   }
   if (design.bands.size() == 2) {
@@ -119,8 +119,12 @@ std::string report_text(const Design& design) {
   text += request.wall == WallKind::corr ? "corr" : "sinecorr";
   text += ", " + design_comment(design) + "\n";
   if (request.taper) {
-    const auto [low, high] = std::minmax_element(design.heights.begin(), design.heights.end());
-    text += "  heights taper from " + real(*high) + " to " + real(*low) + unit +
+    double low = corrugation_height(design, 0), high = low;
+    for (int k = 1; k < design.count; ++k) {
+      low = std::min(low, corrugation_height(design, k));
+      high = std::max(high, corrugation_height(design, k));
+    }
+    text += "  heights taper from " + real(high) + " to " + real(low) + unit +
             ", the deepest nearest the aperture\n";
   }
   for (std::size_t b = 0; b < design.band_heights.size() && !request.taper; ++b) {
@@ -145,12 +149,12 @@ std::string report_text(const Design& design) {
   text += "\n  " + std::to_string(design.count) + " corrugations (" +
           std::to_string(design.variable) + " variable), the first at " + real(design.first) +
           unit + ", the last ending at " + real(design.end) + unit + " (ZW2)\n";
-  std::vector<double> heights;
-  for (const double height : design.heights) heights.push_back(height * per_unit);
   for (const FrequencyBand& band : design.bands) {
+    CoverageCounter counter(band);
+    for (int k = 0; k < design.count; ++k) counter.add(corrugation_height(design, k) * per_unit);
     text +=
         "  " +
-        coverage_text(band, band_coverage(heights, band),
+        coverage_text(band, counter.coverage(),
                       design.count > 1 ? std::optional(design.pitch * per_unit) : std::nullopt) +
         "\n";
   }

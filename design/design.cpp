@@ -74,6 +74,19 @@ Result<Spacing> spacing(const Request& request, double top, double per_unit) {
   return found;
 }
 
+// The height planned for corrugation `k` (0 nearest the aperture): its band's, or, tapered,
+// a step along from the band's bottom to its top.
+double planned_height(const Design& design, int k) {
+  const Request& request = design.request;
+  if (request.taper && design.count > 1) {
+    const double per_unit = *metres_per_unit(request.unit);
+    const double deepest = quarter_wave_height(design.bands[0].low, request.margin);
+    const double shallowest = quarter_wave_height(design.bands[0].high, request.margin);
+    return height_in_unit(deepest + (shallowest - deepest) * k / (design.count - 1), per_unit);
+  }
+  return design.band_heights[static_cast<std::size_t>(k) % design.band_heights.size()];
+}
+
 // The heights the generator writes for the remaining corrugations, as the viewer will
 // measure them: corr's taper rounded to single precision, then to the object file's 5
 // digits; sinecorr's taper, whose divisor is their count.
@@ -143,7 +156,14 @@ Result<Design> design_wall(const Request& request) {
                   " " + request.unit + ", but the wall is " + shortest_text(request.length) + " " +
                   request.unit + " long"};
   }
-  design.count = static_cast<int>(std::floor(std::max(room, 0.0) / design.pitch + 1e-9)) + 1;
+  const double fit = std::floor(std::max(room, 0.0) / design.pitch + 1e-9) + 1.0;
+  if (!(fit <= most_corrugations)) {
+    return Reason{"the wall holds " + shortest_text(fit) + " corrugations at the pitch of " +
+                  shortest_text(design.pitch) + " " + request.unit + ", more than the " +
+                  std::to_string(most_corrugations) +
+                  " a design may have: shorten the wall or lower --per-wavelength"};
+  }
+  design.count = static_cast<int>(fit);
   if (design.count < dual) {
     return Reason{"no room for the two corrugations a dual band needs: the wall is " +
                   shortest_text(request.length) + " " + request.unit + " long"};
@@ -157,37 +177,30 @@ Result<Design> design_wall(const Request& request) {
     design.band_heights.push_back(
         height_in_unit(quarter_wave_height(band.low, request.margin), per_unit));
   }
-  std::vector<double> planned(static_cast<std::size_t>(design.count));
-  for (int k = 0; k < design.count; ++k) {
-    double height = design.band_heights[static_cast<std::size_t>(k % dual)];
-    if (request.taper && design.count > 1) {
-      const double deepest = quarter_wave_height(bands[0].low, request.margin);
-      const double shallowest = quarter_wave_height(bands[0].high, request.margin);
-      height = height_in_unit(deepest + (shallowest - deepest) * k / (design.count - 1), per_unit);
-    }
-    planned[static_cast<std::size_t>(k)] = height;
-  }
   const int remaining = design.count - design.variable;
   if (dual == 2) {
     // Odd corrugations take the first taper and serve the lower band, even ones the upper.
     design.cd1 = design.cd2 = design.band_heights[0];
     design.cd3 = design.cd4 = design.band_heights[1];
   } else if (remaining > 0) {
-    design.cd1 = planned[static_cast<std::size_t>(design.variable)];
-    design.cd2 = planned.back();
+    design.cd1 = planned_height(design, design.variable);
+    design.cd2 = planned_height(design, design.count - 1);
     if (request.wall == WallKind::sinecorr && request.taper && remaining > 1) {
       // Its taper stops one step short of the last height it is given.
       design.cd2 =
           height_digits(design.cd1 + (design.cd2 - design.cd1) * remaining / (remaining - 1));
     }
   } else {
-    design.cd1 = design.cd2 = planned.back();
+    design.cd1 = design.cd2 = planned_height(design, design.count - 1);
   }
   for (int k = 0; k < design.variable; ++k)
-    design.heights.push_back(planned[static_cast<std::size_t>(k)]);
-  for (int i = 1; i <= remaining; ++i)
-    design.heights.push_back(remaining_height(design, i, remaining));
+    design.variable_heights.push_back(planned_height(design, k));
   return design;
+}
+
+double corrugation_height(const Design& design, int k) {
+  if (k < design.variable) return design.variable_heights[static_cast<std::size_t>(k)];
+  return remaining_height(design, k - design.variable + 1, design.count - design.variable);
 }
 
 }  // namespace hornwall::design

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "hornwall/text.hpp"
 
@@ -96,22 +97,29 @@ std::optional<double> metres_per_unit(std::string_view unit) {
 
 double quarter_wave_frequency(double height) { return speed_of_light / (4.0 * height); }
 
-Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band) {
-  std::vector<double> frequencies(band_samples);
-  for (std::size_t i = 0; i < band_samples; ++i) frequencies[i] = band.sample(i);
-  Coverage coverage;
-  coverage.counts.assign(band_samples, 0);
-  coverage.capacitive.reserve(heights.size());
-  for (const double height : heights) {
-    std::uint32_t capacitive = 0;
-    for (std::size_t i = 0; i < band_samples; ++i) {
-      if (!is_capacitive(height, frequencies[i])) continue;
-      ++capacitive;
-      ++coverage.counts[i];
-    }
-    coverage.capacitive.push_back(static_cast<double>(capacitive) /
-                                  static_cast<double>(band_samples));
+CoverageCounter::CoverageCounter(const FrequencyBand& band) : frequencies_(band_samples) {
+  for (std::size_t i = 0; i < band_samples; ++i) frequencies_[i] = band.sample(i);
+  coverage_.counts.assign(band_samples, 0);
+}
+
+double CoverageCounter::add(double height) {
+  std::uint32_t capacitive = 0;
+  for (std::size_t i = 0; i < band_samples; ++i) {
+    if (!is_capacitive(height, frequencies_[i])) continue;
+    ++capacitive;
+    ++coverage_.counts[i];
   }
+  ++coverage_.corrugations;
+  return static_cast<double>(capacitive) / static_cast<double>(band_samples);
+}
+
+Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band) {
+  CoverageCounter counter(band);
+  std::vector<double> capacitive;
+  capacitive.reserve(heights.size());
+  for (const double height : heights) capacitive.push_back(counter.add(height));
+  Coverage coverage = counter.coverage();
+  coverage.capacitive = std::move(capacitive);
   return coverage;
 }
 
@@ -130,7 +138,7 @@ std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
     return band.frequency_text(
         band.sample(static_cast<std::size_t>(found - coverage.counts.begin())));
   };
-  const std::size_t count = coverage.capacitive.size();
+  const std::size_t count = coverage.corrugations;
   const double percent = count == 0 ? 0.0 : 100.0 * *fewest / static_cast<double>(count);
   std::string text = "band " + band.label() + ": at " + at(fewest) + " GHz " +
                      std::to_string(*fewest) + " of " + std::to_string(count) +

@@ -91,6 +91,12 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       {wall("corr", {"--band", "10:12", "--length", "2"}), 1,
        "hornwall_design: no room for one corrugation: the first stands 3.122 mm behind the "
        "aperture and takes 0.6244 mm, but the wall is 2 mm long\n"},
+      {wall("corr", {"--band", "10:12", "--length", "3.2e6"}), 1,
+       "hornwall_design: the wall holds 1024983 corrugations at the pitch of 3.122 mm, more "
+       "than the 1000000 a design may have: shorten the wall or lower --per-wavelength\n"},
+      {wall("sinecorr", {"--band", "10:12", "--band", "17:20", "--length", "1e12"}), 1,
+       "hornwall_design: the wall holds 533902829683 corrugations at the pitch of 1.873 mm, more "
+       "than the 1000000 a design may have: shorten the wall or lower --per-wavelength\n"},
       {wall("corr", {"--band", "38:40", "--min-thickness", "1"}), 1,
        "hornwall_design: no pitch up to a fifth of the wavelength at 40 GHz (1.498 mm) leaves a "
        "slot of half the pitch beside the minimum thickness of 1 mm\n"},

@@ -71,10 +71,28 @@ double quarter_wave_frequency(double height);
 
 // How one band finds a row of corrugations.
 struct Coverage {
-  // For each corrugation, the part of the band over which it is capacitive.
+  // For each corrugation, the part of the band over which it is capacitive (band_coverage
+  // keeps it, a CoverageCounter does not).
   std::vector<double> capacitive;
   // For each of the band_samples frequencies, how many corrugations are capacitive.
   std::vector<std::uint32_t> counts;
+  // How many corrugations were judged.
+  std::size_t corrugations = 0;
+};
+
+// Judges corrugations one at a time over a band, in a memory that does not grow with them.
+class CoverageCounter {
+ public:
+  explicit CoverageCounter(const FrequencyBand& band);
+  // Judges a corrugation `height` metres high: the part of the band over which it is
+  // capacitive.
+  double add(double height);
+  // The counts at each frequency and the number of corrugations judged.
+  const Coverage& coverage() const { return coverage_; }
+
+ private:
+  std::vector<double> frequencies_;
+  Coverage coverage_;
 };
 
 // Judges corrugations of the `heights` (in metres) over `band`.

@@ -41,17 +41,21 @@ struct Design {
   Request request;
   std::vector<FrequencyBand> bands;  // the bands served: one (one_set joins two), or two
   double pitch = 0.0;
-  double wanted_pitch = 0.0;         // the pitch per wavelength asked for, before it grew
-  double thickness = 0.0;            // corr: each corrugation's axial thickness
-  double first = 0.0;                // D1: the aperture plane to the first corrugation
-  double end = 0.0;                  // ZW2: where the last corrugation ends
-  int count = 0;                     // NCORR
-  int variable = 0;                  // NVAR
-  std::vector<double> heights;       // every corrugation's, in order, as the file gives them
-  std::vector<double> band_heights;  // the height each band's corrugations start from
+  double wanted_pitch = 0.0;             // the pitch per wavelength asked for, before it grew
+  double thickness = 0.0;                // corr: each corrugation's axial thickness
+  double first = 0.0;                    // D1: the aperture plane to the first corrugation
+  double end = 0.0;                      // ZW2: where the last corrugation ends
+  int count = 0;                         // NCORR
+  int variable = 0;                      // NVAR
+  std::vector<double> variable_heights;  // the variable corrugations', as the file gives them
+  std::vector<double> band_heights;      // the height each band's corrugations start from
   double cd1 = 0.0, cd2 = 0.0, cd3 = 0.0, cd4 = 0.0;  // the remaining corrugations' tapers
   bool one_window = false;  // two bands that one set of corrugations could serve
 };
+
+// The most corrugations a design may have: far more than any horn's, few enough to judge
+// each against the bands in a moment.
+inline constexpr int most_corrugations = 1'000'000;
 
 // The quarter wave of `frequency` hertz lowered by `margin`, as a height in metres:
 // c / (4 f (1 - m)).
@@ -62,6 +66,10 @@ double quarter_wave_height(double frequency, double margin);
 // the pitch beside the minimum thickness, overlapping bands, a band wider than one window
 // without --taper, --one-set for bands that do not fit one window.
 Result<Design> design_wall(const Request& request);
+
+// The height of corrugation `k` of `design` (0 nearest the aperture, up to count - 1) as the
+// generator will write it.
+double corrugation_height(const Design& design, int k);
 
 // The answers file of `design`, in the form of the shipped templates: every numeric line
 // commented with its question, symbol and unit; the first line's comment states the bands
