@@ -17,8 +17,10 @@ double to_digits(double value, int digits, bool up = false) {
   if (value == 0.0 || !std::isfinite(value)) return value;
   const int exponent = static_cast<int>(std::floor(std::log10(std::abs(value))));
   const double scale = std::pow(10.0, digits - 1 - exponent);
-  // A value that is already so short stays as it is.
+  // A value that is already so short stays as it is, and so does one so near the ends of
+  // the doubles that the power of ten that would scale it is none.
   const double scaled = value * scale;
+  if (!std::isfinite(scaled) || scale == 0.0) return value;
   const double whole = std::round(scaled);
   if (std::abs(scaled - whole) <= 1e-9 * std::abs(scaled)) return whole / scale;
   return (up ? std::ceil(scaled) : std::floor(scaled)) / scale;
@@ -158,7 +160,8 @@ Result<Design> design_wall(const Request& request) {
   }
   const double fit = std::floor(std::max(room, 0.0) / design.pitch + 1e-9) + 1.0;
   if (!(fit <= most_corrugations)) {
-    return Reason{"the wall holds " + shortest_text(fit) + " corrugations at the pitch of " +
+    const std::string held = std::isfinite(fit) ? shortest_text(fit) : "more than 1.8e308";
+    return Reason{"the wall holds " + held + " corrugations at the pitch of " +
                   shortest_text(design.pitch) + " " + request.unit + ", more than the " +
                   std::to_string(most_corrugations) +
                   " a design may have: shorten the wall or lower --per-wavelength"};

@@ -97,6 +97,10 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       {wall("sinecorr", {"--band", "10:12", "--band", "17:20", "--length", "1e12"}), 1,
        "hornwall_design: the wall holds 533902829683 corrugations at the pitch of 1.873 mm, more "
        "than the 1000000 a design may have: shorten the wall or lower --per-wavelength\n"},
+      {wall("sinecorr", {"--band", "10:12", "--per-wavelength", "1e308"}), 1,
+       "hornwall_design: the wall holds more than 1.8e308 corrugations at the pitch of "
+       "2.4982704833333332e-307 mm, more than the 1000000 a design may have: shorten the wall or "
+       "lower --per-wavelength\n"},
       {wall("corr", {"--band", "38:40", "--min-thickness", "1"}), 1,
        "hornwall_design: no pitch up to a fifth of the wavelength at 40 GHz (1.498 mm) leaves a "
        "slot of half the pitch beside the minimum thickness of 1 mm\n"},
