@@ -121,8 +121,9 @@ std::string report_text(const Design& design) {
   if (request.taper) {
     double low = corrugation_height(design, 0), high = low;
     for (int k = 1; k < design.count; ++k) {
-      low = std::min(low, corrugation_height(design, k));
-      high = std::max(high, corrugation_height(design, k));
+      const double height = corrugation_height(design, k);
+      low = std::min(low, height);
+      high = std::max(high, height);
     }
     text += "  heights taper from " + real(high) + " to " + real(low) + unit +
             ", the deepest nearest the aperture\n";

@@ -367,15 +367,15 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
             "rect",
             {{"x", x_low}, {"y", axis.y(axis.high)}, {"width", width}, {"height", panel_height}},
             fill + " fill-opacity=\"0.5\"");
-        continue;
-      }
-      for (const FrequencyRange& range : capacitive_ranges(height, axis.low, axis.high)) {
-        svg.element("rect",
-                    {{"x", x_low},
-                     {"y", axis.y(range.high)},
-                     {"width", width},
-                     {"height", axis.y(range.low) - axis.y(range.high)}},
-                    fill);
+      } else {
+        for (const FrequencyRange& range : capacitive_ranges(height, axis.low, axis.high)) {
+          svg.element("rect",
+                      {{"x", x_low},
+                       {"y", axis.y(range.high)},
+                       {"width", width},
+                       {"height", axis.y(range.low) - axis.y(range.high)}},
+                      fill);
+        }
       }
       write_out_when_large(out, sink);
     }
