@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "hornwall/text.hpp"
+
 namespace hornwall {
 namespace {
 
@@ -24,7 +26,7 @@ std::string_view catalogue_text(Failure failure) {
 }
 
 std::string unit_and_file(int unit, std::string_view file) {
-  return ", unit " + std::to_string(unit) + ", file " + std::string(file);
+  return ", unit " + std::to_string(unit) + ", file " + printable(file);
 }
 
 }  // namespace

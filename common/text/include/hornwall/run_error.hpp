@@ -35,7 +35,8 @@ class RunError : public std::exception {
  public:
   RunError(Failure failure, std::string message);
   int number() const { return number_; }
-  // The whole message, file name included, even one holding a NUL byte.
+  // The whole message, the file name with every byte outside printable ASCII written as
+  // \xNN (a NUL byte too), so that a name cannot send the terminal control sequences.
   const std::string& message() const { return message_; }
   const char* what() const noexcept override { return message_.c_str(); }
 
@@ -51,7 +52,8 @@ class RunError : public std::exception {
 };
 
 // The failure of one channel: the catalogue text for `failure` with the unit
-// number and the file name filled in ("end-of-file during read, unit 50, file a.txt").
+// number and the file name filled in ("end-of-file during read, unit 50, file a.txt"),
+// the name as printable writes it.
 RunError channel_error(Failure failure, int unit, std::string_view file);
 
 // An answer that selects no entry of a length-unit table of `table_size` entries.
