@@ -11,6 +11,7 @@
 
 #include "hornwall/command_line.hpp"
 #include "hornwall/example_answers.hpp"
+#include "hornwall/interruption.hpp"
 
 namespace hornwall {
 namespace {
@@ -204,8 +205,8 @@ int run_program(const Program& program, Console console, FileSystem& files,
 
 int run_with_real_console(int argc, char** argv, const Program& program) {
   // A closed console or a file-size limit must surface as a write failure, not end the
-  // process.
-  std::signal(SIGPIPE, SIG_IGN);
+  // process; an interruption ends it, leaving no file of the run's behind.
+  remove_marked_files_when_interrupted();
   std::signal(SIGXFSZ, SIG_IGN);
   std::ios::sync_with_stdio(false);
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,15 +1,16 @@
 #include "hornwall/tool_main.hpp"
 
-#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
 #include <vector>
 
+#include "hornwall/interruption.hpp"
+
 namespace hornwall {
 
 int run_tool(int argc, char** argv, std::string_view name, ToolRun run) {
-  std::signal(SIGPIPE, SIG_IGN);
+  remove_marked_files_when_interrupted();
   std::ios::sync_with_stdio(false);
   try {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
