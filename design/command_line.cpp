@@ -276,24 +276,34 @@ int run_design(std::span<const std::string> arguments, DesignConsole console) {
     return 1;
   }
   const std::string& output = invocation.request.output;
+  if (output != "-" && is_standard_output(output)) {
+    console.err << design_usage() << "hornwall_design: the answers cannot go to "
+                << quoted_printable(output) << ", which is standard output: give -o -\n";
+    return 2;
+  }
   const std::string answers = answers_text(designed.value(), object_file_for(output));
   const std::string report = report_text(designed.value());
   if (output.empty() || output == "-") {
     console.out << answers << std::flush;
     console.err << report << std::flush;
   } else {
+    // The report goes out before the answers file takes its name, so that a console that
+    // cannot take it leaves the old file as it was.
+    const auto cannot_write = [&](const std::string& reason) {
+      console.err << "hornwall_design: cannot write " << quoted_printable(output) << ": " << reason
+                  << '\n';
+      return 2;
+    };
     OutputFile file;
-    Result<void> done = file.open(output);
-    if (done.ok()) {
-      file << answers;
-      done = file.commit();
-    }
-    if (!done.ok()) {
-      console.err << "hornwall_design: cannot write " << quoted_printable(output) << ": "
-                  << done.reason() << '\n';
+    if (const auto refusal = file.open(output)) return cannot_write(refusal->reason());
+    file << answers;
+    if (const Result<void> done = file.finish(); !done.ok()) return cannot_write(done.reason());
+    console.out << report << "answers: " << printable(output) << '\n' << std::flush;
+    if (!console.out) {
+      console.err << "hornwall_design: cannot write to standard output\n";
       return 2;
     }
-    console.out << report << "answers: " << printable(output) << '\n' << std::flush;
+    if (const Result<void> done = file.commit(); !done.ok()) return cannot_write(done.reason());
   }
   if (!console.out) {
     console.err << "hornwall_design: cannot write to standard output\n";

@@ -90,16 +90,16 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
     return trouble(console.err, clash);
   }
   OutputFile picture;
-  if (const Result<void> opened = picture.open(options.svg_path); !opened.ok()) {
-    return trouble(console.err, cannot_write(options.svg_path, opened.reason()));
+  if (const auto refusal = picture.open(options.svg_path)) {
+    return trouble(console.err, cannot_write(options.svg_path, refusal->reason()));
   }
   std::array<TableOutput, 2> tables = {
       {{"table", options.table_path, write_nodes, {}},
        {"corrugations", options.corrugations_path, write_corrugations, {}}}};
   for (TableOutput& table : tables) {
     if (!table.wanted() || table.to_console()) continue;
-    if (const Result<void> opened = table.file.emplace().open(table.path); !opened.ok()) {
-      return trouble(console.err, cannot_write(table.path, opened.reason()));
+    if (const auto refusal = table.file.emplace().open(table.path)) {
+      return trouble(console.err, cannot_write(table.path, refusal->reason()));
     }
   }
 
@@ -117,16 +117,15 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
     if (table.to_console()) table.write(*examined, options, console.out);
   }
 
-  // Only when every output is complete does any take its name.
+  // Only when every output is complete, and the console has taken what it is given, does
+  // any output take its name: a failure before leaves every file as it was.
   std::vector<std::pair<OutputFile*, const std::string*>> outputs = {{&picture, &options.svg_path}};
   for (TableOutput& table : tables) {
     if (table.file) outputs.emplace_back(&*table.file, &table.path);
   }
-  for (const auto step : {&OutputFile::finish, &OutputFile::commit}) {
-    for (const auto& [file, path] : outputs) {
-      if (const Result<void> done = (file->*step)(); !done.ok()) {
-        return trouble(console.err, cannot_write(*path, done.reason()));
-      }
+  for (const auto& [file, path] : outputs) {
+    if (const Result<void> done = file->finish(); !done.ok()) {
+      return trouble(console.err, cannot_write(*path, done.reason()));
     }
   }
   const bool console_taken = std::any_of(tables.begin(), tables.end(),
@@ -143,6 +142,11 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
   }
   console.out.flush();
   if (!console.out) return trouble(console.err, "cannot write to standard output");
+  for (const auto& [file, path] : outputs) {
+    if (const Result<void> done = file->commit(); !done.ok()) {
+      return trouble(console.err, cannot_write(*path, done.reason()));
+    }
+  }
   const Diagnostics& found = examined->diagnostics;
   const bool failed = found.error_count() > 0 || (options.strict && found.warning_count() > 0);
   return failed ? 1 : 0;

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "hornwall/output_file.hpp"
 #include "hornwall/text.hpp"
 
 namespace hornwall::view {
@@ -51,9 +52,17 @@ std::string output_clash(const ViewOptions& options) {
       {"the picture", &options.svg_path},
       {"the table", &options.table_path},
       {"the corrugations", &options.corrugations_path}};
+  if (is_standard_output(options.svg_path)) {
+    return "the picture cannot go to " + quoted_printable(options.svg_path) +
+           ", which is standard output";
+  }
   for (std::size_t i = 1; i < std::size(outputs); ++i) {
     const auto& [what, path] = outputs[i];
     if (path->empty() || *path == "-") continue;
+    if (is_standard_output(*path)) {
+      return std::string(what) + " cannot go to " + quoted_printable(*path) +
+             ", which is standard output: give " + (i == 1 ? "--table" : "--corrugations") + " -";
+    }
     if (same_file(*path, options.file)) {
       return std::string(what) + " cannot overwrite the object file " + object_file;
     }

@@ -1,30 +1,38 @@
 #include "beside.hpp"
 
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdlib>
-#include <memory>
+#include <cerrno>
 
 namespace hornwall {
 
-std::optional<std::string> link_target(const std::string& path) {
-  struct stat link {};
-  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                             &std::free);
-  if (!resolved) return std::nullopt;
-  return std::string(resolved.get());
+int open_descriptor(const std::string& name, int flags) {
+  if (name.find('\0') != std::string::npos) {
+    errno = ENAMETOOLONG;  // a name with a NUL byte cannot name any file
+    return -1;
+  }
+  int fd;
+  do {
+    fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
 }
 
-BesideFile make_beside_file(const std::string& target) {
-  const std::size_t folder_end = target.rfind('/') + 1;  // 0 when there is no folder
-  BesideFile made;
-  made.path = target.substr(0, folder_end) + "." + target.substr(folder_end) + ".XXXXXX";
-  made.fd = ::mkostemp(made.path.data(), O_CLOEXEC);
-  if (made.fd < 0) made.path.clear();
-  return made;
+struct stat file_status(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) status = {};
+  return status;
+}
+
+bool still_named(const std::string& path, const struct stat& status) {
+  struct stat named {};
+  return ::stat(path.c_str(), &named) == 0 && named.st_dev == status.st_dev &&
+         named.st_ino == status.st_ino;
+}
+
+bool is_permission_failure(int error_number) {
+  return error_number == EACCES || error_number == EPERM || error_number == EROFS;
 }
 
 }  // namespace hornwall

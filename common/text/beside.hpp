@@ -1,23 +1,24 @@
 #pragma once
 
-#include <optional>
+#include <sys/stat.h>
+
 #include <string>
 
-// A file written beside the one it replaces: the piece that the object file of a generator
-// and the outputs of the tools share. Inside hornwall_text only.
+// The POSIX pieces that the answers file and the outputs share. Inside hornwall_text only.
 namespace hornwall {
 
-// The file that `path` names through its symbolic links: `path` itself when it is no
-// link, none when it is a link that leads nowhere (or into a loop).
-std::optional<std::string> link_target(const std::string& path);
+// Opens `name` with `flags` (close-on-exec, 0666 less the umask for a new file), again
+// after an interruption; returns the descriptor, or -1 with errno set. A name holding a NUL
+// byte names no file (ENAMETOOLONG).
+int open_descriptor(const std::string& name, int flags);
 
-// A new, empty, hidden file in the folder of `target`, named ".NAME.XXXXXX" after it, open
-// for writing (close-on-exec) with 0600: its descriptor and path; a descriptor of -1
-// and no file when the folder takes none.
-struct BesideFile {
-  int fd = -1;
-  std::string path;
-};
-BesideFile make_beside_file(const std::string& target);
+// The status of `fd`; all zero (no regular file) when it has none.
+struct stat file_status(int fd);
+
+// Whether `path` still names the file of `status`.
+bool still_named(const std::string& path, const struct stat& status);
+
+// Whether `error_number` says that access was denied (or the medium is read-only).
+bool is_permission_failure(int error_number);
 
 }  // namespace hornwall

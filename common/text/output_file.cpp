@@ -1,16 +1,21 @@
 #include "hornwall/output_file.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <streambuf>
 #include <utility>
 #include <vector>
 
 #include "beside.hpp"
+#include "hornwall/system_calls.hpp"
 
 namespace hornwall {
 namespace {
@@ -24,43 +29,320 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
+void close_descriptor(int& fd) noexcept {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+// The folder part of `path` ("" for none) and the name in it.
+std::pair<std::string, std::string> split_path(const std::string& path) {
+  const std::size_t folder_end = path.rfind('/') + 1;  // 0 when there is no folder
+  return {path.substr(0, folder_end), path.substr(folder_end)};
+}
+
+// The place of the file that `path` leads to through its symbolic links, even one that
+// does not exist yet (a link that leads nowhere gives the place its target would have).
+// Sets errno and gives none for a loop of links.
+std::optional<std::string> follow_links(std::string path) {
+  constexpr int most_links = 40;
+  for (int followed = 0; followed < most_links; ++followed) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    std::string target(4096, '\0');
+    const ssize_t size = ::readlink(path.c_str(), target.data(), target.size());
+    if (size < 0) return std::nullopt;
+    if (static_cast<std::size_t>(size) == target.size()) {
+      errno = ENAMETOOLONG;
+      return std::nullopt;
+    }
+    target.resize(static_cast<std::size_t>(size));
+    path = target.starts_with('/') ? target : split_path(path).first + target;
+  }
+  errno = ELOOP;
+  return std::nullopt;
+}
+
+// Opens the folder `folder` ("" for the current one) to make, rename and sync files in;
+// a folder that may not be read but may be written is still found by its path.
+int open_folder(const std::string& folder) {
+  const std::string name = folder.empty() ? "." : folder;
+  const int fd = open_descriptor(name, O_RDONLY | O_DIRECTORY);
+  if (fd >= 0 || errno != EACCES) return fd;
+  return open_descriptor(name, O_PATH | O_DIRECTORY);
+}
+
+// Six letters or digits that make a hidden name unique, different at each call.
+std::string unique_suffix(unsigned attempt) {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::uint64_t mixed = static_cast<std::uint64_t>(now.tv_nsec) ^
+                        (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+                        (static_cast<std::uint64_t>(::getpid()) << 40) ^ attempt;
+  mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9u;
+  mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebu;
+  mixed ^= mixed >> 31;
+  constexpr std::string_view letters =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string suffix(6, ' ');
+  for (char& letter : suffix) {
+    letter = letters[mixed % letters.size()];
+    mixed /= letters.size();
+  }
+  return suffix;
+}
+
+// Makes a new, empty, hidden file for `base` in `folder`, open for writing with 0600:
+// ".BASE.XXXXXX", BASE cut short where the whole would pass the folder's longest name.
+// Returns its descriptor and sets `name`, or -1 with errno set.
+int make_hidden_file(int folder, const std::string& base, std::string& name) {
+  long longest = ::fpathconf(folder, _PC_NAME_MAX);
+  if (longest <= 0) longest = 255;
+  constexpr std::size_t dots_and_suffix = 8;  // ".", "." and six letters
+  std::string kept = base;
+  if (kept.size() + dots_and_suffix > static_cast<std::size_t>(longest)) {
+    kept.resize(static_cast<std::size_t>(longest) > dots_and_suffix
+                    ? static_cast<std::size_t>(longest) - dots_and_suffix
+                    : 0);
+  }
+  constexpr unsigned attempts = 100;
+  for (unsigned attempt = 0; attempt < attempts; ++attempt) {
+    name = "." + kept + "." + unique_suffix(attempt);
+    int fd;
+    do {
+      fd = system_calls().open_in(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                  0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;  // errno is EEXIST
+}
+
+// Gives the file `to` every extended attribute of `from` (POSIX ACLs are kept as such).
+// Returns 0 or the errno of the first that cannot be read or given.
+int copy_attributes(int from, int to) {
+  ssize_t size = ::flistxattr(from, nullptr, 0);
+  if (size < 0) return errno == ENOTSUP ? 0 : errno;
+  std::vector<char> names(static_cast<std::size_t>(size));
+  size = ::flistxattr(from, names.data(), names.size());
+  if (size < 0) return errno;
+  std::vector<char> value;
+  for (std::size_t at = 0; at < static_cast<std::size_t>(size);) {
+    const char* attribute = names.data() + at;
+    at += std::strlen(attribute) + 1;
+    const ssize_t length = ::fgetxattr(from, attribute, nullptr, 0);
+    if (length < 0) return errno;
+    value.resize(static_cast<std::size_t>(length));
+    const ssize_t read = ::fgetxattr(from, attribute, value.data(), value.size());
+    if (read < 0) return errno;
+    if (system_calls().set_attribute(to, attribute, value.data(), static_cast<std::size_t>(read)) !=
+        0) {
+      return errno;
+    }
+  }
+  return 0;
+}
+
+// Syncs `fd` to the disk; 0 or the errno of a failure. A file that cannot be synced (a
+// pipe, a device, a folder opened by its path alone) has nothing to lose.
+int sync_descriptor(int fd) {
+  if (system_calls().sync(fd) == 0) return 0;
+  const int error = errno;
+  return error == EINVAL || error == EROFS || error == ENOTSUP || error == EBADF ? 0 : error;
+}
+
+// The output's name as opened: for writing, created when missing (with rules.lock), or
+// for reading only when writing is denied (with rules.protected_fails_at_first_write).
+struct Opened {
+  int fd = -1;  // -1: the name holds no file yet (without rules.lock)
+  bool writable = false;
+  bool created = false;  // this open made the file
+};
+
+// Opens `path` as `rules` say; 0, or the errno of the failure.
+int open_name(const std::string& path, const OutputRules& rules, Opened& opened) {
+  int fd;
+  if (rules.lock) {
+    // Created exclusively first, so that the run knows whether it made the file; a link
+    // that leads nowhere makes its target.
+    struct stat link {};
+    const bool dangling = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
+                          ::access(path.c_str(), F_OK) != 0;
+    fd = open_descriptor(path, O_WRONLY | O_CREAT | O_EXCL);
+    if (fd >= 0) {
+      opened = {fd, true, true};
+      return 0;
+    }
+    fd = open_descriptor(path, O_WRONLY | O_CREAT);
+    if (fd >= 0) {
+      opened = {fd, true, dangling && file_status(fd).st_size == 0};
+      return 0;
+    }
+  } else {
+    fd = open_descriptor(path, O_WRONLY);
+    if (fd >= 0 || errno == ENOENT) {
+      opened = {fd, fd >= 0, false};
+      return 0;
+    }
+  }
+  const int denied = errno;
+  if (is_permission_failure(denied) && rules.protected_fails_at_first_write) {
+    fd = open_descriptor(path, O_RDONLY);
+    if (fd >= 0) {
+      opened = {fd, false, false};
+      return 0;
+    }
+  }
+  return denied;
+}
+
+// How often an open starts again when other runs keep replacing a locked output.
+constexpr int max_open_attempts = 16;
+
 }  // namespace
 
-// Writes to a descriptor in blocks, keeping the first failure's errno.
+SystemCalls& system_calls() {
+  static SystemCalls calls = {
+      [](int folder, const char* name, int flags, mode_t mode) {
+        return ::openat(folder, name, flags, mode);
+      },
+      [](int fd, const void* bytes, std::size_t count) { return ::write(fd, bytes, count); },
+      [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+      [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
+      [](int fd, const char* name, const void* value, std::size_t size) {
+        return ::fsetxattr(fd, name, value, size, 0);
+      },
+      [](int fd) { return ::fsync(fd); },
+      [](int folder, const char* from, const char* to) {
+        return ::renameat(folder, from, folder, to);
+      },
+  };
+  return calls;
+}
+
+std::optional<FileIdentity> standard_output_identity(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return std::nullopt;
+  const bool mixes = S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode) ||
+                     S_ISSOCK(status.st_mode) || ::isatty(fd) == 1;
+  if (!mixes) return std::nullopt;
+  return FileIdentity{status.st_dev, status.st_ino};
+}
+
+bool is_standard_output(const std::string& path) {
+  const std::optional<FileIdentity> output = standard_output_identity();
+  struct stat status {};
+  return output && path.find('\0') == std::string::npos && ::stat(path.c_str(), &status) == 0 &&
+         status.st_dev == output->device && status.st_ino == output->inode;
+}
+
+std::string OutputRefusal::reason() const {
+  switch (cause) {
+    case Cause::system: return std::strerror(error);
+    case Cause::forbidden: return "the file may not be written by this run";
+    case Cause::held: return "another run is writing it";
+  }
+  return {};
+}
+
+// Where the output goes, and how far it has got.
+struct OutputFile::Place {
+  int fd = -1;           // the file written: the hidden one, or the named one in place
+  int named_fd = -1;     // the named file, open since the open (and locked), when it existed
+  int folder = -1;       // the folder of the named file, when written beside
+  std::string hidden;    // the hidden file's name in the folder; empty when written in place
+  std::string base;      // the named file's name in the folder
+  bool created = false;  // the open made the named file: removed when no output
+  FileIdentity created_identity;  // ... while it is still that file, and empty
+  bool regular = false;           // the file written is a regular file
+  bool written_in_place = false;  // the file written is the named one
+  bool started = false;           // put() was called
+  bool finished = false;
+  bool committed = false;
+  int failure = 0;            // the errno of the first failure
+  off_t written = 0;          // bytes written
+  off_t whole_lines_end = 0;  // the end of the last whole line written
+  MarkedFile hidden_mark;
+  MarkedFile created_mark;
+
+  bool beside() const { return !hidden.empty(); }
+
+  ~Place() {
+    close_descriptor(fd);
+    close_descriptor(named_fd);
+    close_descriptor(folder);
+  }
+
+  // Writes `bytes` to the file; false (and failure set) when it cannot.
+  bool write(std::string_view bytes) {
+    if (failure != 0) return false;
+    if (!started) {
+      started = true;
+      // An empty file needs no cut, and cutting it would make its close wait for the disk.
+      if (written_in_place && regular && file_status(fd).st_size > 0 && ::ftruncate(fd, 0) != 0) {
+        return fail(errno);
+      }
+    }
+    while (!bytes.empty()) {
+      const ssize_t count = system_calls().write(fd, bytes.data(), bytes.size());
+      if (count < 0 && errno == EINTR) continue;
+      if (count <= 0) return fail(count < 0 ? errno : EIO);
+      const auto done = static_cast<std::size_t>(count);
+      if (const auto line_end = bytes.substr(0, done).rfind('\n');
+          line_end != std::string_view::npos) {
+        whole_lines_end = written + static_cast<off_t>(line_end) + 1;
+      }
+      written += static_cast<off_t>(done);
+      bytes.remove_prefix(done);
+    }
+    return true;
+  }
+
+  // A write that failed part-way may have left half a line, which a reader could take for
+  // a whole, wrong value: a regular file written in place is cut back to the end of the
+  // last whole line written (to empty when there was none), and nothing more is written.
+  bool fail(int error) {
+    failure = error;
+    if (written_in_place && regular && ::ftruncate(fd, whole_lines_end) == 0) {
+      ::lseek(fd, whole_lines_end, SEEK_SET);
+    }
+    return false;
+  }
+
+  // Removes the hidden file, and the named file when the open made it and it is still
+  // that empty file.
+  void remove_made() noexcept {
+    if (beside()) ::unlinkat(folder, hidden.c_str(), 0);
+    hidden.clear();
+    hidden_mark.clear();
+    if (created && folder >= 0) {
+      struct stat status {};
+      if (::fstatat(folder, base.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+          status.st_size == 0 && status.st_dev == created_identity.device &&
+          status.st_ino == created_identity.inode) {
+        ::unlinkat(folder, base.c_str(), 0);
+      }
+    }
+    created = false;
+    created_mark.clear();
+  }
+};
+
+// Holds what the stream is given and writes it to the file in blocks.
 class OutputFile::Buffer : public std::streambuf {
  public:
-  // `truncate_first`: the descriptor is an existing file written in place, emptied only
-  // when the first bytes go out (or at the close), so that a run that fails before it
-  // writes leaves it as it was.
-  Buffer(int fd, bool truncate_first)
-      : fd_(fd), truncate_pending_(truncate_first), block_(std::size_t{1} << 16) {
+  explicit Buffer(Place& place) : place_(place), block_(std::size_t{1} << 16) {
     setp(block_.data(), block_.data() + block_.size());
   }
-  ~Buffer() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Buffer(const Buffer&) = delete;
-  Buffer& operator=(const Buffer&) = delete;
 
-  int fd() const { return fd_; }
-  int failure() const { return failure_; }
-
-  // Writes what is held and closes the descriptor; returns the first failure's errno or 0.
-  int close() {
-    sync();
-    truncate_once();
-    const int fd = fd_;
-    fd_ = -1;
-    if (fd >= 0 && ::close(fd) != 0 && failure_ == 0 && errno != EINTR) failure_ = errno;
-    return failure_;
-  }
-
-  // Closes the descriptor without writing what is held or emptying the file.
-  void abandon() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+  // Writes out what is held; false when the file has failed.
+  bool write_out() {
+    const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
     setp(block_.data(), block_.data() + block_.size());
+    return held.empty() ? place_.failure == 0 : place_.write(held);
   }
+
+  // Forgets what is held.
+  void drop() noexcept { setp(block_.data(), block_.data() + block_.size()); }
 
  protected:
   int_type overflow(int_type c) override {
@@ -71,35 +353,24 @@ class OutputFile::Buffer : public std::streambuf {
     }
     return traits_type::not_eof(c);
   }
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+    if (count <= epptr() - pptr()) {
+      std::memcpy(pptr(), bytes, static_cast<std::size_t>(count));
+      pbump(static_cast<int>(count));
+      return count;
+    }
+    if (!write_out()) return 0;
+    if (static_cast<std::size_t>(count) >= block_.size()) {
+      return place_.write({bytes, static_cast<std::size_t>(count)}) ? count : 0;
+    }
+    std::memcpy(pptr(), bytes, static_cast<std::size_t>(count));
+    pbump(static_cast<int>(count));
+    return count;
+  }
   int sync() override { return write_out() ? 0 : -1; }
 
  private:
-  void truncate_once() {
-    if (!truncate_pending_ || fd_ < 0) return;
-    truncate_pending_ = false;
-    if (failure_ == 0 && ::ftruncate(fd_, 0) != 0) failure_ = errno;
-  }
-
-  bool write_out() {
-    const char* at = pbase();
-    const char* const end = pptr();
-    setp(block_.data(), block_.data() + block_.size());
-    if (at < end) truncate_once();
-    while (failure_ == 0 && at < end) {
-      const ssize_t done = ::write(fd_, at, static_cast<std::size_t>(end - at));
-      if (done < 0 && errno == EINTR) continue;
-      if (done <= 0) {
-        failure_ = done < 0 ? errno : EIO;
-        break;
-      }
-      at += done;
-    }
-    return failure_ == 0;
-  }
-
-  int fd_;
-  bool truncate_pending_;
-  int failure_ = 0;
+  Place& place_;
   std::vector<char> block_;
 };
 
@@ -108,62 +379,176 @@ OutputFile::OutputFile() : std::ostream(nullptr) {}
 OutputFile::~OutputFile() { discard(); }
 
 void OutputFile::discard() noexcept {
-  if (buffer_) buffer_->abandon();
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-  temporary_.clear();
+  if (!place_) return;
+  if (buffer_) buffer_->drop();
+  close_descriptor(place_->fd);
+  if (!place_->committed) place_->remove_made();
 }
 
-Result<void> OutputFile::open(const std::string& path) {
-  // A link that leads nowhere is replaced by the new file, as before any link existed.
-  path_ = link_target(path).value_or(path);
-  struct stat existing {};
-  const bool exists = ::stat(path_.c_str(), &existing) == 0;
-  const bool regular = exists && S_ISREG(existing.st_mode);
-  int fd = -1;
-  if (!exists || regular) {
-    BesideFile beside = make_beside_file(path_);
-    const mode_t mode = exists ? existing.st_mode & 07777 : new_file_mode();
-    if (beside.fd >= 0 && ::fchmod(beside.fd, mode) != 0) {
-      ::close(beside.fd);
-      ::unlink(beside.path.c_str());
-      beside = {};
+bool OutputFile::in_place() const { return place_ && place_->written_in_place; }
+
+std::optional<OutputRefusal> OutputFile::open(const std::string& path, const OutputRules& rules) {
+  discard();
+  rdbuf(nullptr);
+  buffer_.reset();
+  place_.reset();
+  auto place = std::make_unique<Place>();
+  Opened opened;
+  struct stat status {};
+  for (int attempt = 1;; ++attempt) {
+    if (const int error = open_name(path, rules, opened); error != 0) {
+      return OutputRefusal{OutputRefusal::Cause::system, error, 0};
     }
-    fd = beside.fd;
-    temporary_ = std::move(beside.path);
+    if (opened.fd < 0) break;
+    status = file_status(opened.fd);
+    for (std::size_t i = 0; i < rules.forbidden.size(); ++i) {
+      if (status.st_dev == rules.forbidden[i].device && status.st_ino == rules.forbidden[i].inode) {
+        ::close(opened.fd);
+        return OutputRefusal{OutputRefusal::Cause::forbidden, 0, i};
+      }
+    }
+    if (!rules.lock || !S_ISREG(status.st_mode)) break;
+    // Two runs writing one file would leave neither run's output: a run that finds the
+    // file locked by another leaves it to that run.
+    if (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+      ::close(opened.fd);
+      return OutputRefusal{OutputRefusal::Cause::held, 0, 0};
+    }
+    // The lock holds the file that the name held at the open; when another run has since
+    // given the name its new file, that file is the one to lock.
+    if (still_named(path, status)) break;
+    ::close(opened.fd);
+    if (attempt == max_open_attempts) return OutputRefusal{OutputRefusal::Cause::held, 0, 0};
   }
-  if (fd < 0) {
-    // No temporary: a device, a pipe, or a folder that takes no new file. An existing file
-    // is emptied only when the new bytes go out.
-    fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return reason_of(errno);
+  place->named_fd = opened.fd;
+  const bool exists = opened.fd >= 0;
+  place->regular = !exists || S_ISREG(status.st_mode);
+  if (opened.created) {
+    place->created = true;
+    place->created_identity = {status.st_dev, status.st_ino};
   }
-  const bool in_place = temporary_.empty();
-  buffer_ = std::make_unique<Buffer>(fd, in_place && regular);
+  // A failure from here on leaves nothing behind: the file this open made goes too.
+  const auto refused = [&place, &path](int error) {
+    if (place->created && place->folder < 0) {
+      const auto [folder, base] = split_path(follow_links(path).value_or(path));
+      place->folder = open_folder(folder);
+      place->base = base;
+    }
+    close_descriptor(place->fd);
+    place->remove_made();
+    return OutputRefusal{OutputRefusal::Cause::system, error, 0};
+  };
+  bool beside = !exists || (place->regular && status.st_nlink == 1 && opened.writable);
+  std::optional<std::string> target;
+  if (beside) {
+    target = follow_links(path);
+    if (!target) return refused(errno);
+    // A name that leads elsewhere than the file opened (a file that has lost its name) has
+    // no place beside it.
+    beside = !exists || still_named(*target, status);
+  }
+  if (beside) {
+    auto [folder, base] = split_path(*target);
+    place->folder = open_folder(folder);
+    if (place->folder < 0) return refused(errno);
+    place->base = std::move(base);
+    place->fd = make_hidden_file(place->folder, place->base, place->hidden);
+    if (place->fd < 0) {
+      // A folder that takes no new file leaves the named file to be written in place.
+      const int error = errno;
+      if (!exists || !is_permission_failure(error)) return refused(error);
+      beside = false;
+    }
+  }
+  if (beside && exists) {
+    // The new file takes the old one's owner, group and attributes, or the old one is
+    // written in place.
+    const struct stat made = file_status(place->fd);
+    const bool owned = (made.st_uid == status.st_uid && made.st_gid == status.st_gid) ||
+                       system_calls().change_owner(place->fd, status.st_uid, status.st_gid) == 0;
+    if (!owned || copy_attributes(opened.fd, place->fd) != 0) {
+      close_descriptor(place->fd);
+      ::unlinkat(place->folder, place->hidden.c_str(), 0);
+      place->hidden.clear();
+      beside = false;
+    }
+  }
+  if (beside) {
+    const mode_t mode = exists ? status.st_mode & 07777 : new_file_mode();
+    if (system_calls().change_mode(place->fd, mode) != 0) return refused(errno);
+    place->hidden_mark = MarkedFile(place->folder, place->hidden);
+    if (place->created) {
+      place->created_mark =
+          MarkedFile(place->folder, place->base, true, status.st_dev, status.st_ino);
+    }
+  } else {
+    close_descriptor(place->folder);
+    place->created = false;
+    place->written_in_place = true;
+    place->fd = ::dup(opened.fd);
+    if (place->fd < 0) return refused(errno);
+  }
+  place_ = std::move(place);
+  buffer_ = std::make_unique<Buffer>(*place_);
   rdbuf(buffer_.get());
   clear();
-  return Result<void>();
+  return std::nullopt;
+}
+
+bool OutputFile::put(std::string_view bytes) {
+  if (!place_ || !buffer_->write_out()) return false;
+  return place_->write(bytes);
 }
 
 Result<void> OutputFile::finish() {
-  if (finished_) return Result<void>();
-  flush();
-  const int error = buffer_ ? buffer_->close() : 0;
-  if (error != 0) {
-    discard();
-    return reason_of(error);
+  if (!place_) return Result<void>();
+  if (place_->finished) {
+    return place_->failure == 0 ? Result<void>() : reason_of(place_->failure);
   }
-  finished_ = true;
+  place_->finished = true;
+  buffer_->write_out();
+  Place& place = *place_;
+  if (place.failure == 0 && place.started && place.regular) {
+    place.failure = sync_descriptor(place.fd);
+  }
+  const int fd = std::exchange(place.fd, -1);
+  if (fd >= 0 && ::close(fd) != 0 && place.failure == 0 && errno != EINTR) place.failure = errno;
+  if (place.failure != 0) {
+    place.remove_made();
+    return reason_of(place.failure);
+  }
+  if (!place.started && place.beside()) {
+    // An output given no bytes leaves the name as it was (a new one empty).
+    ::unlinkat(place.folder, place.hidden.c_str(), 0);
+    place.hidden.clear();
+    place.hidden_mark.clear();
+  }
   return Result<void>();
 }
 
 Result<void> OutputFile::commit() {
-  if (const Result<void> finished = finish(); !finished.ok()) return finished;
-  if (!temporary_.empty() && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    const int rename_error = errno;
-    discard();
-    return reason_of(rename_error);
+  if (!place_) return Result<void>();
+  if (Result<void> finished = finish(); !finished.ok()) return finished;
+  Place& place = *place_;
+  if (place.committed) return Result<void>();
+  const bool renamed = place.beside();
+  if (renamed &&
+      system_calls().rename_in(place.folder, place.hidden.c_str(), place.base.c_str()) != 0) {
+    const int error = errno;
+    place.failure = error;
+    place.remove_made();
+    return reason_of(error);
   }
-  temporary_.clear();
+  place.hidden.clear();
+  place.committed = true;
+  place.hidden_mark.clear();
+  place.created_mark.clear();
+  place.created = false;
+  // The rename itself is safe on the disk only once the folder is.
+  const int error = renamed ? sync_descriptor(place.folder) : 0;
+  close_descriptor(place.folder);
+  close_descriptor(place.named_fd);
+  if (error != 0) return reason_of(error);
   return Result<void>();
 }
 

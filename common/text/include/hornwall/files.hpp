@@ -39,29 +39,21 @@ class FileSystem {
   // Opens the object file (unit 43), creating it when missing. The name keeps its old
   // file (or none) until the sink's close, and a sink destroyed without close leaves it
   // so, unless the file has to be written in place (see PosixFileSystem). Raises the same
-  // failures as `open_input`, and open failure (30) when the name is the input text file
-  // itself, the regular file that console input reads, or a file that another run holds.
+  // failures as `open_input` for the name and for the file made beside it, and open
+  // failure (30) when the name is the input text file itself, the regular file that
+  // console input reads, the file that the console output writes to, or a file that
+  // another run holds.
   virtual std::unique_ptr<ObjectSink> open_object(const std::string& name) = 0;
 };
 
 // The real file system, through POSIX calls. An input text file reports a read error
 // as its stream's badbit.
 //
-// An object file appears whole or not at all. The run writes a new file beside it, in
-// the same folder ("out.zul" gets ".out.zul.XXXXXX", XXXXXX made unique), with the old
-// file's owner, group and permission bits (a new file's are 0666 less the umask), and
-// the sink's close renames it over the name; a sink destroyed without close removes it,
-// so that the name keeps its old file byte for byte. A symbolic link is followed: the
-// file it leads to is replaced and the link stays. The new file is not forced to the disk
-// before the rename, just as a file written in place never was.
-//
-// Where no such new file can be made, the object file is written in place, as it always
-// was: an existing file without write permission (opened for reading, it fails at its
-// first write with error 38), a device or a pipe, a file with several links (the others
-// would keep the old objects), a dangling link, a folder without write permission, a name
-// too long for the suffix, an owner or group that the new file cannot be given. A file
-// written in place loses its old contents at the first write, and a write that fails
-// cuts it back to the end of the last whole line the run wrote.
+// The object file is an OutputFile (see output_file.hpp): written beside its name and
+// renamed over it by the sink's close, so that a run that fails, or that a signal ends,
+// leaves the old file byte for byte; written in place only where no file beside can take
+// its place. A file without write permission is opened for reading only, so that its first
+// write fails with error 38 and it stays as it was.
 //
 // One run per object file: the run holds an exclusive flock on the object file itself
 // from the open to the end of the run, and a second run that finds it locked stops with
@@ -71,14 +63,16 @@ class FileSystem {
 // lets it go and opens the new one, so that it never writes to a file no name leads to.
 class PosixFileSystem : public FileSystem {
  public:
-  // `console_input_fd` is the descriptor that console answers are read from.
-  explicit PosixFileSystem(int console_input_fd = standard_input)
-      : console_input_fd_(console_input_fd) {}
+  // `console_input_fd` is the descriptor that console answers are read from,
+  // `console_output_fd` the one the transcript goes to.
+  explicit PosixFileSystem(int console_input_fd = standard_input, int console_output_fd = 1)
+      : console_input_fd_(console_input_fd), console_output_fd_(console_output_fd) {}
   std::unique_ptr<std::istream> open_input(const std::string& name) override;
   std::unique_ptr<ObjectSink> open_object(const std::string& name) override;
 
  private:
   int console_input_fd_;
+  int console_output_fd_;
   bool have_input_ = false;
   unsigned long long input_device_ = 0;
   unsigned long long input_inode_ = 0;
