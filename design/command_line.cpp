@@ -277,8 +277,8 @@ int run_design(std::span<const std::string> arguments, DesignConsole console) {
   }
   const std::string& output = invocation.request.output;
   if (output != "-" && is_standard_output(output)) {
-    console.err << design_usage() << "hornwall_design: the answers cannot go to "
-                << quoted_printable(output) << ", which is standard output: give -o -\n";
+    console.err << "hornwall_design: the answers cannot go to " << quoted_printable(output)
+                << ", which is standard output: give -o -\n";
     return 2;
   }
   const std::string answers = answers_text(designed.value(), object_file_for(output));

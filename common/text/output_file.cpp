@@ -93,7 +93,7 @@ std::string unique_suffix(unsigned attempt) {
 
 // Makes a new, empty, hidden file for `base` in `folder`, open for writing with 0600:
 // ".BASE.XXXXXX", BASE cut short where the whole would pass the folder's longest name.
-// Returns its descriptor and sets `name`, or -1 with errno set.
+// Returns its descriptor and sets `name`, or -1 with errno set and `name` empty.
 int make_hidden_file(int folder, const std::string& base, std::string& name) {
   long longest = ::fpathconf(folder, _PC_NAME_MAX);
   if (longest <= 0) longest = 255;
@@ -112,9 +112,11 @@ int make_hidden_file(int folder, const std::string& base, std::string& name) {
       fd = system_calls().open_in(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                                   0600);
     } while (fd < 0 && errno == EINTR);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
   }
-  return -1;  // errno is EEXIST
+  name.clear();
+  return -1;
 }
 
 // Gives the file `to` every extended attribute of `from` (POSIX ACLs are kept as such).

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the real programs under the faults that only a process meets: a file-size limit,
-# a full device, an object file locked by another process, answers redirected from the
-# object file itself, endless and huge answer lines; and the object file's fate after a
+# a full device, a small device that a run fills, an object file locked by another
+# process, answers redirected from the object file itself, an object file that is
+# standard output, endless and huge answer lines, names as long as a folder takes, and
+# signals at a question and during a long write; and the object file's fate after a
 # failed or a whole run, as a plain file, a link, a file with two links, in a folder
 # without write permission. Each case states the first error line, the exit status and
 # what the object file must hold afterwards.
@@ -38,13 +40,49 @@ wait_for_prompt() {  # waits until the transcript FILE shows the first question 
   done
   return 1
 }
+long_name() {  # a file name of $1 bytes, ending in .zul
+  printf 'n%.0s' $(seq $(($1 - 4)))
+  printf '.zul'
+}
+typed_then_signal() {  # types a spline wall's first answers, then sends SIGNAL at a question
+  mkfifo slow
+  env --default-signal "$spline" < slow > first.out 2>&1 &
+  local pid=$!
+  exec 3> slow
+  printf '0\nout.zul\n' >&3
+  wait_for_prompt first.out || return 99
+  kill -s "$1" "$pid"
+  wait "$pid"
+  local status=$?
+  exec 3>&-
+  return $status
+}
+signal_while_writing() {  # sends SIGNAL while a spline wall of 20 million points is written
+  answers 20000000 > a.txt
+  env --default-signal "$spline" a.txt <<< $'1\n' > /dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 200); do
+    [ -n "$(find . -name '.out.zul.*' -size +1M)" ] && break
+    sleep 0.05
+  done
+  kill -s "$1" "$pid"
+  wait "$pid"
+}
+small_device() {  # runs a spline wall of $2 points on a tmpfs of 8 KB and $1 inodes
+  mkdir small
+  unshare -rm bash -c "mount -t tmpfs -o size=8k,nr_inodes=$1 tmpfs small && cd small &&
+    echo old > out.zul && answers $2 > ../a.txt && run \$spline ../a.txt; status=\$?;
+    cp out.zul ..; ls -A > ../device; exit \$status"
+}
 
 # name # command (run in a fresh folder holding out.zul = "old") # first stderr line #
 # status # what must hold afterwards, one or more of: old (out.zul unchanged), typed (the
 # typed answers kept), whole (new, ending with a whole line), complete (the whole wall),
 # absent (no out.zul), mode=NNN (out.zul's permission bits), link (out.zul is still a
 # symbolic link), shared (second.zul is still a link of out.zul), same (out.zul is the
-# file it was, written in place), user (skipped as root, whom permissions do not bind).
+# file it was, written in place), user (skipped as root, whom permissions do not bind),
+# device (the small device holds out.zul alone), mount (skipped where no user namespace
+# may mount a file system), transcript (the transcript holds the questions).
 # After every case no hidden file (a run's temporary) may be left in the folder.
 cases=(
   "file-size limit # answers 200000 > a.txt; ulimit -f 64; run \$spline a.txt # severe (38): error during write, unit 43, file out.zul # 1 # old"
@@ -66,6 +104,16 @@ cases=(
   "a failed run through a symbolic link # mkdir real; mv out.zul real/; ln -s real/out.zul out.zul; answers 9 | sed 6s/100/1OO/ > a.txt; run \$spline a.txt # severe (59): list-directed I/O syntax error, unit 50, file a.txt # 1 # old link"
   "a file with two links # ln out.zul second.zul; answers 9 > a.txt; run \$spline a.txt # # 0 # complete shared same"
   "a folder without write permission # answers 9 > a.txt; chmod a-w .; run \$spline a.txt # # 0 # complete same user"
+  "a name of 255 bytes, a failed run # n=\$(long_name 255); mv out.zul \$n; answers 9 | sed \"1s/.*/\$n/; 6s/100/1OO/\" > a.txt; run \$spline a.txt; status=\$?; mv \$n out.zul; exit \$status # severe (59): list-directed I/O syntax error, unit 50, file a.txt # 1 # old same"
+  "a name of 248 bytes, a failed run # n=\$(long_name 248); mv out.zul \$n; answers 9 | sed \"1s/.*/\$n/; 6s/100/1OO/\" > a.txt; run \$spline a.txt; status=\$?; mv \$n out.zul; exit \$status # severe (59): list-directed I/O syntax error, unit 50, file a.txt # 1 # old same"
+  "a name of 255 bytes, a whole run # n=\$(long_name 255); mv out.zul \$n; answers 9 | sed \"1s/.*/\$n/\" > a.txt; run \$spline a.txt; status=\$?; mv \$n out.zul; exit \$status # # 0 # complete"
+  "a small device that the new file fills # small_device 3 2000 # severe (38): error during write, unit 43, file out.zul # 1 # old device mount"
+  "a small device without an inode for the new file # small_device 2 9 # severe (30): open failure, unit 43, file out.zul # 1 # old device mount"
+  "the object file is standard output # answers 9 | sed 1s,.*,/dev/stdout, > a.txt; run \$spline a.txt > transcript # severe (30): open failure, unit 43, file /dev/stdout # 1 # old transcript"
+  "SIGINT at a typed question on a new name # rm out.zul; typed_then_signal INT # # 130 # absent"
+  "SIGHUP at a typed question # typed_then_signal HUP # # 129 # old"
+  "SIGTERM while a long wall is written # signal_while_writing TERM # # 143 # old"
+  "SIGPIPE from another process while a long wall is written # signal_while_writing PIPE # # 141 # old"
   "a new name held by another run # rm out.zul; mkfifo slow; { run \$spline slow > first.out 2>&1 & }; exec 3> slow; echo out.zul >&3; wait_for_prompt first.out; answers 9 > a.txt; run \$spline a.txt; status=\$?; exec 3>&-; wait; exit \$status # severe (30): open failure, unit 43, file out.zul # 1 # absent"
 )
 
@@ -83,11 +131,16 @@ for entry in "${cases[@]}"; do
     echo "skip   $name (permissions do not bind root)"
     continue
   fi
+  if [[ " $checks " == *" mount "* ]] && ! unshare -rm true 2> /dev/null; then
+    echo "skip   $name (no user namespace may mount here)"
+    continue
+  fi
   chmod -R u+w run 2> /dev/null
   rm -rf run && mkdir run && cd run || exit 1
   printf 'old\n' > out.zul
   inode=$(stat -c %i out.zul)
-  export -f answers huge_comment huge_number run wait_for_prompt
+  export -f answers huge_comment huge_number run wait_for_prompt long_name typed_then_signal \
+    signal_while_writing small_device
   /usr/bin/time -f '%M' -o ../rss env spline="$spline" thickcorr="$thickcorr" \
     bash -c "$command" > /dev/null 2> ../stderr
   actual_status=$?
@@ -110,7 +163,10 @@ for entry in "${cases[@]}"; do
       link) [ -L out.zul ] || problem+=" out.zul is no longer a link;" ;;
       shared) [ out.zul -ef second.zul ] || problem+=" second.zul is no longer out.zul;" ;;
       same) [ "$(stat -c %i out.zul)" = "$inode" ] || problem+=" out.zul was replaced;" ;;
-      user) ;;
+      device) [ "$(cat device)" = out.zul ] || problem+=" the device holds $(cat device);" ;;
+      transcript) grep -q 'Enter zul file addition' transcript ||
+                    problem+=" the transcript is lost;" ;;
+      user | mount) ;;
       *) problem+=" unknown check $check;" ;;
     esac
   done

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Runs the real hornwall_view on broken object files, on outputs that clash or that
-# cannot be written (a missing folder, a full device) and on hostile files of about a
-# megabyte that a careless reader would take quadratic time or unbounded messages over.
-# Each case states the first line of stderr, the exit status and what must hold
-# afterwards; every run's peak memory is bounded.
+# cannot be written (a missing folder, a full device, a full console, standard output by
+# another name, a file without write permission or with a second link), on a run that a
+# signal ends, and on hostile files of about a megabyte that a careless reader would take
+# quadratic time or unbounded messages over; and hornwall_design's answers file on the
+# same outputs. Each case states the first line of stderr, the exit status and what must
+# hold afterwards; every run's peak memory is bounded.
 #
-# usage: run_view_faults.sh HORNWALL_VIEW SOURCE_DIR MAX_RSS_KB   (MAX_RSS_KB 0: no memory check)
+# usage: run_view_faults.sh HORNWALL_VIEW HORNWALL_DESIGN SOURCE_DIR MAX_RSS_KB
+#        (MAX_RSS_KB 0: no memory check)
 set -u
 view=$(realpath "$1")
-source_dir=$(realpath "$2")
-max_rss_kb=$3
+design=$(realpath "$2")
+source_dir=$(realpath "$3")
+max_rss_kb=$4
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -58,14 +62,33 @@ zigzag() {  # 60 000 nodes that zigzag between z = 0 and z = -1, every segment c
            else printf "  -1. %.4f\n", 100 - $1 * 0.001 }'
   printf '    )\n)\n'
 }
+long_wall() {  # a profile of 400 000 nodes, which takes a while to check
+  profile_head w
+  seq 0 399999 | awk '{ printf "  -%d. 10.\n", $1 }'
+  printf '    )\n)\n'
+}
+signal_while_checking() {  # sends SIGNAL once the viewer's hidden picture is there
+  env --default-signal "$view" -q long.zul &
+  local pid=$!
+  for _ in $(seq 500); do
+    [ -n "$(find . -name '.long.zul.svg.*')" ] && break
+    sleep 0.01
+  done
+  kill -s "$1" "$pid"
+  wait "$pid"
+}
+corr_design() {  # designs a corr wall for 10-12 GHz into the answers file $1
+  "$design" corr --band 10:12 --aperture-radius 60 --final-radius 20 --length 150 -o "$1"
+}
 
 # name # setup (in a fresh folder holding s.zul, a sound object file) # command (timed)
 # # first stderr line (a glob pattern) # status # what must hold afterwards, one or more of:
 # files=A,B,... (the folder holds exactly these, hidden ones included: no temporary is
 # left), old=FILE (FILE still holds "old picture"), link=FILE (FILE is still a symbolic
-# link), seconds=N (the run took less than N seconds), bounded (less than 64 KiB of
-# stderr), notes=N (N note lines of findings not shown), note=WORD (a note ends with WORD),
-# user (skipped as root, whom permissions do not bind).
+# link), same=A,B (A and B are still one file), mode=FILE,NNN (FILE's permission bits),
+# seconds=N (the run took less than N seconds), bounded (less than 64 KiB of stderr),
+# notes=N (N note lines of findings not shown), note=WORD (a note ends with WORD), user
+# (skipped as root, whom permissions do not bind).
 cases=(
   "a file cut inside a number # cut_inside_a_number > cut.zul # \$view -q cut.zul # cut.zul:146: error: file ends inside node 126 of 'horn_exterior' # 1 # files=cut.zul,cut.zul.svg,s.zul notes=0"
   "an unclosed quote at the end # { cat s.zul; printf '\"garbage'; } > q.zul # \$view -q q.zul # q.zul:333: error: expected the name of an object, found an unclosed quote # 1 # files=q.zul,q.zul.svg,s.zul"
@@ -76,14 +99,28 @@ cases=(
   "a table in a missing folder, the picture in a folder without write permission # mkdir pics; printf 'old picture\n' > pics/old.svg; chmod a-w pics # \$view -q -o pics/old.svg --table missing/t.csv s.zul # hornwall_view: cannot write 'missing/t.csv': No such file or directory # 2 # files=pics,s.zul old=pics/old.svg user"
   "a picture on a full device # ln -s /dev/full pic.svg # \$view -q -o pic.svg --table t.csv s.zul # hornwall_view: cannot write 'pic.svg': No space left on device # 2 # files=pic.svg,s.zul link=pic.svg"
   "a table on a full device # printf 'old picture\n' > old.svg # \$view -q -o old.svg --table /dev/full s.zul # hornwall_view: cannot write '/dev/full': No space left on device # 2 # files=old.svg,s.zul old=old.svg"
+  "the summary to a full console # printf 'old picture\n' > old.svg # \$view -o old.svg s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
+  "a table to a full console # printf 'old picture\n' > old.svg # \$view -q -o old.svg --table - s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
+  "the corrugations to standard output by name # : # \$view --corrugations /dev/stdout s.zul > out.txt # hornwall_view: the corrugations cannot go to '/dev/stdout', which is standard output: give --corrugations - # 2 # files=out.txt,s.zul"
+  "the picture to standard output through a link # ln -s /dev/stdout pic.svg # \$view -o pic.svg s.zul > out.txt # hornwall_view: the picture cannot go to 'pic.svg', which is standard output # 2 # files=out.txt,pic.svg,s.zul"
+  "a picture without write permission # printf 'old picture\n' > old.svg; chmod a-w old.svg # \$view -q -o old.svg s.zul # hornwall_view: cannot write 'old.svg': Permission denied # 2 # files=old.svg,s.zul old=old.svg user"
+  "a picture with a second link # printf 'old picture\n' > old.svg; ln old.svg other.svg # \$view -q -o old.svg s.zul # # 0 # files=old.svg,other.svg,s.zul same=old.svg,other.svg"
+  "a picture of 0640 # printf 'old picture\n' > old.svg; chmod 640 old.svg # \$view -q -o old.svg s.zul # # 0 # files=old.svg,s.zul mode=old.svg,640"
+  "SIGTERM while the wall is checked # long_wall > long.zul # signal_while_checking TERM # # 143 # files=long.zul,s.zul"
+  "SIGINT while the wall is checked # long_wall > long.zul # signal_while_checking INT # # 130 # files=long.zul,s.zul"
+  "the design's report to a full console # printf 'old picture\n' > a.answers # corr_design a.answers > /dev/full # hornwall_design: cannot write to standard output # 2 # files=a.answers,s.zul old=a.answers"
+  "the design's answers to standard output by name # : # corr_design /dev/stdout > out.txt # hornwall_design: the answers cannot go to '/dev/stdout', which is standard output: give -o - # 2 # files=out.txt,s.zul"
+  "design answers without write permission # printf 'old picture\n' > a.answers; chmod a-w a.answers # corr_design a.answers # hornwall_design: cannot write 'a.answers': Permission denied # 2 # files=a.answers,s.zul old=a.answers user"
+  "design answers with a second link # printf 'old picture\n' > a.answers; ln a.answers b.answers # corr_design a.answers # # 0 # files=a.answers,b.answers,s.zul same=a.answers,b.answers"
   "many undefined references # many_undefined > u.zul # \$view -q u.zul # u.zul:1: error: reference to undefined variable 'U0' in variable 'A' # 1 # files=s.zul,u.zul,u.zul.svg seconds=5 bounded notes=1 note=variable"
   "a chain closed by its last member # long_chain > c.zul # \$view -q c.zul # c.zul:1: error: variables 'V0', 'V1', 'V2', 'V3', 'V4' and 15995 more reference each other in a cycle # 1 # files=c.zul,c.zul.svg,s.zul seconds=5 bounded notes=0"
   "a long profile name on failing rows # long_name > n.zul # \$view -q n.zul # n.zul:6: error: reference to undefined variable 'Q' in z of node 1 of 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...' # 1 # files=n.zul,n.zul.svg,s.zul seconds=5 bounded notes=1 note=variable"
   "a zigzag wall crossing itself # zigzag > z.zul # \$view -q z.zul # z.zul:8: warning: node 3 of 'w' runs back towards the aperture: z rises from -1 to 0 # 1 # files=s.zul,z.zul,z.zul.svg seconds=5 bounded notes=2 note=itself note=aperture"
 )
 
-export -f sound_wall profile_head cut_inside_a_number many_undefined long_chain long_name zigzag
-export source_dir
+export -f sound_wall profile_head cut_inside_a_number many_undefined long_chain long_name zigzag \
+  long_wall signal_while_checking corr_design
+export source_dir view design
 failed=0
 for entry in "${cases[@]}"; do
   IFS='#' read -r name setup command expected status checks <<< "$entry"
@@ -112,6 +149,10 @@ for entry in "${cases[@]}"; do
       old=*) [ -f "${check#old=}" ] && [ ! -L "${check#old=}" ] &&
                [ "$(cat "${check#old=}")" = "old picture" ] || problem+=" ${check#old=} changed;" ;;
       link=*) [ -L "${check#link=}" ] || problem+=" ${check#link=} is no longer a link;" ;;
+      same=*) IFS=, read -r one other <<< "${check#same=}"
+              [ "$one" -ef "$other" ] || problem+=" $one and $other are no longer one file;" ;;
+      mode=*) IFS=, read -r file mode <<< "${check#mode=}"
+              [ "$(stat -c %a "$file")" = "$mode" ] || problem+=" $file is $(stat -c %a "$file");" ;;
       seconds=*) awk -v s="$seconds" -v most="${check#seconds=}" 'BEGIN { exit !(s < most) }' ||
                    problem+=" took ${seconds} s;" ;;
       bounded) size=$(wc -c < ../stderr)
