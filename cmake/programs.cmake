@@ -19,7 +19,7 @@ include(GNUInstallDirs)
 function(hornwall_add_program name library)
   add_subdirectory(${name})
   add_executable(hornwall_${name} ${name}/main.cpp)
-  target_link_libraries(hornwall_${name} PRIVATE ${library} hornwall_flags)
+  target_link_libraries(hornwall_${name} PRIVATE ${library} hornwall_flags hornwall_hardening)
   # Built where the folder's build files are: BUILD/corr/hornwall_corr.
   set_target_properties(hornwall_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
                                                     ${CMAKE_BINARY_DIR}/${name})

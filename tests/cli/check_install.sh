@@ -3,8 +3,9 @@
 # from another folder (--version, --help, a run of its own template with --answers), every
 # manual page renders without a warning, and the Debian package holds the programs, every
 # installed page compressed, the copyright file and a changelog of its version, and passes
-# lintian without an error or a warning. The programs are those of BUILD/programs.list.
-# Needs groff, man, dpkg-dev and lintian (tools/install-deps ci).
+# lintian without an error or a warning, and every program is built with the
+# distribution's hardening. The programs are those of BUILD/programs.list.
+# Needs groff, man, readelf, dpkg-dev and lintian (tools/install-deps ci).
 #
 # usage: check_install.sh BUILD   (a configured and built build folder, e.g. build/demo)
 set -u
@@ -60,6 +61,28 @@ done
 for name in "${tools[@]}"; do
   "$prefix/bin/$name" --version > /dev/null || fail "$name --version"
 done
+
+# The distribution's hardening, seen in every installed program: position independent,
+# full RELRO, a guarded stack and guarded control flow (the switches the build records in
+# .GCC.command.line). Checked buffers leave no mark on programs that call no libc function
+# whose checked form applies, so they are seen in the build's compile commands.
+for name in "${programs[@]}" "${tools[@]}"; do
+  program=$prefix/bin/$name
+  readelf -h "$program" | grep -q 'Type: *DYN' || fail "$name is not position independent"
+  readelf -d "$program" | grep -q 'FLAGS_1.*PIE' || fail "$name is not marked PIE"
+  readelf -lW "$program" | grep -q GNU_RELRO || fail "$name has no RELRO segment"
+  readelf -d "$program" | grep -q 'BIND_NOW' || fail "$name is not bound now (full RELRO)"
+  readelf --dyn-syms -W "$program" | grep -q __stack_chk_fail ||
+    fail "$name has no stack protector"
+  switches=$(readelf -p .GCC.command.line "$program" 2> /dev/null)
+  for switch in -fstack-protector-strong -fcf-protection; do
+    [[ $switches == *"$switch"* ]] || fail "$name was not built with $switch"
+  done
+done
+if grep -q '"command":.*\.cpp' "$build/compile_commands.json" &&
+   grep '"command":' "$build/compile_commands.json" | grep -v -q -- '-D_FORTIFY_SOURCE=2'; then
+  fail "a source of $build is built without -D_FORTIFY_SOURCE=2"
+fi
 
 pages=("${programs[@]}" "${tools[@]}")
 for name in "${pages[@]/%/.1}" hornwall.7; do  # NAME.SECTION, installed in manSECTION
