@@ -1,7 +1,9 @@
 // The yardstick of make bench: writes COUNT bytes of text to a new file FILE in 64 KiB
-// write calls, the least that any program writing those bytes must spend.
+// write calls, the least that any program writing those bytes must spend. With --synced,
+// as a program must that keeps a file safe on the disk: to FILE.new, synced, renamed to
+// FILE, and the folder synced.
 //
-//   hornwall_bench_baseline FILE COUNT
+//   hornwall_bench_baseline FILE COUNT [--synced]
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,8 +35,9 @@ bool write_all(int fd, const char* bytes, std::size_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: hornwall_bench_baseline FILE COUNT\n", stderr);
+  const bool synced = argc == 4 && std::string_view(argv[3]) == "--synced";
+  if (argc != 3 && !synced) {
+    std::fputs("usage: hornwall_bench_baseline FILE COUNT [--synced]\n", stderr);
     return 2;
   }
   const std::string_view count_text = argv[2];
@@ -49,7 +53,9 @@ int main(int argc, char** argv) {
   std::vector<char> block(block_size);
   for (std::size_t i = 0; i < block_size; ++i) block[i] = line[i % line.size()];
 
-  const int fd = ::open(argv[1], O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const std::string name = argv[1];
+  const std::string written = synced ? name + ".new" : name;
+  const int fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     std::fprintf(stderr, "hornwall_bench_baseline: %s: %s\n", argv[1], std::strerror(errno));
     return 1;
@@ -60,7 +66,16 @@ int main(int argc, char** argv) {
     ok = write_all(fd, block.data(), size);
     count -= size;
   }
+  if (synced && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
+  if (ok && synced) {
+    ok = ::rename(written.c_str(), name.c_str()) == 0;
+    const std::size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+    const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_fd < 0 || ::fsync(folder_fd) != 0) ok = false;
+    if (folder_fd >= 0) ::close(folder_fd);
+  }
   if (!ok) {
     std::fprintf(stderr, "hornwall_bench_baseline: %s: write failed\n", argv[1]);
     return 1;
