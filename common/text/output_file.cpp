@@ -268,8 +268,10 @@ struct OutputFile::Place {
 
   bool beside() const { return !hidden.empty(); }
 
+  // A place left before its commit, by a failure or an exception, leaves nothing behind.
   ~Place() {
     close_descriptor(fd);
+    if (!committed) remove_made();
     close_descriptor(named_fd);
     close_descriptor(folder);
   }
