@@ -221,7 +221,7 @@ double geometry_tolerance(const Wall& wall) {
       if (node.ok) largest = std::max({largest, std::abs(node.z), std::abs(node.rho)});
     }
   }
-  return 1e-6 * largest;
+  return relative_tolerance * largest;
 }
 
 void check_wall(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {

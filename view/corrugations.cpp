@@ -16,17 +16,29 @@ struct Face {
   bool rising() const { return to > from; }
 };
 
+// How far apart two z may lie and still be one: the z of a sound wall's nodes are written
+// from the same expressions over the same variables, so the two ends of a radial face
+// agree to the last digits of z itself, however large the radii beside them.
+double z_tolerance(const Profile& profile) {
+  double largest = 0.0;
+  for (const Node& node : profile.nodes) {
+    if (node.ok) largest = std::max(largest, std::abs(node.z));
+  }
+  return relative_tolerance * largest;
+}
+
 // The radial faces of `profile`, in order; consecutive steps at one z in one direction
 // make one face.
 std::vector<Face> radial_faces(const Profile& profile, double tolerance) {
   std::vector<Face> faces;
   const std::vector<Node>& nodes = profile.nodes;
+  const double z_within = z_tolerance(profile);
   bool joined = false;  // the last face ends at the node before this one
   for (std::size_t i = 1; i < nodes.size(); ++i) {
     const Node& a = nodes[i - 1];
     const Node& b = nodes[i];
     const bool face =
-        a.ok && b.ok && std::abs(b.z - a.z) <= tolerance && std::abs(b.rho - a.rho) > tolerance;
+        a.ok && b.ok && std::abs(b.z - a.z) <= z_within && std::abs(b.rho - a.rho) > tolerance;
     if (!face) {
       joined = false;
       continue;

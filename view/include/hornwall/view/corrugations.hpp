@@ -10,8 +10,9 @@
 // they suit a frequency band.
 namespace hornwall::view {
 
-// Finds the corrugations of `profile` from its evaluated nodes, with the geometric
-// `tolerance`, and sets its `corrugated` and `corrugations`:
+// Finds the corrugations of `profile` from its evaluated nodes and sets its `corrugated`
+// and `corrugations`. Two rho differ by more than the geometric `tolerance`; two z by more
+// than relative_tolerance of the profile's largest z magnitude, whatever its radii.
 // - a radial face is a step between consecutive nodes of equal z and different rho (steps
 //   in one direction at one z make one face); a corrugation is a rising face (rho outward)
 //   followed, with no other radial face between, by a falling face;

@@ -14,6 +14,10 @@
 // The wall an object file describes, evaluated: every profile with its nodes.
 namespace hornwall::view {
 
+// The part of the largest coordinate magnitude by which the geometric checks and the
+// measures of the corrugations tell two coordinates apart.
+inline constexpr double relative_tolerance = 1e-6;
+
 // One evaluated node; `ok` when both coordinates evaluated to finite numbers. Kept small:
 // a wall may have millions.
 struct Node {

@@ -1,0 +1,107 @@
+// The corrugations the viewer measures and how it judges them against bands, from walls
+// written node by node: each case pins a measure or a message at its edge.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "hornwall/bands.hpp"
+#include "hornwall/text.hpp"
+#include "hornwall/view/checks.hpp"
+#include "hornwall/view/view.hpp"
+
+namespace hornwall::view {
+namespace {
+
+using Nodes = std::vector<std::pair<double, double>>;
+
+// A closed profile 'f' in `unit` with these (z, rho) nodes, each written in full.
+std::string wall_text(const Nodes& nodes, std::string_view unit = "mm") {
+  std::string text =
+      "f   circular_symmetric_horn_exterior\n(\n  length_unit      : " + std::string(unit) +
+      ",\n  nodes             : table\n    (\n";
+  for (const auto& [z, rho] : nodes) {
+    text += "        " + short_number(z, 17) + "   " + short_number(rho, 17) + "\n";
+  }
+  return text + "    )\n)\n";
+}
+
+// The wall of `nodes` examined against `bands`: its one profile and its messages.
+struct Viewed {
+  Profile profile;
+  std::string messages;
+};
+
+Viewed view_nodes(const Nodes& nodes, const std::vector<std::string_view>& bands = {},
+                  std::string_view unit = "mm") {
+  const std::string text = wall_text(nodes, unit);
+  TextSource source(text);
+  CheckSettings settings;
+  for (const std::string_view band : bands) settings.bands.push_back(parse_band(band).value());
+  Examined examined = examine(source, settings);
+  std::ostringstream messages;
+  write_diagnostics(examined.diagnostics, "t.zul", messages);
+  return {std::move(examined.wall.profiles.at(0)), messages.str()};
+}
+
+// What a corrugation measures, as the table lists it.
+struct Measured {
+  double z_near, z_far, height, thickness;
+};
+
+void expect_measures(const Profile& profile, const std::vector<Measured>& expected) {
+  ASSERT_EQ(profile.corrugations.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE("corrugation " + std::to_string(i + 1));
+    const Corrugation& found = profile.corrugations[i];
+    const double near = 1e-9 * std::max(1.0, std::abs(expected[i].height));
+    EXPECT_NEAR(found.z_near, expected[i].z_near, near);
+    EXPECT_NEAR(found.z_far, expected[i].z_far, near);
+    EXPECT_NEAR(found.height, expected[i].height, near);
+    EXPECT_NEAR(found.thickness, expected[i].thickness, near);
+  }
+}
+
+// Raised-cosine bumps on a flat base at `radius`, as hornwall_sinecorr writes them: the
+// aperture node, the first bump's base node `lengths[0]` behind it, then for each bump
+// `points` points, the last back on the base.
+Nodes sine_bumps(double radius, double height, const std::vector<double>& lengths,
+                 int points = 12) {
+  Nodes nodes = {{0.0, radius}};
+  double start = lengths.front();
+  nodes.emplace_back(-start, radius);
+  for (const double length : lengths) {
+    for (int j = 1; j <= points; ++j) {
+      const double angle = 2.0 * std::numbers::pi / points * j;
+      nodes.emplace_back(-(start + length / points * j),
+                         radius + height / 2.0 * (1.0 - std::cos(angle)));
+    }
+    start += length;
+  }
+  return nodes;
+}
+
+TEST(ViewCorrugations, JudgeAFaceInZByTheDigitsOfZNotByTheRadii) {
+  // Bumps 0.01577 long, their points 0.0013 apart in z: a tolerance taken from radii of
+  // 20 000 (0.02) would see each step between points as a radial face.
+  for (const double radius : {20.0, 20000.0}) {
+    SCOPED_TRACE(radius);
+    const Viewed viewed = view_nodes(sine_bumps(radius, 7.6477, {0.01577, 0.01577, 0.01577}));
+    EXPECT_EQ(viewed.profile.corrugated, Corrugated::smooth);
+    expect_measures(viewed.profile, {{-0.01577, -0.03154, 7.6477, 0.01577},
+                                     {-0.03154, -0.04731, 7.6477, 0.01577},
+                                     {-0.04731, -0.06308, 7.6477, 0.01577}});
+    EXPECT_NEAR(viewed.profile.corrugations.at(0).pitch.value_or(0.0), 0.01577, 1e-12);
+    EXPECT_EQ(viewed.messages, "");
+  }
+}
+
+}  // namespace
+}  // namespace hornwall::view
