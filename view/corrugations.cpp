@@ -13,6 +13,7 @@ struct Face {
   double from;
   double to;
   std::uint64_t line;
+  bool rim;  // it starts at the profile's first node
   bool rising() const { return to > from; }
 };
 
@@ -28,7 +29,8 @@ double z_tolerance(const Profile& profile) {
 }
 
 // The radial faces of `profile`, in order; consecutive steps at one z in one direction
-// make one face.
+// make one face, except the step from the profile's first node, its rim, which stays a
+// face of its own: the wall's base begins where it ends.
 std::vector<Face> radial_faces(const Profile& profile, double tolerance) {
   std::vector<Face> faces;
   const std::vector<Node>& nodes = profile.nodes;
@@ -43,10 +45,11 @@ std::vector<Face> radial_faces(const Profile& profile, double tolerance) {
       joined = false;
       continue;
     }
-    if (joined && faces.back().rising() == (b.rho > a.rho)) {
+    const bool rim = i == 1;
+    if (joined && !faces.back().rim && faces.back().rising() == (b.rho > a.rho)) {
       faces.back().to = b.rho;
     } else {
-      faces.push_back({a.z, a.rho, b.rho, a.line});
+      faces.push_back({a.z, a.rho, b.rho, a.line, rim});
     }
     joined = true;
   }
@@ -57,7 +60,7 @@ void find_faced(Profile& profile, const std::vector<Face>& faces) {
   for (std::size_t f = 0; f + 1 < faces.size(); ++f) {
     const Face& rising = faces[f];
     const Face& falling = faces[f + 1];
-    if (!rising.rising() || falling.rising()) continue;
+    if (rising.rim || !rising.rising() || falling.rising()) continue;
     Corrugation corrugation;
     corrugation.z_near = rising.z;
     corrugation.z_far = falling.z;

@@ -103,5 +103,43 @@ TEST(ViewCorrugations, JudgeAFaceInZByTheDigitsOfZNotByTheRadii) {
   }
 }
 
+TEST(ViewCorrugations, MeasureTheFirstFinFromTheWallsBaseNotItsRim) {
+  // hornwall_thickcorr's first rows: the aperture wall's rim at rho 57 (RA 55 + AT 2), the
+  // base under the first fin at 55 + WT1, the fin 7.6477 high and 0.6244 thick, ZI behind
+  // the aperture; then a second fin, 3.122 behind the first.
+  const auto thickcorr = [](double zi, double base) {
+    Nodes nodes = {{0.0, 57.0}};
+    for (const double z : {-zi, -zi - 3.122}) {
+      nodes.insert(
+          nodes.end(),
+          {{z, base}, {z, base + 7.6477}, {z - 0.6244, base + 7.6477}, {z - 0.6244, base}});
+    }
+    nodes.emplace_back(-zi - 10.0, base);
+    return nodes;
+  };
+  const auto fins_at = [](double zi) {
+    return std::vector<Measured>{{-zi, -zi - 0.6244, 7.6477, 0.6244},
+                                 {-zi - 3.122, -zi - 3.7464, 7.6477, 0.6244}};
+  };
+  const struct {
+    std::string_view what;
+    Nodes nodes;
+    std::vector<Measured> fins;
+  } cases[] = {
+      {"ZI 0 on a wall thicker than the rim", thickcorr(0.0, 59.0), fins_at(0.0)},
+      {"ZI 0 on a wall as thick as the rim", thickcorr(0.0, 57.0), fins_at(0.0)},
+      {"ZI 0 on a wall thinner than the rim", thickcorr(0.0, 56.0), fins_at(0.0)},
+      {"ZI 3.122 on a wall thicker than the rim", thickcorr(3.122, 59.0), fins_at(3.122)},
+      {"a rim and a step down", {{0, 50}, {0, 60}, {-1, 60}, {-1, 50}, {-3, 50}}, {}},
+      {"two steps up behind the aperture",
+       {{0, 50}, {-1, 50}, {-1, 52}, {-1, 58}, {-2, 58}, {-2, 50}, {-3, 50}},
+       {{-1, -2, 8, 1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    expect_measures(view_nodes(c.nodes).profile, c.fins);
+  }
+}
+
 }  // namespace
 }  // namespace hornwall::view

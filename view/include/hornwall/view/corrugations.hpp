@@ -15,7 +15,9 @@ namespace hornwall::view {
 // than relative_tolerance of the profile's largest z magnitude, whatever its radii.
 // - a radial face is a step between consecutive nodes of equal z and different rho (steps
 //   in one direction at one z make one face); a corrugation is a rising face (rho outward)
-//   followed, with no other radial face between, by a falling face;
+//   followed, with no other radial face between, by a falling face. The step from the
+//   profile's first node is its rim, a face of its own and never a corrugation's: a fin
+//   standing right behind the rim is measured from the node where the wall's base begins;
 // - a profile without radial faces is measured against its base, the lower convex hull of
 //   its nodes in (z, rho): a corrugation is a run of consecutive nodes above the base by
 //   more than the tolerance, as high as its highest node above the base (in rho) and as
