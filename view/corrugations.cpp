@@ -176,17 +176,28 @@ std::optional<double> widest_pitch(const Profile& profile) {
   return widest;
 }
 
+void count_band(CoverageCounter& counter, const Profile& profile, double metres) {
+  counter.reset();
+  for (const Corrugation& corrugation : profile.corrugations) {
+    counter.add_samples(corrugation.height * metres);
+  }
+}
+
 void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands) {
+  std::vector<CoverageCounter> counters(bands.begin(), bands.end());
   for (Profile& profile : wall.profiles) {
     profile.bands.clear();
     const std::optional<double> metres = metres_per_unit(profile.unit);
     if (profile.corrugations.empty() || !metres) continue;
-    std::vector<double> heights;
-    heights.reserve(profile.corrugations.size());
-    for (const Corrugation& corrugation : profile.corrugations) {
-      heights.push_back(corrugation.height * *metres);
+    profile.bands.reserve(std::min(bands.size(), most_bands));
+    for (std::size_t b = 0; b < counters.size() && b < most_bands; ++b) {
+      counters[b].reset();
+      for (Corrugation& corrugation : profile.corrugations) {
+        corrugation.capacitive[b] =
+            static_cast<std::uint16_t>(counters[b].add_samples(corrugation.height * *metres));
+      }
+      profile.bands.push_back(counters[b].summary());
     }
-    for (const FrequencyBand& band : bands) profile.bands.push_back(band_coverage(heights, band));
   }
 }
 

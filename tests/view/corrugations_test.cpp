@@ -141,5 +141,82 @@ TEST(ViewCorrugations, MeasureTheFirstFinFromTheWallsBaseNotItsRim) {
   }
 }
 
+// The frequencies of `band` at which a corrugation `height` metres high is capacitive, one
+// by one.
+std::vector<std::uint32_t> judged_one_by_one(double height, const FrequencyBand& band) {
+  std::vector<std::uint32_t> counts(band_samples, 0);
+  for (std::size_t i = 0; i < band_samples; ++i) counts[i] = is_capacitive(height, band.sample(i));
+  return counts;
+}
+
+TEST(Bands, CountEveryFrequencyAsItIsJudgedOnItsOwn) {
+  const FrequencyBand band = parse_band("10:20").value();
+  const double quarter_at = speed_of_light / 4.0;  // height x quarter_at / f: quarter wave at f
+  std::vector<double> heights = {
+      quarter_at / 10e9,              // a quarter wave at the band's bottom
+      quarter_at / 20e9,              // at its top
+      quarter_at / band.sample(200),  // at its middle frequency, exactly
+      std::nextafter(quarter_at / band.sample(200), 0.0),
+      2.0 * quarter_at / band.sample(37),  // half a wave at a frequency: a window closes
+      3.0 * quarter_at / band.sample(1),   // three quarters: the next opens
+      7.6477e-3,
+      0.24,    // 16 windows, each bisected
+      0.3,     // 20, too many to bisect
+      1e3,     // more windows than frequencies
+      1e-300,  // none
+      1e300,   // half depths past 2^50
+      0.0,
+      -7.6477e-3,
+      std::numeric_limits<double>::infinity(),
+      std::numeric_limits<double>::quiet_NaN(),
+      std::numeric_limits<double>::denorm_min(),
+  };
+  std::mt19937_64 random(401);
+  std::uniform_real_distribution<double> exponent(-4.0, 0.0);
+  for (int i = 0; i < 2000; ++i) heights.push_back(std::pow(10.0, exponent(random)));
+  CoverageCounter counter(band);
+  for (const double height : heights) {
+    counter.reset();
+    const std::vector<std::uint32_t> expected = judged_one_by_one(height, band);
+    const std::size_t samples = counter.add_samples(height);
+    ASSERT_EQ(counter.coverage().counts, expected) << height;
+    std::size_t capacitive = 0;
+    for (const std::uint32_t count : expected) capacitive += count;
+    EXPECT_EQ(samples, capacitive) << height;
+    EXPECT_EQ(counter.coverage().corrugations, 1u);
+  }
+}
+
+TEST(Bands, SummariseARowAsItsCountsDoWhicheverFrequenciesItTouched) {
+  // Rows of heights (mm) over 10-20 GHz: none capacitive, some, every frequency, and
+  // windows with frequencies between them that none serves.
+  const FrequencyBand band = parse_band("10:20").value();
+  const std::vector<std::vector<double>> rows = {
+      {},       {1.0},          {1.0, 1.0}, {7.6477},     {7.6477, 5.0},       {5.0, 3.9},
+      {14, 14}, {14, 7.6, 4.0}, {40.0},     {40.0, 41.0}, {7.6477, 1.0, 40.0},
+  };
+  CoverageCounter counter(band);
+  for (const auto& row : rows) {
+    counter.reset();
+    for (const double height : row) counter.add_samples(height * 1e-3);
+    Coverage whole;
+    whole.counts.assign(band_samples, 0);
+    for (const double height : row) {
+      const std::vector<std::uint32_t> one = judged_one_by_one(height * 1e-3, band);
+      for (std::size_t i = 0; i < band_samples; ++i) whole.counts[i] += one[i];
+    }
+    whole.corrugations = row.size();
+    const CoverageSummary expected = summarize(whole), found = counter.summary();
+    SCOPED_TRACE(testing::PrintToString(row));
+    EXPECT_EQ(counter.coverage().counts, whole.counts);
+    EXPECT_EQ(found.corrugations, expected.corrugations);
+    EXPECT_EQ(found.fewest, expected.fewest);
+    EXPECT_EQ(found.fewest_at, expected.fewest_at);
+    EXPECT_EQ(found.most, expected.most);
+    EXPECT_EQ(found.most_at, expected.most_at);
+    EXPECT_EQ(coverage_text(band, found, std::nullopt), coverage_text(band, whole, std::nullopt));
+  }
+}
+
 }  // namespace
 }  // namespace hornwall::view
