@@ -162,8 +162,8 @@ void check_density(const Profile& profile, const FrequencyBand& band, double met
   if (!pitch) return;
   if (per_wavelength(*pitch * metres, band.high) >= fewest_per_wavelength) return;
   diagnostics.report(Finding::sparse, profile.first_row_line(), [&] {
-    return "profile " + shown_name(profile.name) + " has " +
-           per_wavelength_text(*pitch * metres, band) + " (at least 5 are needed)";
+    return "profile " + shown_name(profile.name) + " has " + density_text(*pitch * metres, band) +
+           " (at least 5 are needed)";
   });
 }
 

@@ -219,6 +219,22 @@ std::string per_wavelength_text(double pitch, const FrequencyBand& band) {
          band.frequency_text(band.high) + " GHz";
 }
 
+std::string density_text(double pitch, const FrequencyBand& band) {
+  const double density = per_wavelength(pitch, band.high);
+  const auto shown_below = [&](const std::string& text) {
+    double shown = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    return shown < fewest_per_wavelength;
+  };
+  constexpr int most_decimals = 17;
+  int decimals = 1;
+  std::string text = fixed_text(density, decimals);
+  while (density < fewest_per_wavelength && !shown_below(text) && decimals < most_decimals) {
+    text = fixed_text(density, ++decimals);
+  }
+  return text + " corrugations per wavelength at " + band.frequency_text(band.high) + " GHz";
+}
+
 std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
                           std::optional<double> pitch) {
   return coverage_text(band, summarize(coverage), pitch);

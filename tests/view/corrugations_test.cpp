@@ -218,5 +218,62 @@ TEST(Bands, SummariseARowAsItsCountsDoWhicheverFrequenciesItTouched) {
   }
 }
 
+TEST(Bands, ShowADensityBelowFiveBelowFive) {
+  // 299792458 Hz is a wavelength of exactly one metre.
+  const FrequencyBand band = parse_band("200MHz:299792458Hz").value();
+  const struct {
+    double pitch;
+    std::string text;
+  } cases[] = {
+      {0.2, "5.0 corrugations per wavelength at 0.2998 GHz"},
+      {1.0 / 4.99, "4.99 corrugations per wavelength at 0.2998 GHz"},
+      {1.0 / 4.9999, "4.9999 corrugations per wavelength at 0.2998 GHz"},
+      {std::nextafter(0.2, 1.0), "4.999999999999999 corrugations per wavelength at 0.2998 GHz"},
+      {1.0 / 4.96, "4.96 corrugations per wavelength at 0.2998 GHz"},
+      {1.0 / 4.94, "4.9 corrugations per wavelength at 0.2998 GHz"},
+      {1.0 / 5.04, "5.0 corrugations per wavelength at 0.2998 GHz"},
+      {0.125, "8.0 corrugations per wavelength at 0.2998 GHz"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(density_text(c.pitch, band), c.text) << c.pitch;
+}
+
+// Fins 0.05 m thick and 0.4 m high on rho 1, in metres, their rising faces at these z: each
+// capacitive over the whole of 200 to 300 MHz, from its quarter wave at 187 MHz.
+Nodes fins_at(std::initializer_list<double> zs) {
+  Nodes nodes = {{0.0, 1.0}};
+  for (const double z : zs) {
+    nodes.insert(nodes.end(), {{z, 1.0}, {z, 1.4}, {z - 0.05, 1.4}, {z - 0.05, 1.0}});
+  }
+  nodes.emplace_back(nodes.back().first - 0.1, 1.0);
+  return nodes;
+}
+
+TEST(ViewBands, WarnOfTooFewCorrugationsPerWavelengthByTheWidestPitch) {
+  // Pitches of 0.25 m to a top frequency whose wavelength is exactly 1.25 m: 5 per
+  // wavelength, just enough.
+  const std::string_view top = "239833966.4Hz";
+  const std::string enough = "200MHz:" + std::string(top);
+  const struct {
+    std::string_view what;
+    Nodes nodes;
+    std::string band;
+    std::string messages;
+  } cases[] = {
+      {"exactly 5", fins_at({-0.25, -0.5, -0.75}), enough, ""},
+      {"4.99", fins_at({-0.25, -0.5, -0.75}), "200MHz:240314595.9Hz",
+       "t.zul:6: warning: profile 'f' has 4.99 corrugations per wavelength at 0.2403 GHz (at "
+       "least 5 are needed)\n"},
+      {"one pitch too wide among narrow ones", fins_at({-0.25, -0.5, -0.75, -1.0625}), enough,
+       "t.zul:6: warning: profile 'f' has 4.0 corrugations per wavelength at 0.2398 GHz (at "
+       "least 5 are needed)\n"},
+      {"one pitch narrower among just enough", fins_at({-0.25, -0.5, -0.625, -0.875}), enough, ""},
+      {"a single fin has no pitch", fins_at({-0.25}), enough, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(view_nodes(c.nodes, {c.band}, "m").messages, c.messages);
+  }
+}
+
 }  // namespace
 }  // namespace hornwall::view

@@ -154,6 +154,11 @@ inline constexpr double fewest_per_wavelength = 5.0;
 // as the messages say it: "6.2 corrugations per wavelength at 20.0 GHz".
 std::string per_wavelength_text(double pitch, const FrequencyBand& band);
 
+// As per_wavelength_text, with as many decimals as show on which side of
+// fewest_per_wavelength the number lies: "4.99 corrugations per wavelength at 20.0 GHz",
+// never "5.0" for fewer than 5.
+std::string density_text(double pitch, const FrequencyBand& band);
+
 // The line that tells how `coverage` finds its corrugations over `band`: at which
 // frequency the fewest are capacitive and how many, at which the most, and how many
 // corrugations stand per wavelength at the band's top when their widest `pitch` (metres)
