@@ -141,6 +141,116 @@ TEST(ViewCorrugations, MeasureTheFirstFinFromTheWallsBaseNotItsRim) {
   }
 }
 
+TEST(ViewCorrugations, PairEachFallingFaceWithTheRisingFaceJustBeforeIt) {
+  const struct {
+    std::string_view what;
+    Nodes nodes;
+    std::vector<Measured> fins;
+    std::vector<std::optional<double>> gaps, pitches;
+  } cases[] = {
+      {"a step up, then a fin",
+       {{0, 50}, {-2, 50}, {-2, 52}, {-4, 52}, {-4, 60}, {-5, 60}, {-5, 52}, {-8, 52}},
+       {{-4, -5, 8, 1}},
+       {std::nullopt},
+       {std::nullopt}},
+      {"a fin, a step down, a fin",
+       {{0, 50},
+        {-1, 50},
+        {-1, 58},
+        {-2, 58},
+        {-2, 50},
+        {-3, 50},
+        {-3, 48},
+        {-5, 48},
+        {-5, 56},
+        {-6, 56},
+        {-6, 48},
+        {-8, 48}},
+       {{-1, -2, 8, 1}, {-5, -6, 8, 1}},
+       {3.0, std::nullopt},
+       {4.0, std::nullopt}},
+      {"a fin whose falling face lands higher than it rose",
+       {{0, 50}, {-1, 50}, {-1, 58}, {-2, 58}, {-2, 51}, {-4, 51}},
+       {{-1, -2, 8, 1}},
+       {std::nullopt},
+       {std::nullopt}},
+      {"a falling face alone", {{0, 50}, {-1, 50}, {-1, 45}, {-3, 45}}, {}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Profile profile = view_nodes(c.nodes).profile;
+    expect_measures(profile, c.fins);
+    for (std::size_t i = 0; i < c.fins.size() && i < profile.corrugations.size(); ++i) {
+      EXPECT_EQ(profile.corrugations[i].gap, c.gaps[i]) << i;
+      EXPECT_EQ(profile.corrugations[i].pitch, c.pitches[i]) << i;
+    }
+  }
+  const Profile landing = view_nodes(cases[2].nodes).profile;
+  EXPECT_EQ(landing.corrugations.at(0).far_height, 7.0);
+}
+
+TEST(ViewCorrugations, ABumpReachesFromTheBaseNodeBeforeItToTheOneAfter) {
+  // Each bump's extent is the length it was given, whatever its points; its peak is
+  // halfway when the points reach the crest, and the pitch runs from peak to peak.
+  const struct {
+    std::string_view what;
+    std::vector<double> lengths;
+    int points;
+    std::vector<Measured> bumps;
+    double pitch;
+  } cases[] = {
+      {"lengths 2.5 and 3", {2.5, 3.0}, 12, {{-2.5, -5.0, 4.0, 2.5}, {-5.0, -8.0, 4.0, 3.0}}, 2.75},
+      {"four points, one on each crest",
+       {2.0, 2.0, 2.0},
+       4,
+       {{-2.0, -4.0, 4.0, 2.0}, {-4.0, -6.0, 4.0, 2.0}, {-6.0, -8.0, 4.0, 2.0}},
+       2.0},
+      {"three points, none on a crest",
+       {3.0, 3.0},
+       3,
+       {{-3.0, -6.0, 3.0, 3.0}, {-6.0, -9.0, 3.0, 3.0}},
+       3.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Viewed viewed = view_nodes(sine_bumps(50.0, 4.0, c.lengths, c.points));
+    EXPECT_EQ(viewed.profile.corrugated, Corrugated::smooth);
+    expect_measures(viewed.profile, c.bumps);
+    ASSERT_FALSE(viewed.profile.corrugations.empty());
+    EXPECT_NEAR(viewed.profile.corrugations[0].pitch.value_or(0.0), c.pitch, 1e-9);
+    EXPECT_EQ(viewed.profile.corrugations.back().pitch, std::nullopt);
+  }
+}
+
+TEST(Bands, OpenTheirWindowsAtOddQuarterWavesAndCloseThemAtHalfWaves) {
+  // A corrugation a metre high: c/4 to c/2, then 3c/4 to c, each cut to the range asked.
+  const double c = speed_of_light;
+  const struct {
+    double low, high;
+    std::vector<std::pair<double, double>> ranges;
+  } cases[] = {
+      {1.0, 1.2 * c, {{c / 4, c / 2}, {3 * c / 4, c}}},
+      {c / 4, c, {{c / 4, c / 2}, {3 * c / 4, c}}},
+      {c / 3, 0.8 * c, {{c / 3, c / 2}, {3 * c / 4, 0.8 * c}}},
+      {c / 2, 3 * c / 4, {}},
+      {0.6 * c, 0.7 * c, {}},
+  };
+  for (const auto& range : cases) {
+    const std::vector<FrequencyRange> found = capacitive_ranges(1.0, range.low, range.high);
+    ASSERT_EQ(found.size(), range.ranges.size()) << range.low;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      EXPECT_EQ(found[i].low, range.ranges[i].first) << range.low << " window " << i;
+      EXPECT_EQ(found[i].high, range.ranges[i].second) << range.low << " window " << i;
+    }
+  }
+  // The same edges for a 7.6477 mm corrugation, in GHz as the README works them out.
+  const std::vector<FrequencyRange> fin = capacitive_ranges(7.6477e-3, 1e9, 40e9);
+  ASSERT_EQ(fin.size(), 2u);
+  EXPECT_EQ(fixed_text(fin[0].low / 1e9, 2) + " " + fixed_text(fin[0].high / 1e9, 2), "9.80 19.60");
+  EXPECT_EQ(fixed_text(fin[1].low / 1e9, 2) + " " + fixed_text(fin[1].high / 1e9, 2),
+            "29.40 39.20");
+}
+
 // The frequencies of `band` at which a corrugation `height` metres high is capacitive, one
 // by one.
 std::vector<std::uint32_t> judged_one_by_one(double height, const FrequencyBand& band) {
@@ -272,6 +382,72 @@ TEST(ViewBands, WarnOfTooFewCorrugationsPerWavelengthByTheWidestPitch) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(view_nodes(c.nodes, {c.band}, "m").messages, c.messages);
+  }
+}
+
+// A wall in mm of fins 1 thick and these heights, 2.5 apart, on rho 50.
+Nodes fins_of(std::initializer_list<double> heights) {
+  Nodes nodes = {{0.0, 50.0}};
+  double z = -2.0;
+  for (const double height : heights) {
+    nodes.insert(nodes.end(),
+                 {{z, 50.0}, {z, 50.0 + height}, {z - 1.0, 50.0 + height}, {z - 1.0, 50.0}});
+    z -= 2.5;
+  }
+  nodes.emplace_back(z, 50.0);
+  return nodes;
+}
+
+TEST(ViewBands, WarnOfARunThatServesNothingOnlyWhereItBreaksAnInterleave) {
+  // Tall fins serve 10-12 GHz and 17-19 GHz, short ones 17-19 GHz only, dead ones (1 mm)
+  // neither.
+  const double tall = 7.625, short_fin = 4.5, dead = 1.0;
+  const std::vector<std::string_view> dual = {"10:12", "17:19"};
+  const struct {
+    std::string_view what;
+    Nodes nodes;
+    std::vector<std::string_view> bands;
+    std::string messages;
+  } cases[] = {
+      {"a dual wall ending in two dead fins",
+       fins_of({tall, short_fin, tall, short_fin, dead, dead}), dual, ""},
+      {"a dual wall starting with two dead fins",
+       fins_of({dead, dead, tall, short_fin, tall, short_fin}), dual, ""},
+      {"a dual wall with a dead fin for a short one",
+       fins_of({tall, short_fin, tall, dead, tall, short_fin}), dual, ""},
+      {"a dual wall with two dead fins inside",
+       fins_of({tall, short_fin, dead, dead, tall, short_fin}), dual,
+       "t.zul:6: warning: the interleave for band 10-12 GHz breaks at corrugations 2 to 4 (z "
+       "-4.5 to -10.5 mm)\n"
+       "t.zul:6: warning: the interleave for band 17-19 GHz breaks at corrugations 3 and 4 (z "
+       "-7.0 to -10.5 mm)\n"},
+      {"a single band with two dead fins inside",
+       fins_of({tall, tall, dead, dead, tall, tall}),
+       {"10:12"},
+       ""},
+      {"a single band served by none",
+       fins_of({dead, dead}),
+       {"10:12"},
+       "t.zul:6: warning: no corrugation of 'f' is capacitive from 10.00 to 12.00 GHz\n"},
+      {"a band the fins serve up to 19.65 GHz",
+       fins_of({tall, tall}),
+       {"10:20"},
+       "t.zul:6: warning: no corrugation of 'f' is capacitive from 19.7 to 20.0 GHz\n"},
+      {"a band the fins serve from 9.83 GHz",
+       fins_of({tall, tall}),
+       {"9:12"},
+       "t.zul:6: warning: no corrugation of 'f' is capacitive from 9.00 to 9.82 GHz\n"},
+      {"two stretches no fin serves",
+       fins_of({tall, tall}),
+       {"5:30"},
+       "t.zul:6: warning: no corrugation of 'f' is capacitive from 5.0 to 9.8 GHz\n"
+       "t.zul:6: warning: no corrugation of 'f' is capacitive from 19.7 to 29.4 GHz\n"
+       "t.zul:6: warning: profile 'f' has 4.0 corrugations per wavelength at 30.0 GHz (at least 5 "
+       "are needed)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(view_nodes(c.nodes, c.bands).messages, c.messages);
   }
 }
 

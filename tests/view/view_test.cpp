@@ -357,6 +357,13 @@ TEST(ViewChecks, AWallThatCrossesOrFoldsOntoItselfIsAnError) {
        "t.zul:11: warning: node 6 of 'f' runs back towards the aperture: z rises from -4 to -1\n"
        "t.zul:11: error: the segment from node 6 to node 7 of 'f' crosses the segment from node 4 "
        "to node 5 (line 9)\n"},
+      {"a three-node fold back along itself", rows({{0, 10}, {-5, 12}, {-2.5, 11}}),
+       "t.zul:7: error: the segment from node 2 to node 3 of 'f' folds back over the segment from "
+       "node 1 to node 2 (line 6)\n"
+       "t.zul:8: warning: node 3 of 'f' runs back towards the aperture: z rises from -5 to -2.5\n"},
+      {"a three-node fold at one z", rows({{0, 10}, {0, 14}, {0, 12}}),
+       "t.zul:7: error: the segment from node 2 to node 3 of 'f' folds back over the segment from "
+       "node 1 to node 2 (line 6)\n"},
       {"a fin of no thickness", rows({{0, 10}, {-2, 10}, {-2, 12}, {-2, 10}, {-4, 10}}),
        "t.zul:8: error: the segment from node 3 to node 4 of 'f' folds back over the segment from "
        "node 2 to node 3 (line 7)\n"},
@@ -481,6 +488,10 @@ TEST(Bands, ReadBandTextsAndRefuseWhatIsNoBand) {
     std::string reason;
   } bad[] = {
       {"20:10", "invalid band '20:10': its first frequency must be below its second"},
+      {"10:10", "invalid band '10:10': its first frequency must be below its second"},
+      {"10GHz:10000MHz",
+       "invalid band '10GHz:10000MHz': its first frequency must be below its "
+       "second"},
       {"0:5", "invalid band '0:5': its frequencies must be above zero"},
       {"x", "invalid band 'x'" + form},
       {"10:20THz", "invalid band '10:20THz'" + form},
