@@ -15,6 +15,7 @@
 #include "hornwall/bands.hpp"
 #include "hornwall/text.hpp"
 #include "hornwall/view/checks.hpp"
+#include "hornwall/view/summary.hpp"
 #include "hornwall/view/view.hpp"
 
 namespace hornwall::view {
@@ -101,6 +102,24 @@ TEST(ViewCorrugations, JudgeAFaceInZByTheDigitsOfZNotByTheRadii) {
     EXPECT_NEAR(viewed.profile.corrugations.at(0).pitch.value_or(0.0), 0.01577, 1e-12);
     EXPECT_EQ(viewed.messages, "");
   }
+  // A fin on rho 20 000 in a wall 100 long: its faces may lean by a millionth of the
+  // largest z (1e-4), not by a millionth of the radii (0.02); leaning more, it is a bump.
+  const auto leaning = [](double lean) {
+    return Nodes{{0, 20000},   {-10, 20000},        {-10 - lean, 20008},
+                 {-11, 20008}, {-11 - lean, 20000}, {-100, 20000}};
+  };
+  const struct {
+    double lean;
+    Corrugated corrugated;
+  } leans[] = {{0.0, Corrugated::faced},
+               {0.9e-4, Corrugated::faced},
+               {1.1e-4, Corrugated::smooth},
+               {1e-2, Corrugated::smooth}};
+  for (const auto& c : leans) {
+    const Viewed viewed = view_nodes(leaning(c.lean));
+    EXPECT_EQ(viewed.profile.corrugated, c.corrugated) << c.lean;
+    EXPECT_EQ(viewed.profile.corrugations.size(), 1u) << c.lean;
+  }
 }
 
 TEST(ViewCorrugations, MeasureTheFirstFinFromTheWallsBaseNotItsRim) {
@@ -125,19 +144,26 @@ TEST(ViewCorrugations, MeasureTheFirstFinFromTheWallsBaseNotItsRim) {
     std::string_view what;
     Nodes nodes;
     std::vector<Measured> fins;
+    std::string messages;
   } cases[] = {
-      {"ZI 0 on a wall thicker than the rim", thickcorr(0.0, 59.0), fins_at(0.0)},
-      {"ZI 0 on a wall as thick as the rim", thickcorr(0.0, 57.0), fins_at(0.0)},
-      {"ZI 0 on a wall thinner than the rim", thickcorr(0.0, 56.0), fins_at(0.0)},
-      {"ZI 3.122 on a wall thicker than the rim", thickcorr(3.122, 59.0), fins_at(3.122)},
-      {"a rim and a step down", {{0, 50}, {0, 60}, {-1, 60}, {-1, 50}, {-3, 50}}, {}},
+      {"ZI 0 on a wall thicker than the rim", thickcorr(0.0, 59.0), fins_at(0.0), ""},
+      {"ZI 0 on a wall as thick as the rim", thickcorr(0.0, 57.0), fins_at(0.0), ""},
+      {"ZI 0 on a wall thinner than the rim, which goes back down its own rim",
+       thickcorr(0.0, 56.0), fins_at(0.0),
+       "t.zul:7: error: the segment from node 2 to node 3 of 'f' folds back over the segment "
+       "from node 1 to node 2 (line 6)\n"},
+      {"ZI 3.122 on a wall thicker than the rim", thickcorr(3.122, 59.0), fins_at(3.122), ""},
+      {"a rim and a step down", {{0, 50}, {0, 60}, {-1, 60}, {-1, 50}, {-3, 50}}, {}, ""},
       {"two steps up behind the aperture",
        {{0, 50}, {-1, 50}, {-1, 52}, {-1, 58}, {-2, 58}, {-2, 50}, {-3, 50}},
-       {{-1, -2, 8, 1}}},
+       {{-1, -2, 8, 1}},
+       ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    expect_measures(view_nodes(c.nodes).profile, c.fins);
+    const Viewed viewed = view_nodes(c.nodes);
+    expect_measures(viewed.profile, c.fins);
+    EXPECT_EQ(viewed.messages, c.messages);
   }
 }
 
@@ -175,11 +201,24 @@ TEST(ViewCorrugations, PairEachFallingFaceWithTheRisingFaceJustBeforeIt) {
        {std::nullopt},
        {std::nullopt}},
       {"a falling face alone", {{0, 50}, {-1, 50}, {-1, 45}, {-3, 45}}, {}, {}, {}},
+      {"a fin with its top corner written twice",
+       {{0, 50}, {-1, 50}, {-1, 58}, {-2, 58}, {-2, 58}, {-2, 50}, {-3, 50}},
+       {{-1, -2, 8, 1}},
+       {std::nullopt},
+       {std::nullopt}},
+      {"a fin with a step of a millionth of its radius",
+       {{0, 50}, {-1, 50}, {-1, 58}, {-1, 58.00005}, {-2, 58.00005}, {-2, 50}, {-3, 50}},
+       {{-1, -2, 8, 1}},
+       {std::nullopt},
+       {std::nullopt}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Profile profile = view_nodes(c.nodes).profile;
+    const Viewed viewed = view_nodes(c.nodes);
+    const Profile& profile = viewed.profile;
     expect_measures(profile, c.fins);
+    EXPECT_EQ(profile.corrugated, c.fins.empty() ? Corrugated::none : Corrugated::faced);
+    EXPECT_EQ(viewed.messages, "");
     for (std::size_t i = 0; i < c.fins.size() && i < profile.corrugations.size(); ++i) {
       EXPECT_EQ(profile.corrugations[i].gap, c.gaps[i]) << i;
       EXPECT_EQ(profile.corrugations[i].pitch, c.pitches[i]) << i;
@@ -187,6 +226,8 @@ TEST(ViewCorrugations, PairEachFallingFaceWithTheRisingFaceJustBeforeIt) {
   }
   const Profile landing = view_nodes(cases[2].nodes).profile;
   EXPECT_EQ(landing.corrugations.at(0).far_height, 7.0);
+  const Profile twice = view_nodes(cases[4].nodes).profile;
+  EXPECT_EQ(twice.corrugations.at(0).far_height, 8.0);
 }
 
 TEST(ViewCorrugations, ABumpReachesFromTheBaseNodeBeforeItToTheOneAfter) {
@@ -398,6 +439,33 @@ Nodes fins_of(std::initializer_list<double> heights) {
   return nodes;
 }
 
+TEST(ViewBands, SummariseABandByWhereTheFewestAndTheMostAreCapacitive) {
+  // Over 10-20 GHz the 7.625 mm fin serves up to 19.65 GHz, the 4.5 mm one from 16.675
+  // GHz: one of two at 10 GHz, both from 16.675 GHz; 2.5 mm is 6.0 to the 15 mm wavelength
+  // at 20 GHz.
+  const std::string text = wall_text(fins_of({7.625, 4.5}));
+  TextSource source(text);
+  CheckSettings settings;
+  settings.bands = {parse_band("10:20").value()};
+  const Examined examined = examine(source, settings);
+  std::ostringstream summary;
+  write_summary(examined.wall, examined.diagnostics, summary, settings.bands);
+  EXPECT_EQ(summary.str(),
+            "profile f: unit mm, 10 nodes, z -7 to 0, rho 50 to 57.625, closed\n"
+            "  2 corrugations: height 4.5 to 7.625 mm, thickness 1 mm, pitch 2.5 mm\n"
+            "  band 10-20 GHz: at 10.0 GHz 1 of 2 corrugations are capacitive (50.0%), at 16.7 "
+            "GHz 2 of 2; 6.0 corrugations per wavelength at 20.0 GHz\n"
+            "variables: 0\n"
+            "errors: 0, warnings: 0\n");
+  const std::string one = wall_text(fins_of({7.625}));
+  TextSource one_source(one);
+  std::ostringstream one_summary;
+  write_summary(examine(one_source, {}).wall, {}, one_summary);
+  EXPECT_NE(one_summary.str().find("\n  1 corrugation: height 7.625 mm, thickness 1 mm\n"),
+            std::string::npos)
+      << one_summary.str();
+}
+
 TEST(ViewBands, WarnOfARunThatServesNothingOnlyWhereItBreaksAnInterleave) {
   // Tall fins serve 10-12 GHz and 17-19 GHz, short ones 17-19 GHz only, dead ones (1 mm)
   // neither.
@@ -413,6 +481,8 @@ TEST(ViewBands, WarnOfARunThatServesNothingOnlyWhereItBreaksAnInterleave) {
        fins_of({tall, short_fin, tall, short_fin, dead, dead}), dual, ""},
       {"a dual wall starting with two dead fins",
        fins_of({dead, dead, tall, short_fin, tall, short_fin}), dual, ""},
+      {"a dual wall starting with three dead fins",
+       fins_of({dead, dead, dead, tall, short_fin, tall}), dual, ""},
       {"a dual wall with a dead fin for a short one",
        fins_of({tall, short_fin, tall, dead, tall, short_fin}), dual, ""},
       {"a dual wall with two dead fins inside",

@@ -371,6 +371,8 @@ TEST(ViewChecks, AWallThatCrossesOrFoldsOntoItselfIsAnError) {
        "t.zul:9: warning: node 4 of 'f' runs back towards the aperture: z rises from -4 to -1\n"
        "t.zul:10: error: the segment from node 5 to node 6 of 'f' overlaps the segment from node 1 "
        "to node 2 (line 6)\n"},
+      {"a face leaning back by less than the tolerance",
+       rows({{0, 10}, {-5, 10}, {-4.99999, 12}, {-8, 12}}), ""},
       {"running back without crossing", rows({{0, 10}, {-5, 10}, {-6, 11}, {-5.5, 12}}),
        "t.zul:9: warning: node 4 of 'f' runs back towards the aperture: z rises from -6 to -5.5\n"},
       {"a sound corrugated wall",
