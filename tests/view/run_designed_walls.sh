@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# Walls the generators write from answers that the design tool or a user gives, measured by
-# the real hornwall_view: each must measure the corrugations it was asked for, pass its
+# Walls the generators write from designed and edited answers, measured by the real
+# hornwall_view: each must measure the corrugations it was asked for, pass its
 # band check without a warning and leave exit status 0 under --strict.
-# Usage: run_designed_walls.sh HORNWALL_DESIGN HORNWALL_SINECORR HORNWALL_THICKCORR
-#                              HORNWALL_VIEW SOURCE_DIR
+# Usage: run_designed_walls.sh HORNWALL_SINECORR HORNWALL_THICKCORR HORNWALL_VIEW SOURCE_DIR
 set -u
-design=$(realpath "$1")
-sinecorr=$(realpath "$2")
-thickcorr=$(realpath "$3")
-view=$(realpath "$4")
-source_dir=$(realpath "$5")
+sinecorr=$(realpath "$1")
+thickcorr=$(realpath "$2")
+view=$(realpath "$3")
+source_dir=$(realpath "$4")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -28,15 +26,13 @@ expect() {
   grep -qxF -- "$line" <<<"$summary" || { fail "$name: no line '$line' in"; echo "$summary"; }
 }
 
-# Sine corrugations 7.6477 mm high and 0.01577 mm long, on radii of 20 and of 20 000 mm:
-# the radii must not blur the points' z into radial faces.
+# Sine corrugations 7.6477 mm high and 0.01577 mm long on radii of 20 and of 20 000 mm,
+# answered as hornwall_design sinecorr --band 10:19 --per-wavelength 1000 --length 100
+# answers them: the radii must not blur the points' z into radial faces.
 for radius in 20 20000; do
-  "$design" sinecorr --band 10:19 --per-wavelength 1000 \
-    --final-radius "$radius" --aperture-radius $((radius + 10)) --length 100 \
-    -o "sine$radius.answers" >/dev/null || fail "design for radius $radius"
-  sed -i "2s/.*/sine$radius.zul/" "sine$radius.answers"
-  "$sinecorr" --answers "sine$radius.answers" >/dev/null ||
-    fail "hornwall_sinecorr for radius $radius"
+  printf '%s\n' 1 "sine$radius.zul" $((radius + 10)) 3 0 "$radius" 99.997 6340 12 0.01577 2 \
+    0.01577 7.6477 0.01577 7.6477 '7.6477 7.6477' >"sine$radius.answers"
+  "$sinecorr" --answers "sine$radius.answers" >/dev/null || fail "hornwall_sinecorr for radius $radius"
   expect "sine$radius" "sine$radius.zul" 10:19 \
     "  6340 corrugations: height 7.6477 mm, extent 0.0157699 to 0.01577 mm, pitch 0.0157699 to 0.01577 mm"
 done
