@@ -132,9 +132,13 @@ void check_band_units(const Wall& wall, const CheckSettings& settings, Diagnosti
 }
 
 // Frequencies of a band at which no corrugation of a profile is capacitive, a warning a
-// stretch.
-void check_band_gaps(const Profile& profile, const FrequencyBand& band, const Coverage& coverage,
-                     Diagnostics& diagnostics) {
+// stretch. Only a profile whose summary finds such a frequency is counted again.
+void check_band_gaps(const Profile& profile, const CoverageSummary& summary,
+                     CoverageCounter& counter, double metres, Diagnostics& diagnostics) {
+  if (summary.fewest != 0) return;
+  count_band(counter, profile, metres);
+  const Coverage& coverage = counter.coverage();
+  const FrequencyBand& band = counter.band();
   for (std::size_t i = 0; i < band_samples;) {
     if (coverage.counts[i] != 0) {
       ++i;
@@ -158,24 +162,25 @@ void check_density(const Profile& profile, const FrequencyBand& band, double met
   if (!pitch) return;
   if (per_wavelength(*pitch * metres, band.high) >= fewest_per_wavelength) return;
   diagnostics.report(Finding::sparse, profile.first_row_line(), [&] {
-    return "profile " + shown_name(profile.name) + " has " +
-           per_wavelength_text(*pitch * metres, band) + " (at least 5 are needed)";
+    return "profile " + shown_name(profile.name) + " has " + density_text(*pitch * metres, band) +
+           " (at least 5 are needed)";
   });
 }
 
-// Two or more consecutive corrugations capacitive over none of `band`, between
+// Two or more consecutive corrugations capacitive over none of band `b`, between
 // corrugations that are.
-void check_interleave(const Profile& profile, const FrequencyBand& band, const Coverage& coverage,
+void check_interleave(const Profile& profile, const FrequencyBand& band, std::size_t b,
                       Diagnostics& diagnostics) {
-  const std::vector<double>& serves = coverage.capacitive;
-  for (std::size_t i = 1; i < serves.size();) {
-    if (serves[i] > 0.0 || serves[i - 1] == 0.0) {
+  const std::vector<Corrugation>& found = profile.corrugations;
+  const auto serves = [&](std::size_t i) { return found[i].capacitive[b] > 0; };
+  for (std::size_t i = 1; i < found.size();) {
+    if (serves(i) || !serves(i - 1)) {
       ++i;
       continue;
     }
     std::size_t last = i;
-    while (last + 1 < serves.size() && serves[last + 1] == 0.0) ++last;
-    if (last + 1 < serves.size() && last > i) {
+    while (last + 1 < found.size() && !serves(last + 1)) ++last;
+    if (last + 1 < found.size() && last > i) {
       diagnostics.report(Finding::interleave, profile.first_row_line(), [&] {
         const std::string which = last == i + 1
                                       ? std::to_string(i + 1) + " and " + std::to_string(last + 1)
@@ -191,14 +196,17 @@ void check_interleave(const Profile& profile, const FrequencyBand& band, const C
 }
 
 void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {
+  std::vector<CoverageCounter> counters(settings.bands.begin(), settings.bands.end());
   for (const Profile& profile : wall.profiles) {
     const std::optional<double> metres = metres_per_unit(profile.unit);
-    if (profile.bands.size() != settings.bands.size() || !metres) continue;
+    if (profile.bands.empty() || profile.bands.size() != settings.bands.size() || !metres) {
+      continue;
+    }
     for (std::size_t b = 0; b < settings.bands.size(); ++b) {
-      check_band_gaps(profile, settings.bands[b], profile.bands[b], diagnostics);
+      check_band_gaps(profile, profile.bands[b], counters[b], *metres, diagnostics);
       check_density(profile, settings.bands[b], *metres, diagnostics);
       if (settings.bands.size() == 2) {
-        check_interleave(profile, settings.bands[b], profile.bands[b], diagnostics);
+        check_interleave(profile, settings.bands[b], b, diagnostics);
       }
     }
   }
@@ -221,7 +229,7 @@ double geometry_tolerance(const Wall& wall) {
       if (node.ok) largest = std::max({largest, std::abs(node.z), std::abs(node.rho)});
     }
   }
-  return 1e-6 * largest;
+  return relative_tolerance * largest;
 }
 
 void check_wall(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics) {

@@ -40,8 +40,9 @@ void write_corrugation_table(const Wall& wall, std::span<const FrequencyBand> ba
                          : std::nullopt);
       }
       for (std::size_t b = 0; b < bands.size(); ++b) {
-        append_field(text, measured && metres ? std::optional(profile.bands[b].capacitive[i])
-                                              : std::nullopt);
+        append_field(text, measured && metres
+                               ? std::optional(capacitive_part(corrugation.capacitive[b]))
+                               : std::nullopt);
       }
       end_row(text, out);
     }

@@ -13,28 +13,43 @@ struct Face {
   double from;
   double to;
   std::uint64_t line;
+  bool rim;  // it starts at the profile's first node
   bool rising() const { return to > from; }
 };
 
+// How far apart two z may lie and still be one: the z of a sound wall's nodes are written
+// from the same expressions over the same variables, so the two ends of a radial face
+// agree to the last digits of z itself, however large the radii beside them.
+double z_tolerance(const Profile& profile) {
+  double largest = 0.0;
+  for (const Node& node : profile.nodes) {
+    if (node.ok) largest = std::max(largest, std::abs(node.z));
+  }
+  return relative_tolerance * largest;
+}
+
 // The radial faces of `profile`, in order; consecutive steps at one z in one direction
-// make one face.
+// make one face, except the step from the profile's first node, its rim, which stays a
+// face of its own: the wall's base begins where it ends.
 std::vector<Face> radial_faces(const Profile& profile, double tolerance) {
   std::vector<Face> faces;
   const std::vector<Node>& nodes = profile.nodes;
+  const double z_within = z_tolerance(profile);
   bool joined = false;  // the last face ends at the node before this one
   for (std::size_t i = 1; i < nodes.size(); ++i) {
     const Node& a = nodes[i - 1];
     const Node& b = nodes[i];
     const bool face =
-        a.ok && b.ok && std::abs(b.z - a.z) <= tolerance && std::abs(b.rho - a.rho) > tolerance;
+        a.ok && b.ok && std::abs(b.z - a.z) <= z_within && std::abs(b.rho - a.rho) > tolerance;
     if (!face) {
       joined = false;
       continue;
     }
-    if (joined && faces.back().rising() == (b.rho > a.rho)) {
+    const bool rim = i == 1;
+    if (joined && !faces.back().rim && faces.back().rising() == (b.rho > a.rho)) {
       faces.back().to = b.rho;
     } else {
-      faces.push_back({a.z, a.rho, b.rho, a.line});
+      faces.push_back({a.z, a.rho, b.rho, a.line, rim});
     }
     joined = true;
   }
@@ -45,7 +60,7 @@ void find_faced(Profile& profile, const std::vector<Face>& faces) {
   for (std::size_t f = 0; f + 1 < faces.size(); ++f) {
     const Face& rising = faces[f];
     const Face& falling = faces[f + 1];
-    if (!rising.rising() || falling.rising()) continue;
+    if (rising.rim || !rising.rising() || falling.rising()) continue;
     Corrugation corrugation;
     corrugation.z_near = rising.z;
     corrugation.z_far = falling.z;
@@ -161,17 +176,28 @@ std::optional<double> widest_pitch(const Profile& profile) {
   return widest;
 }
 
+void count_band(CoverageCounter& counter, const Profile& profile, double metres) {
+  counter.reset();
+  for (const Corrugation& corrugation : profile.corrugations) {
+    counter.add_samples(corrugation.height * metres);
+  }
+}
+
 void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands) {
+  std::vector<CoverageCounter> counters(bands.begin(), bands.end());
   for (Profile& profile : wall.profiles) {
     profile.bands.clear();
     const std::optional<double> metres = metres_per_unit(profile.unit);
     if (profile.corrugations.empty() || !metres) continue;
-    std::vector<double> heights;
-    heights.reserve(profile.corrugations.size());
-    for (const Corrugation& corrugation : profile.corrugations) {
-      heights.push_back(corrugation.height * *metres);
+    profile.bands.reserve(std::min(bands.size(), most_bands));
+    for (std::size_t b = 0; b < counters.size() && b < most_bands; ++b) {
+      counters[b].reset();
+      for (Corrugation& corrugation : profile.corrugations) {
+        corrugation.capacitive[b] =
+            static_cast<std::uint16_t>(counters[b].add_samples(corrugation.height * *metres));
+      }
+      profile.bands.push_back(counters[b].summary());
     }
-    for (const FrequencyBand& band : bands) profile.bands.push_back(band_coverage(heights, band));
   }
 }
 

@@ -90,7 +90,7 @@ void append_corrugations(std::string& text, const Profile& profile, double toler
 }
 
 void append_band(std::string& text, const Profile& profile, const FrequencyBand& band,
-                 const Coverage& coverage) {
+                 const CoverageSummary& coverage) {
   const std::optional<double> widest = widest_pitch(profile);
   const std::optional<double> metres = metres_per_unit(profile.unit);
   const std::optional<double> pitch =

@@ -329,6 +329,7 @@ Wall evaluate_wall(ObjectFile file, ByteSource& source, Diagnostics& diagnostics
   std::deque<VariableBlock>().swap(file.variables);
   CodeStore().swap(file.code);
   RowReader rows(file, source, variables, wall.values, diagnostics);
+  wall.profiles.reserve(file.profiles.size());
   for (const ProfileBlock& block : file.profiles) {
     Profile& profile = wall.profiles.emplace_back();
     profile.name = block.name;

@@ -97,20 +97,109 @@ std::optional<double> metres_per_unit(std::string_view unit) {
 
 double quarter_wave_frequency(double height) { return speed_of_light / (4.0 * height); }
 
-CoverageCounter::CoverageCounter(const FrequencyBand& band) : frequencies_(band_samples) {
+CoverageCounter::CoverageCounter(const FrequencyBand& band)
+    : band_(band), frequencies_(band_samples) {
   for (std::size_t i = 0; i < band_samples; ++i) frequencies_[i] = band.sample(i);
   coverage_.counts.assign(band_samples, 0);
 }
 
-double CoverageCounter::add(double height) {
-  std::uint32_t capacitive = 0;
-  for (std::size_t i = 0; i < band_samples; ++i) {
-    if (!is_capacitive(height, frequencies_[i])) continue;
-    ++capacitive;
-    ++coverage_.counts[i];
+// The band's frequencies rise, and with them half the electrical depth: across each whole
+// number k it passes k + 1/2 and then k + 1 once each, so the frequencies of window k are
+// one run, whose ends a bisection finds. Below 2^50, k + 1/2 is exact and the fraction of
+// the half depth is exactly its distance from k, so the runs hold exactly the frequencies
+// is_capacitive accepts. For a height that is no positive number, a half depth too large
+// or more windows than bisections would save, each frequency is judged on its own.
+template <typename Visit>
+void CoverageCounter::for_each_run(double height, Visit visit) const {
+  const double bottom = std::floor(half_depth(height, frequencies_.front()));
+  const double top = half_depth(height, frequencies_.back());
+  constexpr double most_windows = 16.0;
+  constexpr double exact_below = 0x1p50;
+  if (!(height > 0.0) || !(top < exact_below) || std::floor(top) - bottom > most_windows) {
+    std::size_t first = 0;
+    for (std::size_t i = 0; i <= band_samples; ++i) {
+      const bool capacitive = i < band_samples && is_capacitive(height, frequencies_[i]);
+      if (capacitive) continue;
+      if (first < i) visit(first, i);
+      first = i + 1;
+    }
+    return;
   }
+  // The first frequency from `from` on whose half depth passes `threshold` (or reaches it,
+  // when `reached`); band_samples when none does.
+  const auto first_past = [&](std::size_t from, double threshold, bool reached) {
+    std::size_t low = from, high = band_samples;
+    while (low < high) {
+      const std::size_t middle = low + (high - low) / 2;
+      const double half = half_depth(height, frequencies_[middle]);
+      if (half > threshold || (reached && half == threshold)) {
+        high = middle;
+      } else {
+        low = middle + 1;
+      }
+    }
+    return low;
+  };
+  std::size_t from = 0;
+  for (double k = bottom; k <= top && from < band_samples; k += 1.0) {
+    const std::size_t first = first_past(from, k + 0.5, false);
+    const std::size_t end = first_past(first, k + 1.0, true);
+    if (first < end) visit(first, end);
+    from = end;
+  }
+}
+
+std::size_t CoverageCounter::add_samples(double height) {
+  std::size_t capacitive = 0;
+  for_each_run(height, [&](std::size_t first, std::size_t end) {
+    for (std::size_t i = first; i < end; ++i) ++coverage_.counts[i];
+    capacitive += end - first;
+    touched_from_ = std::min(touched_from_, first);
+    touched_to_ = std::max(touched_to_, end);
+  });
   ++coverage_.corrugations;
-  return static_cast<double>(capacitive) / static_cast<double>(band_samples);
+  return capacitive;
+}
+
+void CoverageCounter::reset() {
+  if (touched_from_ < touched_to_) {
+    std::fill(coverage_.counts.begin() + static_cast<std::ptrdiff_t>(touched_from_),
+              coverage_.counts.begin() + static_cast<std::ptrdiff_t>(touched_to_), 0);
+  }
+  touched_from_ = band_samples;
+  touched_to_ = 0;
+  coverage_.corrugations = 0;
+}
+
+CoverageSummary CoverageCounter::summary() const {
+  if (touched_from_ == 0 && touched_to_ == band_samples) return summarize(coverage_);
+  CoverageSummary summary;
+  summary.corrugations = coverage_.corrugations;
+  // Some frequency is left at no corrugation: the first of them has the fewest.
+  const auto begin = coverage_.counts.begin();
+  if (touched_from_ == 0) {
+    summary.fewest_at = static_cast<std::uint16_t>(
+        std::find(begin, begin + static_cast<std::ptrdiff_t>(touched_to_), 0u) - begin);
+  }
+  if (touched_from_ < touched_to_) {
+    const auto most = std::max_element(begin + static_cast<std::ptrdiff_t>(touched_from_),
+                                       begin + static_cast<std::ptrdiff_t>(touched_to_));
+    summary.most = *most;
+    summary.most_at = static_cast<std::uint16_t>(most - begin);
+  }
+  return summary;
+}
+
+CoverageSummary summarize(const Coverage& coverage) {
+  const auto fewest = std::min_element(coverage.counts.begin(), coverage.counts.end());
+  const auto most = std::max_element(coverage.counts.begin(), coverage.counts.end());
+  CoverageSummary summary;
+  summary.corrugations = coverage.corrugations;
+  summary.fewest = *fewest;
+  summary.most = *most;
+  summary.fewest_at = static_cast<std::uint16_t>(fewest - coverage.counts.begin());
+  summary.most_at = static_cast<std::uint16_t>(most - coverage.counts.begin());
+  return summary;
 }
 
 Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band) {
@@ -130,20 +219,37 @@ std::string per_wavelength_text(double pitch, const FrequencyBand& band) {
          band.frequency_text(band.high) + " GHz";
 }
 
+std::string density_text(double pitch, const FrequencyBand& band) {
+  const double density = per_wavelength(pitch, band.high);
+  const auto shown_below = [&](const std::string& text) {
+    double shown = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    return shown < fewest_per_wavelength;
+  };
+  constexpr int most_decimals = 17;
+  int decimals = 1;
+  std::string text = fixed_text(density, decimals);
+  while (density < fewest_per_wavelength && !shown_below(text) && decimals < most_decimals) {
+    text = fixed_text(density, ++decimals);
+  }
+  return text + " corrugations per wavelength at " + band.frequency_text(band.high) + " GHz";
+}
+
 std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
                           std::optional<double> pitch) {
-  const auto fewest = std::min_element(coverage.counts.begin(), coverage.counts.end());
-  const auto most = std::max_element(coverage.counts.begin(), coverage.counts.end());
-  const auto at = [&](auto found) {
-    return band.frequency_text(
-        band.sample(static_cast<std::size_t>(found - coverage.counts.begin())));
-  };
-  const std::size_t count = coverage.corrugations;
-  const double percent = count == 0 ? 0.0 : 100.0 * *fewest / static_cast<double>(count);
-  std::string text = "band " + band.label() + ": at " + at(fewest) + " GHz " +
-                     std::to_string(*fewest) + " of " + std::to_string(count) +
+  return coverage_text(band, summarize(coverage), pitch);
+}
+
+std::string coverage_text(const FrequencyBand& band, const CoverageSummary& summary,
+                          std::optional<double> pitch) {
+  const auto at = [&](std::uint16_t sample) { return band.frequency_text(band.sample(sample)); };
+  const std::size_t count = summary.corrugations;
+  const double percent = count == 0 ? 0.0 : 100.0 * summary.fewest / static_cast<double>(count);
+  std::string text = "band " + band.label() + ": at " + at(summary.fewest_at) + " GHz " +
+                     std::to_string(summary.fewest) + " of " + std::to_string(count) +
                      " corrugations are capacitive (" + fixed_text(percent, 1) + "%), at " +
-                     at(most) + " GHz " + std::to_string(*most) + " of " + std::to_string(count);
+                     at(summary.most_at) + " GHz " + std::to_string(summary.most) + " of " +
+                     std::to_string(count);
   if (pitch && *pitch > 0.0) text += "; " + per_wavelength_text(*pitch, band);
   return text;
 }

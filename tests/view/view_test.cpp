@@ -357,6 +357,13 @@ TEST(ViewChecks, AWallThatCrossesOrFoldsOntoItselfIsAnError) {
        "t.zul:11: warning: node 6 of 'f' runs back towards the aperture: z rises from -4 to -1\n"
        "t.zul:11: error: the segment from node 6 to node 7 of 'f' crosses the segment from node 4 "
        "to node 5 (line 9)\n"},
+      {"a three-node fold back along itself", rows({{0, 10}, {-5, 12}, {-2.5, 11}}),
+       "t.zul:7: error: the segment from node 2 to node 3 of 'f' folds back over the segment from "
+       "node 1 to node 2 (line 6)\n"
+       "t.zul:8: warning: node 3 of 'f' runs back towards the aperture: z rises from -5 to -2.5\n"},
+      {"a three-node fold at one z", rows({{0, 10}, {0, 14}, {0, 12}}),
+       "t.zul:7: error: the segment from node 2 to node 3 of 'f' folds back over the segment from "
+       "node 1 to node 2 (line 6)\n"},
       {"a fin of no thickness", rows({{0, 10}, {-2, 10}, {-2, 12}, {-2, 10}, {-4, 10}}),
        "t.zul:8: error: the segment from node 3 to node 4 of 'f' folds back over the segment from "
        "node 2 to node 3 (line 7)\n"},
@@ -364,6 +371,8 @@ TEST(ViewChecks, AWallThatCrossesOrFoldsOntoItselfIsAnError) {
        "t.zul:9: warning: node 4 of 'f' runs back towards the aperture: z rises from -4 to -1\n"
        "t.zul:10: error: the segment from node 5 to node 6 of 'f' overlaps the segment from node 1 "
        "to node 2 (line 6)\n"},
+      {"a face leaning back by less than the tolerance",
+       rows({{0, 10}, {-5, 10}, {-4.99999, 12}, {-8, 12}}), ""},
       {"running back without crossing", rows({{0, 10}, {-5, 10}, {-6, 11}, {-5.5, 12}}),
        "t.zul:9: warning: node 4 of 'f' runs back towards the aperture: z rises from -6 to -5.5\n"},
       {"a sound corrugated wall",
@@ -481,6 +490,10 @@ TEST(Bands, ReadBandTextsAndRefuseWhatIsNoBand) {
     std::string reason;
   } bad[] = {
       {"20:10", "invalid band '20:10': its first frequency must be below its second"},
+      {"10:10", "invalid band '10:10': its first frequency must be below its second"},
+      {"10GHz:10000MHz",
+       "invalid band '10GHz:10000MHz': its first frequency must be below its "
+       "second"},
       {"0:5", "invalid band '0:5': its frequencies must be above zero"},
       {"x", "invalid band 'x'" + form},
       {"10:20THz", "invalid band '10:20THz'" + form},
@@ -509,7 +522,8 @@ TEST(Bands, ConvertEveryUnitAndRefuseAnUnknownOne) {
     settings.bands = {parse_band("9.9:10.1").value()};
     const Examined examined = examine(source, settings);
     ASSERT_EQ(examined.wall.profiles.at(0).bands.size(), 1u) << unit;
-    EXPECT_NEAR(examined.wall.profiles[0].bands[0].capacitive.at(0), 200.0 / 401.0, 1.5 / 401.0)
+    EXPECT_NEAR(capacitive_part(examined.wall.profiles[0].corrugations.at(0).capacitive[0]),
+                200.0 / 401.0, 1.5 / 401.0)
         << unit;
   }
   const std::string text = one_fin("furlong", 1.0);

@@ -57,12 +57,18 @@ Result<void> add_band(std::vector<FrequencyBand>& bands, std::string_view text);
 // other.
 std::optional<double> metres_per_unit(std::string_view unit);
 
+// Half the electrical depth of a corrugation `height` metres high at `frequency` hertz,
+// 2 f h / c: it rises with the frequency, by half a unit from window to window.
+inline double half_depth(double height, double frequency) {
+  return 2.0 * frequency * height / speed_of_light;
+}
+
 // True when a corrugation `height` metres high is capacitive at `frequency` hertz. Half
 // the electrical depth, 2 f h / c, lies in the second half of a whole number's unit: the
 // same as the depth modulo 2 lying strictly between 1 and 2, exactly, and quicker.
 inline bool is_capacitive(double height, double frequency) {
-  const double half_depth = 2.0 * frequency * height / speed_of_light;
-  return half_depth - std::floor(half_depth) > 0.5;
+  const double half = half_depth(height, frequency);
+  return half - std::floor(half) > 0.5;
 }
 
 // The frequency at which a corrugation `height` metres high is a quarter wavelength deep,
@@ -80,20 +86,60 @@ struct Coverage {
   std::size_t corrugations = 0;
 };
 
-// Judges corrugations one at a time over a band, in a memory that does not grow with them.
+// How one band finds a row of corrugations, in a few numbers whatever their count.
+struct CoverageSummary {
+  std::size_t corrugations = 0;  // judged
+  std::uint32_t fewest = 0;      // the fewest capacitive at any of the band's frequencies
+  std::uint32_t most = 0;        // the most
+  std::uint16_t fewest_at = 0;   // the first frequency (0 to band_samples - 1) with the fewest
+  std::uint16_t most_at = 0;     // the first with the most
+};
+static_assert(band_samples <= 0xffff, "a frequency's number fits CoverageSummary");
+
+// The part of a band over which a corrugation is capacitive at `samples` of its
+// band_samples frequencies.
+inline double capacitive_part(std::size_t samples) {
+  return static_cast<double>(samples) / static_cast<double>(band_samples);
+}
+
+// Judges corrugations one at a time over a band, in a memory that does not grow with them;
+// the band's frequencies are worked out once, and one counter serves row after row.
 class CoverageCounter {
  public:
   explicit CoverageCounter(const FrequencyBand& band);
   // Judges a corrugation `height` metres high: the part of the band over which it is
   // capacitive.
-  double add(double height);
+  double add(double height) { return capacitive_part(add_samples(height)); }
+  // Judges a corrugation `height` metres high: at how many of the band's frequencies it is
+  // capacitive. Each is judged as is_capacitive judges it.
+  std::size_t add_samples(double height);
+  // Forgets the corrugations judged, to judge another row.
+  void reset();
   // The counts at each frequency and the number of corrugations judged.
   const Coverage& coverage() const { return coverage_; }
+  // The band judged over.
+  const FrequencyBand& band() const { return band_; }
+  // The summary of coverage(), as summarize gives it, without going over the frequencies
+  // that no corrugation judged since the last reset was capacitive at.
+  CoverageSummary summary() const;
 
  private:
+  // Calls `visit(first, end)` for each run of frequencies, from `first` up to `end`
+  // (excluded), at which a corrugation `height` metres high is capacitive, in order.
+  template <typename Visit>
+  void for_each_run(double height, Visit visit) const;
+
+  FrequencyBand band_;
   std::vector<double> frequencies_;
   Coverage coverage_;
+  // The frequencies from touched_from up to touched_to (excluded) hold all the counts
+  // that are not zero.
+  std::size_t touched_from_ = band_samples;
+  std::size_t touched_to_ = 0;
 };
+
+// The summary of `coverage`, whose counts hold band_samples values.
+CoverageSummary summarize(const Coverage& coverage);
 
 // Judges corrugations of the `heights` (in metres) over `band`.
 Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band);
@@ -108,12 +154,20 @@ inline constexpr double fewest_per_wavelength = 5.0;
 // as the messages say it: "6.2 corrugations per wavelength at 20.0 GHz".
 std::string per_wavelength_text(double pitch, const FrequencyBand& band);
 
+// As per_wavelength_text, with as many decimals as show on which side of
+// fewest_per_wavelength the number lies: "4.99 corrugations per wavelength at 20.0 GHz",
+// never "5.0" for fewer than 5.
+std::string density_text(double pitch, const FrequencyBand& band);
+
 // The line that tells how `coverage` finds its corrugations over `band`: at which
 // frequency the fewest are capacitive and how many, at which the most, and how many
 // corrugations stand per wavelength at the band's top when their widest `pitch` (metres)
 // is known: "band 10-20 GHz: at 10.0 GHz 3 of 40 corrugations are capacitive (7.5%), at
 // 20.0 GHz 40 of 40; 6.2 corrugations per wavelength at 20.0 GHz".
 std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,
+                          std::optional<double> pitch);
+// The same line from the summary of a coverage.
+std::string coverage_text(const FrequencyBand& band, const CoverageSummary& summary,
                           std::optional<double> pitch);
 
 // The stretches of frequency from `low` to `high` hertz in which a corrugation `height`

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +14,10 @@
 
 // The wall an object file describes, evaluated: every profile with its nodes.
 namespace hornwall::view {
+
+// The part of the largest coordinate magnitude by which the geometric checks and the
+// measures of the corrugations tell two coordinates apart.
+inline constexpr double relative_tolerance = 1e-6;
 
 // One evaluated node; `ok` when both coordinates evaluated to finite numbers. Kept small:
 // a wall may have millions.
@@ -41,6 +46,8 @@ struct Corrugation {
   std::optional<double> gap;    // faced: from its falling face to the next rising face
   std::optional<double> pitch;  // to the next corrugation's rising face (or peak)
   std::uint64_t line = 0;       // the line of its first node row
+  // For each band checked, at how many of its band_samples frequencies it is capacitive.
+  std::array<std::uint16_t, most_bands> capacitive{};
 };
 
 // One profile and its nodes, one per row of its table, in table order.
@@ -53,7 +60,7 @@ struct Profile {
   std::size_t missing = 0;  // nodes that are not ok
   Corrugated corrugated = Corrugated::none;
   std::vector<Corrugation> corrugations;  // in file order
-  std::vector<Coverage> bands;            // one per band checked, when its unit is known
+  std::vector<CoverageSummary> bands;     // one per band checked, when its unit is known
 
   // The line of its first node row, or of its name when it has none.
   std::uint64_t first_row_line() const { return nodes.empty() ? line : nodes.front().line; }
