@@ -91,14 +91,36 @@ void write_variable_corrugation(ObjectWriter& out, std::int64_t k) {
                     expression("REF(RC", n, ")"), expression("REF(RC", n, ")+REF(C", n, ")"));
 }
 
-// Remaining corrugation `i` stands `i` pitches ZCS behind ZCF; its height is a number.
-void write_remaining_corrugation(ObjectWriter& out, float height, std::int64_t i) {
+// Remaining corrugation `i` stands `i` pitches ZCS behind ZCF, its height the pieces
+// `height`: a number, or an expression.
+template <typename... Height>
+void write_remaining_corrugation(ObjectWriter& out, std::int64_t i, const Height&... height) {
   const Int3 index{i};
   write_corrugation(
       out, expression("-REF(ZCF)-REF(ZCS)*", index),
       expression("-REF(ZCF)-REF(ZCS)*", index, "-REF(CT)"),
       expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)"),
-      expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)+", Sci4{height}));
+      expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)+", height...));
+}
+
+// The remaining corrugations, their heights as numbers or, parametric, as expressions over
+// their taper's variables that give what the numbers hold: a lone remaining corrugation
+// CD1, the others their taper's step along, "  3*(REF(CD2)-REF(CD1))/ 46+REF(CD1)".
+void write_remaining_corrugations(ObjectWriter& out, const Tapers& tapers, Band band,
+                                  std::int64_t nrem, bool parametric) {
+  for (std::int64_t i = 1; i <= nrem; ++i) {
+    if (!parametric) {
+      write_remaining_corrugation(out, i, Sci4{remaining_height(tapers, band, i, nrem)});
+    } else if (nrem == 1) {
+      write_remaining_corrugation(out, i, "REF(CD1)");
+    } else {
+      const bool second = takes_second_taper(band, i);
+      const std::string_view first = second ? "REF(CD3)" : "REF(CD1)";
+      const std::string_view last = second ? "REF(CD4)" : "REF(CD2)";
+      write_remaining_corrugation(out, i, Int3{i - 1}, "*(", last, "-", first, ")/", Int3{nrem - 1},
+                                  "+", first);
+    }
+  }
 }
 
 }  // namespace
@@ -125,17 +147,18 @@ void corr_wall(Dialogue& dialogue, Band band) {
   for (std::int64_t k = 1; k <= named_corrugations(wall.nvar); ++k) {
     write_variable_corrugation(out, k);
   }
-  for (std::int64_t i = 1; i <= nrem; ++i) {
-    write_remaining_corrugation(out, remaining_height(wall.tapers, band, i, nrem), i);
-  }
+  write_remaining_corrugations(out, wall.tapers, band, nrem, dialogue.choices().parametric_heights);
   // The file ends with the last node row: the profile is left open.
 }
 
 const Program corr_program{
     "hornwall_corr",
-    " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n", corr_wall,
+    " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n",
+    corr_wall,
     "Describes, for ZEPRA, the outer wall of a horn: a conical wall with rectangular\n"
     "corrugations of one axial thickness whose heights taper, in a single or a dual band.\n",
-    "corr"};
+    "corr",
+    true,
+    true};
 
 }  // namespace hornwall

@@ -137,6 +137,6 @@ const Program sinecorr_program{
     sinecorr_wall,
     "Describes, for ZEPRA, the outer wall of a horn: a conical wall with sine-shaped\n"
     "(raised-cosine) corrugations whose heights taper, in a single or a dual band.\n",
-    "sinecorr"};
+    "sinecorr", true, false};
 
 }  // namespace hornwall

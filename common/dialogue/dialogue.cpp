@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -71,9 +72,11 @@ void put_back(Targets targets, const std::vector<Value>& values) {
 
 }  // namespace
 
-Dialogue::Dialogue(Console console, FileSystem& files, NameArguments names, Interactive interactive)
+Dialogue::Dialogue(Console console, FileSystem& files, NameArguments names, Interactive interactive,
+                   RunChoices choices)
     : console_(console),
       interactive_(interactive),
+      choices_(std::move(choices)),
       files_(files),
       names_(names),
       console_channel_(console.in, console_input_unit, "stdin") {}
@@ -225,6 +228,10 @@ ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
   const std::string name = resolve_file_name(answer, object_file_unit);
   object_sink_ = files_.open_object(name);
   return object_writer_.emplace(*object_sink_);
+}
+
+void Dialogue::close_open_profile() {
+  if (object_writer_) object_writer_->short_close();
 }
 
 void Dialogue::finish() {

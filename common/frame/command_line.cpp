@@ -1,6 +1,7 @@
 #include "hornwall/command_line.hpp"
 
 #include <array>
+#include <span>
 
 #include "hornwall/options.hpp"
 #include "hornwall/text.hpp"
@@ -26,6 +27,31 @@ constexpr OptionSpec version_option{"version"};
 constexpr OptionSpec answers_option{"answers", 0, true};
 constexpr OptionSpec band_template_option{"template", 0, true};
 constexpr OptionSpec plain_template_option{"template"};
+constexpr OptionSpec quiet_option{"quiet", 'q'};
+constexpr OptionSpec close_option{"close"};
+constexpr OptionSpec parametric_heights_option{"parametric-heights"};
+
+// The options that a program takes, held without allocating: a run that memory fails
+// still reads its command line.
+class ProgramOptions {
+ public:
+  explicit ProgramOptions(const Program& program) {
+    add(help_option);
+    add(version_option);
+    add(answers_option);
+    add(has_bands(program) ? band_template_option : plain_template_option);
+    add(quiet_option);
+    if (program.leaves_profile_open) add(close_option);
+    if (program.numeric_heights) add(parametric_heights_option);
+  }
+  std::span<const OptionSpec> all() const { return {specs_.data(), count_}; }
+
+ private:
+  void add(const OptionSpec& option) { specs_[count_++] = option; }
+
+  std::array<OptionSpec, 7> specs_{};
+  std::size_t count_ = 0;
+};
 
 // Reads the options one after the other; the first fault is kept while the rest are
 // still read, so that a later --help or --version can win.
@@ -33,9 +59,8 @@ class OptionReader {
  public:
   OptionReader(const Program& program, std::span<const std::string> arguments)
       : program_(program),
-        options_{help_option, version_option, answers_option,
-                 has_bands(program) ? band_template_option : plain_template_option},
-        reader_(arguments, options_, {}) {}
+        options_(program),
+        reader_(arguments, options_.all(), {.anywhere = true, .letters = true}) {}
 
   Result<RunOptions> read() {
     bool template_given = false;
@@ -49,6 +74,12 @@ class OptionReader {
       } else if (argument->option->name == "template") {
         template_given = true;
         read_template(argument->value);
+      } else if (argument->option->name == "quiet") {
+        run_.quiet = true;
+      } else if (argument->option->name == "close") {
+        run_.close = true;
+      } else if (argument->option->name == "parametric-heights") {
+        run_.parametric_heights = true;
       } else if (!wins_) {
         wins_ = argument->option->name == "help" ? Action::help : Action::version;
       }
@@ -78,7 +109,14 @@ class OptionReader {
     switch (argument.fault) {
       case OptionFault::unknown:
       case OptionFault::ambiguous:
-        fault("unrecognized option " + quoted_printable(argument.text));
+        if (argument.text.starts_with("--")) {
+          fault("unrecognized option " + quoted_printable(argument.text));
+        } else {
+          std::string letter(1, '-');
+          letter += argument.spelled;
+          fault("unrecognized option " + quoted_printable(letter) +
+                " (a name that begins with '-' follows '--')");
+        }
         return;
       case OptionFault::takes_no_value:
         // A band given to a wall without bands.
@@ -127,7 +165,7 @@ class OptionReader {
   }
 
   const Program& program_;
-  const std::array<OptionSpec, 4> options_;
+  const ProgramOptions options_;
   ArgumentReader reader_;
   RunOptions run_;
   std::optional<Action> wins_;
@@ -143,8 +181,10 @@ Result<RunOptions> parse_run_options(const Program& program,
 
 std::string synopsis(const Program& program) {
   const std::string_view band = has_bands(program) ? " single|dual" : "";
-  return std::string(program.name) + " [--answers FILE] [--template" + std::string(band) +
-         "] [--] [NAME...]";
+  return std::string(program.name) + " [--answers FILE] [--quiet]" +
+         (program.leaves_profile_open ? " [--close]" : "") +
+         (program.numeric_heights ? " [--parametric-heights]" : "") + " [--template" +
+         std::string(band) + "] [--] [NAME...]";
 }
 
 std::string help_text(const Program& program) {
@@ -162,10 +202,20 @@ std::string help_text(const Program& program) {
                 "                   print a commented answers file of a realistic horn of that "
                 "band\n"
               : "  --template       print a commented answers file of a realistic horn\n";
+  text += "  -q, --quiet      write no questions or answers to the console, only errors\n";
+  if (program.leaves_profile_open) {
+    text += "  --close          close the profile at the end of the file, ready for ZEPRA\n";
+  }
+  if (program.numeric_heights) {
+    text +=
+        "  --parametric-heights\n"
+        "                   write the remaining corrugations' heights as expressions over\n"
+        "                   their taper's variables (CD1, CD2, ...), not as numbers\n";
+  }
   text +=
       "  --help           print this help and exit\n"
       "  --version        print the version and exit\n"
-      "  --               end the options: a NAME that begins with \"--\" must follow it\n"
+      "  --               end the options: a NAME that begins with \"-\" must follow it\n"
       "\n"
       "Each NAME stands in for a blank file-name answer (the answers file's, the object\n"
       "file's), in order.\n"

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <streambuf>
@@ -12,6 +13,7 @@
 #include "hornwall/command_line.hpp"
 #include "hornwall/example_answers.hpp"
 #include "hornwall/interruption.hpp"
+#include "hornwall/text.hpp"
 
 namespace hornwall {
 namespace {
@@ -113,10 +115,37 @@ class ConsoleLine {
   };
 };
 
+// A console output that takes every byte and shows none: the console of a quiet run.
+class Discard : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+// When a run that read its answers from a standard input that is no terminal ends there,
+// the answers file was perhaps named without --answers: a note says how to give it.
+void suggest_answers_option(const Program& program, std::ostream& err, const RunError& failure,
+                            const RunOptions& options) {
+  if (failure.number() != static_cast<int>(Failure::end_of_file) ||
+      failure.unit() != console_input_unit || options.answers_file) {
+    return;
+  }
+  for (const std::string& name : options.names) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(name, ignored)) continue;
+    err << program.name << ": note: " << quoted_printable(name)
+        << " is a file: to take the answers from it, give --answers " << printable(name) << '\n';
+    err.flush();
+    return;
+  }
+}
+
 // The run proper, once the options are read.
 int run_dialogue(const Program& program, Console console, FileSystem& files,
-                 const RunOptions& options, const ConsoleLine* line, Interactive interactive) {
-  Dialogue dialogue(console, files, NameArguments(options.names), interactive);
+                 const RunOptions& options, const ConsoleLine* line, Interactive interactive,
+                 bool console_input_is_terminal) {
+  Dialogue dialogue(console, files, NameArguments(options.names), interactive,
+                    RunChoices{options.parametric_heights});
   // After a failure the error line must start a line of its own on a terminal.
   const auto end_console_line = [&] {
     if (line == nullptr || !line->unfinished) return;
@@ -127,12 +156,14 @@ int run_dialogue(const Program& program, Console console, FileSystem& files,
     dialogue.write_prompt(program.banner);
     choose_input_source(dialogue, options.answers_file);
     run_generator(program, dialogue);
+    if (options.close) dialogue.close_open_profile();
     dialogue.finish();
     return 0;
   } catch (const RunError& failure) {
     dialogue.abandon();
     end_console_line();
     report(console.err, failure);
+    if (!console_input_is_terminal) suggest_answers_option(program, console.err, failure, options);
     return 1;
   } catch (const std::bad_alloc&) {
     dialogue.abandon();
@@ -185,8 +216,14 @@ int run_program(const Program& program, Console console, FileSystem& files,
   // A person at a terminal may type a bad answer again; a file or a pipe cannot.
   const Interactive interactive =
       terminals.in && (terminals.out || terminals.out_and_err) ? Interactive::yes : Interactive::no;
+  if (options.quiet) {
+    Discard discard;
+    std::ostream silent(&discard);
+    return run_dialogue(program, Console{console.in, silent, console.err}, files, options, nullptr,
+                        interactive, terminals.in);
+  }
   if (!terminals.out_and_err || console.out.rdbuf() == nullptr || console.in.rdbuf() == nullptr) {
-    return run_dialogue(program, console, files, options, nullptr, interactive);
+    return run_dialogue(program, console, files, options, nullptr, interactive, terminals.in);
   }
   // The console is watched through streams of its own that pass every byte on.
   ConsoleLine line;
@@ -195,12 +232,13 @@ int run_program(const Program& program, Console console, FileSystem& files,
   out.setstate(console.out.rdstate());
   if (!terminals.in) {
     return run_dialogue(program, Console{console.in, out, console.err}, files, options, &line,
-                        interactive);
+                        interactive, false);
   }
   ConsoleLine::Input input(*console.in.rdbuf(), line);
   std::istream in(&input);
   in.setstate(console.in.rdstate());
-  return run_dialogue(program, Console{in, out, console.err}, files, options, &line, interactive);
+  return run_dialogue(program, Console{in, out, console.err}, files, options, &line, interactive,
+                      true);
 }
 
 int run_with_real_console(int argc, char** argv, const Program& program) {

@@ -31,11 +31,11 @@ std::string unit_and_file(int unit, std::string_view file) {
 
 }  // namespace
 
-RunError::RunError(Failure failure, std::string message)
-    : number_(static_cast<int>(failure)), message_(std::move(message)) {}
+RunError::RunError(Failure failure, std::string message, int unit)
+    : number_(static_cast<int>(failure)), unit_(unit), message_(std::move(message)) {}
 
 RunError channel_error(Failure failure, int unit, std::string_view file) {
-  return RunError(failure, std::string(catalogue_text(failure)) + unit_and_file(unit, file));
+  return RunError(failure, std::string(catalogue_text(failure)) + unit_and_file(unit, file), unit);
 }
 
 RunError unit_code_error(long long code, int table_size, int unit, std::string_view file) {

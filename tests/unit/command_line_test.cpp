@@ -24,18 +24,39 @@ std::string read_options(const Program& program, const std::vector<std::string>&
   if (options.answers_file) text += " answers=" + *options.answers_file;
   if (options.template_band) text += options.template_band == Band::single ? " single" : " dual";
   for (const std::string& name : options.names) text += " [" + name + "]";
+  if (options.quiet) text += " quiet";
+  if (options.close) text += " close";
+  if (options.parametric_heights) text += " parametric";
   return text;
 }
 
-TEST(CommandLine, ReadsOptionsOnlyBeforeTheFirstName) {
+TEST(CommandLine, ReadsOptionsAnywhereTheGnuWay) {
   const struct {
     const Program& program;
     std::vector<std::string> arguments;
     const char* expected;
   } cases[] = {
       {corr_program, {}, "run"},
-      {corr_program, {"a.txt", "--help"}, "run [a.txt] [--help]"},
+      {corr_program, {"a.txt", "--help"}, "help [a.txt]"},
       {corr_program, {"--", "--odd.zul", "x"}, "run [--odd.zul] [x]"},
+      {corr_program, {"--", "-odd.zul", "-q"}, "run [-odd.zul] [-q]"},
+      {corr_program, {"-"}, "run [-]"},
+      {corr_program, {"a", "-q", "b"}, "run [a] [b] quiet"},
+      {corr_program, {"--quiet", "--answers", "h.answers"}, "run answers=h.answers quiet"},
+      {corr_program, {"--close", "--parametric-heights"}, "run close parametric"},
+      {sinecorr_program, {"--close"}, "run close"},
+      {corr_program,
+       {"-x"},
+       "error: unrecognized option '-x' (a name that begins with '-' follows '--')"},
+      {corr_program,
+       {"-qx", "a"},
+       "error: unrecognized option '-x' (a name that begins with '-' follows '--')"},
+      {corr_program, {"a.zul", "--frob"}, "error: unrecognized option '--frob'"},
+      {spline_program, {"--close"}, "error: unrecognized option '--close'"},
+      {thickcorr_program, {"--close"}, "error: unrecognized option '--close'"},
+      {sinecorr_program,
+       {"--parametric-heights"},
+       "error: unrecognized option '--parametric-heights'"},
       {corr_program, {"--answers", "h.answers", "out.zul"}, "run answers=h.answers [out.zul]"},
       {corr_program, {"--answers=h.answers"}, "run answers=h.answers"},
       {corr_program, {"--answers", "--x"}, "run answers=--x"},
@@ -78,13 +99,14 @@ TEST(CommandLine, AUsageErrorWritesTwoLinesBeforeAnythingElse) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
-            "usage: hornwall_corr [--answers FILE] [--template single|dual] [--] [NAME...]\n"
+            "usage: hornwall_corr [--answers FILE] [--quiet] [--close] [--parametric-heights] "
+            "[--template single|dual] [--] [NAME...]\n"
             "hornwall_corr: invalid band 'triple' for option '--template': single or dual\n");
   EXPECT_EQ(files.files.size(), 1u);
 
   const auto spline = run_in_memory(spline_program, "", files, {"--x"});
   EXPECT_EQ(spline.err,
-            "usage: hornwall_spline [--answers FILE] [--template] [--] [NAME...]\n"
+            "usage: hornwall_spline [--answers FILE] [--quiet] [--template] [--] [NAME...]\n"
             "hornwall_spline: unrecognized option '--x'\n");
 }
 
@@ -98,7 +120,8 @@ TEST(CommandLine, HelpVersionAndTemplateGoToTheConsoleOutput) {
   const auto help = run_in_memory(corr_program, "", files, {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with(
-      "Usage: hornwall_corr [--answers FILE] [--template single|dual] [--] [NAME...]\n"));
+      "Usage: hornwall_corr [--answers FILE] [--quiet] [--close] [--parametric-heights] "
+      "[--template single|dual] [--] [NAME...]\n"));
   EXPECT_TRUE(help.out.ends_with(
       "See man hornwall_corr for its questions, and man hornwall for the answers-file format "
       "and every\nerror.\n"));

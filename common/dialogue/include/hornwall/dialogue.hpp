@@ -30,6 +30,13 @@ enum class Echo { yes, no };
 // input and output both terminals), so that an answer that cannot be read is asked again.
 enum class Interactive { no, yes };
 
+// What a run is asked to do beyond its answers.
+struct RunChoices {
+  // The remaining corrugations' heights written as expressions over their taper's
+  // variables, where the wall writes them as numbers.
+  bool parametric_heights = false;
+};
+
 // One run's dialogue: the console, the input source (the console, unit 5, or the
 // input text file, unit 50) and the object file (unit 43), which it owns from its
 // opening to the end of the run. Every operation may raise error during write (38)
@@ -44,7 +51,10 @@ enum class Interactive { no, yes };
 class Dialogue {
  public:
   Dialogue(Console console, FileSystem& files, NameArguments names,
-           Interactive interactive = Interactive::no);
+           Interactive interactive = Interactive::no, RunChoices choices = {});
+
+  // What the run is asked to do beyond its answers.
+  const RunChoices& choices() const { return choices_; }
 
   // True when the answers come from the input text file.
   bool from_file() const { return input_file_.has_value(); }
@@ -94,6 +104,10 @@ class Dialogue {
   // max_name_bytes, and those of FileSystem::open_object.
   ObjectWriter& open_object_file(std::string_view banner);
 
+  // Closes the profile that the wall left open at the end of the object file (the short
+  // close: "    )" and ")"), when an object file is open. Raises error during write (38).
+  void close_open_profile();
+
   // The end of a run: writes out the object file, closes the input text file, flushes
   // the console and, last, closes the object file, which then replaces the old one.
   // Raises error during write (38) for unit 6 or unit 43.
@@ -120,6 +134,7 @@ class Dialogue {
 
   Console console_;
   Interactive interactive_;
+  RunChoices choices_;
   FileSystem& files_;
   NameArguments names_;
   AnswerChannel console_channel_;

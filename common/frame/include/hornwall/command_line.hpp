@@ -20,16 +20,21 @@ struct RunOptions {
   std::optional<std::string> answers_file;  // --answers: the answers file, as if typed
   std::optional<Band> template_band;        // --template single|dual (corrugated walls only)
   std::vector<std::string> names;           // stand-ins for blank file-name answers, in order
+  bool quiet = false;                       // --quiet: no prompts or echoes on the console
+  bool close = false;                       // --close: the open profile closed at the end
+  bool parametric_heights = false;          // --parametric-heights: heights as expressions
 };
 
-// Reads the arguments of `program` (without the program's own name). Options are only
-// the arguments that begin with "--" before the first other argument; "--" ends them.
-// --help and --version win wherever they stand among the options (the first of them),
-// even over a wrong option. Returns the options, or the first thing that was wrong, in
-// words that follow the program's name ("unrecognized option '--frobnicate'"):
-// an unknown option, a value missing or given where none is taken, a band that is not
-// single or dual (or one given to a program without bands), a blank answers file,
-// --template with --answers or with names.
+// Reads the arguments of `program` (without the program's own name), as GNU tools read
+// theirs: options may stand anywhere, -q for --quiet, and "--" ends them, so that a name
+// that begins with "-" follows it. --help and --version win wherever they stand (the
+// first of them), even over a wrong option. Returns the options, or the first thing that
+// was wrong, in words that follow the program's name ("unrecognized option
+// '--frobnicate'"): an unknown option (any other argument that begins with "-" but "-"
+// itself), a value missing or given where none is taken, a band that is not single or
+// dual (or one given to a program without bands), a blank answers file, --template with
+// --answers or with names. --close is an option of the walls whose profile is left open,
+// --parametric-heights of those whose remaining heights are numbers.
 Result<RunOptions> parse_run_options(const Program& program,
                                      std::span<const std::string> arguments);
 

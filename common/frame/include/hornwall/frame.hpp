@@ -23,6 +23,10 @@ struct Program {
   std::variant<WallGenerator, BandedGenerator> generator;
   std::string_view description = {};  // --help's sentences on the wall, with line ends
   std::string_view example = {};      // its shipped example answers: "corr" for corr-single
+  // The wall's profile is left open at the end of the file, which --close closes.
+  bool leaves_profile_open = false;
+  // The remaining heights are numbers, which --parametric-heights writes as expressions.
+  bool numeric_heights = false;
 };
 
 // Which of the console's streams are terminals.

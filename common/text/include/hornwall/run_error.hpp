@@ -33,8 +33,10 @@ enum class Failure {
 // "severe (N): MESSAGE", followed by the line that says where, when there is one.
 class RunError : public std::exception {
  public:
-  RunError(Failure failure, std::string message);
+  RunError(Failure failure, std::string message, int unit = 0);
   int number() const { return number_; }
+  // The unit of the channel that failed; 0 for a failure of no channel.
+  int unit() const { return unit_; }
   // The whole message, the file name with every byte outside printable ASCII written as
   // \xNN (a NUL byte too), so that a name cannot send the terminal control sequences.
   const std::string& message() const { return message_; }
@@ -47,6 +49,7 @@ class RunError : public std::exception {
 
  private:
   int number_;
+  int unit_;
   std::string message_;
   std::string where_;
 };
