@@ -11,9 +11,78 @@
 namespace hornwall {
 namespace {
 
-constexpr BaseLineQuestions corr_questions{" Enter units: 1 in., 2 ft., 3 mm, 4 m ",
-                                           four_unit_table, " Enter radius of final corrugation ",
-                                           " Enter end of corrugations Z position (positive) "};
+// The questions, in the order they are asked, after RW1, the unit and ZW1.
+const Question final_radius{
+    " Enter radius of final corrugation ", {{{"RW2"}}}, 1, "radius of final corrugation RW2{unit}"};
+const Question wall_end{" Enter end of corrugations Z position (positive) ",
+                        {{{"ZW2"}}},
+                        1,
+                        "end of corrugations Z position ZW2, far face of the last one{unit}"};
+const Question corrugation_count{" Enter number of corrugations along horn ",
+                                 {{{"NCORR", ValueKind::count}}},
+                                 1,
+                                 "number of corrugations NCORR, variable and remaining together"};
+const Question thickness{
+    " Enter Corrugation thickness ", {{{"CT"}}}, 1, "corrugation thickness CT, axial{unit}"};
+const Question first_distance{" Enter Z distance to first corrugation ",
+                              {{{"D1"}}},
+                              1,
+                              "Z distance to first corrugation D1, to its near face{unit}"};
+const Question variable_count{" Enter number of variable corrugations (< 8) ",
+                              {{{"NVAR", ValueKind::count}}},
+                              1,
+                              "number of variable corrugations NVAR (at most 7)",
+                              Echo::no};
+const Question gap{" Enter Z distance to next corrugation ",
+                   {{{"D"}}},
+                   1,
+                   "variable corrugation {k}: gap D{k} from the far face of {k-1}{unit}",
+                   Echo::no,
+                   Asked::each_later_pass};
+const Question height{" Enter corrugation height ",
+                      {{{"C"}}},
+                      1,
+                      "variable corrugation {k}: height C{k}{unit}",
+                      Echo::yes,
+                      Asked::each_pass};
+const Question heights{" Enter remaining corrugation height 1st, last ",
+                       {{{"CD1"}, {"CD2"}}},
+                       2,
+                       "remaining corrugation heights: first CD1, last CD2{unit}",
+                       Echo::no,
+                       Asked::single_band};
+const Question first_heights{" Enter remaining corrugation height 1st, last ",
+                             {{{"CD1"}, {"CD2"}}},
+                             2,
+                             "first band (odd) remaining heights: first CD1, last CD2{unit}",
+                             Echo::no,
+                             Asked::dual_band};
+const Question second_heights{" Enter variables: 2nd Corrugation depth 1st, last ",
+                              {{{"CD3"}, {"CD4"}}},
+                              2,
+                              "second band (even) remaining heights: first CD3, last CD4{unit}",
+                              Echo::yes,
+                              Asked::dual_band};
+
+const Question* const questions[] = {&corrugation_type_question,
+                                     &object_file_question,
+                                     &aperture_radius_question,
+                                     &four_units_question,
+                                     &initial_position_question,
+                                     &final_radius,
+                                     &wall_end,
+                                     &corrugation_count,
+                                     &thickness,
+                                     &first_distance,
+                                     &variable_count,
+                                     &gap,
+                                     &height,
+                                     &heights,
+                                     &first_heights,
+                                     &second_heights};
+
+const BaseLineQuestions corr_questions{four_units_question, four_unit_table, final_radius,
+                                       wall_end};
 
 // One run's answers. Everything starts at zero, and an answer left empty keeps the value
 // it had: inside the loop, the previous pass's answer.
@@ -49,7 +118,7 @@ float remaining_height(const Tapers& tapers, Band band, std::int64_t i, std::int
 // corrugation; every pass asks its height. Only corrugations up to the cap get variables: the last
 // of them also fixes ZCF, and later passes read their answers and write nothing.
 void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, CorrWall& wall) {
-  dialogue.ask(" Enter number of variable corrugations (< 8) ", {&wall.nvar}, Echo::no);
+  dialogue.ask(variable_count, {&wall.nvar});
   // Without a second variable corrugation the remaining ones are counted from the first.
   if (wall.nvar <= 1) out.expression_variable("ZCF", expression("REF(ZC1)"));
   const std::int64_t last_named = named_corrugations(wall.nvar);
@@ -57,7 +126,7 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, CorrWall& 
     const bool named = i <= variable_corrugation_cap;
     const std::string k = std::to_string(i);
     if (i >= 2) {
-      dialogue.ask(" Enter Z distance to next corrugation ", {&wall.gap}, Echo::no);
+      dialogue.ask(gap, {&wall.gap}, named ? i : 0);
       if (named) {
         out.numeric_variable("D" + k, wall.gap);
         out.expression_variable("ZC" + k,
@@ -65,7 +134,7 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, CorrWall& 
         if (i == last_named) out.expression_variable("ZCF", expression("REF(ZC", Int1{i}, ")"));
       }
     }
-    dialogue.ask(" Enter corrugation height ", {&wall.height});
+    dialogue.ask(height, {&wall.height}, named ? i : 0);
     if (named) {
       out.numeric_variable("C" + k, wall.height);
       out.expression_variable("RC" + k,
@@ -129,14 +198,14 @@ void corr_wall(Dialogue& dialogue, Band band) {
   CorrWall wall{};
   const auto [out, unit] = open_base_line_wall(
       dialogue, " ZEPRA zul file: linear depth corrugated outer wall", wall.base, corr_questions);
-  dialogue.ask(" Enter number of corrugations along horn ", {&wall.ncorr});
-  dialogue.ask(" Enter Corrugation thickness ", {&wall.ct});
+  dialogue.ask(corrugation_count, {&wall.ncorr});
+  dialogue.ask(thickness, {&wall.ct});
   out.numeric_variable("CT", wall.ct);
-  ask_first_corrugation(dialogue, out, wall.d1, wall.base);
+  ask_first_corrugation(dialogue, out, first_distance, wall.d1, wall.base);
   ask_variable_corrugations(dialogue, out, wall);
   const std::int64_t nrem = remaining_count(wall.ncorr, wall.nvar);
   // The first taper is not shown back on the console; the dual band's second one is.
-  ask_tapers(dialogue, out, wall.tapers, band, Echo::no);
+  ask_tapers(dialogue, out, wall.tapers, band, {heights, first_heights, second_heights});
 
   // The pitch of the remaining corrugations brings the far face of the last one to ZW2.
   if (nrem > 0) {
@@ -151,6 +220,8 @@ void corr_wall(Dialogue& dialogue, Band band) {
   // The file ends with the last node row: the profile is left open.
 }
 
+const AnswersSchema corr_answers{questions, four_unit_table, "NVAR", variable_corrugation_cap};
+
 const Program corr_program{
     "hornwall_corr",
     " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n",
@@ -159,6 +230,7 @@ const Program corr_program{
     "corrugations of one axial thickness whose heights taper, in a single or a dual band.\n",
     "corr",
     true,
-    true};
+    true,
+    &corr_answers};
 
 }  // namespace hornwall

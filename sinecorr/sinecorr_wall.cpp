@@ -11,9 +11,81 @@
 namespace hornwall {
 namespace {
 
-constexpr BaseLineQuestions sinecorr_questions{
-    " Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ", five_unit_table,
-    " Enter radius of final corrugation ", " Enter end of corrugations Z position (positive) "};
+// The questions, in the order they are asked, after RW1, the unit and ZW1.
+const Question final_radius{
+    " Enter radius of final corrugation ", {{{"RW2"}}}, 1, "radius of final corrugation RW2{unit}"};
+const Question wall_end{" Enter end of corrugations Z position (positive) ",
+                        {{{"ZW2"}}},
+                        1,
+                        "end of corrugations Z position ZW2, positive{unit}"};
+const Question corrugation_count{" Enter number of corrugations along horn ",
+                                 {{{"NCORR", ValueKind::count}}},
+                                 1,
+                                 "number of corrugations NCORR, variable and remaining together"};
+const Question points{" Enter Sine Corrugation points ",
+                      {{{"NSPL", ValueKind::count}}},
+                      1,
+                      "sine corrugation points NSPL, points per corrugation"};
+const Question first_distance{" Enter Z distance to first corrugation ",
+                              {{{"D1"}}},
+                              1,
+                              "Z distance to first corrugation D1{unit}"};
+const Question variable_count{" Enter number of variable corrugations (< 8) ",
+                              {{{"NVAR", ValueKind::count}}},
+                              1,
+                              "number of variable corrugations NVAR (at most 7)"};
+// The length of variable corrugation k is D(k+1): D1 is the distance to the first.
+const Question length{" Enter Z distance to next corrugation ",
+                      {{{"D"}}},
+                      1,
+                      "variable corrugation {k}: length D{k+1}{unit}",
+                      Echo::yes,
+                      Asked::each_pass,
+                      1};
+const Question height{" Enter corrugation height ",
+                      {{{"C"}}},
+                      1,
+                      "variable corrugation {k}: height C{k}{unit}",
+                      Echo::yes,
+                      Asked::each_pass};
+const Question heights{" Enter remaining corrugation height 1st, last ",
+                       {{{"CD1"}, {"CD2"}}},
+                       2,
+                       "remaining corrugation heights: first CD1, last CD2{unit}",
+                       Echo::yes,
+                       Asked::single_band};
+const Question first_heights{" Enter remaining corrugation height 1st, last ",
+                             {{{"CD1"}, {"CD2"}}},
+                             2,
+                             "first band (odd) remaining heights: first CD1, last CD2{unit}",
+                             Echo::yes,
+                             Asked::dual_band};
+const Question second_heights{" Enter variables: 2nd Corrugation depth 1st, last ",
+                              {{{"CD3"}, {"CD4"}}},
+                              2,
+                              "second band (even) remaining heights: first CD3, last CD4{unit}",
+                              Echo::yes,
+                              Asked::dual_band};
+
+const Question* const questions[] = {&corrugation_type_question,
+                                     &object_file_question,
+                                     &aperture_radius_question,
+                                     &five_units_question,
+                                     &initial_position_question,
+                                     &final_radius,
+                                     &wall_end,
+                                     &corrugation_count,
+                                     &points,
+                                     &first_distance,
+                                     &variable_count,
+                                     &length,
+                                     &height,
+                                     &heights,
+                                     &first_heights,
+                                     &second_heights};
+
+const BaseLineQuestions sinecorr_questions{five_units_question, five_unit_table, final_radius,
+                                           wall_end};
 
 // One run's answers and derived values. Everything starts at zero, and an answer left
 // empty keeps the value it had: inside the loop, the previous corrugation's answer.
@@ -37,13 +109,13 @@ std::string numbered(std::string_view prefix, std::int64_t k) {
 // corrugation k, and after the last one with
 // variables the start of the remaining corrugations, ZCF.
 void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, SineCorrWall& wall) {
-  dialogue.ask(" Enter number of variable corrugations (< 8) ", {&wall.nvar});
+  dialogue.ask(variable_count, {&wall.nvar});
   // Without variable corrugations the remaining ones start at the first position.
   if (wall.nvar <= 0) out.expression_variable("ZCF", expression("REF(ZC1)"));
   const std::int64_t last_named = named_corrugations(wall.nvar);
   for (std::int64_t k = 1; k <= wall.nvar; ++k) {
     const bool named = k <= variable_corrugation_cap;
-    dialogue.ask(" Enter Z distance to next corrugation ", {&wall.length});
+    dialogue.ask(length, {&wall.length}, named ? k : 0);
     if (named) {
       const std::string length = numbered("D", k + 1);
       const std::string end = numbered("ZC", k + 1);
@@ -51,7 +123,7 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, SineCorrWa
       out.expression_variable(end, expression("REF(", numbered("ZC", k), ")+REF(", length, ")"));
       if (k == last_named) out.expression_variable("ZCF", expression("REF(", end, ")"));
     }
-    dialogue.ask(" Enter corrugation height ", {&wall.height});
+    dialogue.ask(height, {&wall.height}, named ? k : 0);
     if (named) {
       out.numeric_variable(numbered("C", k), wall.height);
       if (k == 1) {
@@ -111,16 +183,16 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
   const auto [out, unit] =
       open_base_line_wall(dialogue, " ZEPRA zul file: linear depth sine corrugated outer wall",
                           wall.base, sinecorr_questions);
-  dialogue.ask(" Enter number of corrugations along horn ", {&wall.ncorr});
+  dialogue.ask(corrugation_count, {&wall.ncorr});
 
   // NSPL = 0 divides by zero: SPLC is infinite, and the run goes on.
-  dialogue.ask(" Enter Sine Corrugation points ", {&wall.nspl});
+  dialogue.ask(points, {&wall.nspl});
   wall.splc = to_single(2.0 * as_double(pi) / as_double(wall.nspl));
   out.numeric_variable_pair("SPLC", wall.splc, "NSPL", static_cast<float>(wall.nspl));
 
-  ask_first_corrugation(dialogue, out, wall.d1, wall.base);
+  ask_first_corrugation(dialogue, out, first_distance, wall.d1, wall.base);
   ask_variable_corrugations(dialogue, out, wall);
-  ask_tapers(dialogue, out, wall.tapers, band, Echo::yes);
+  ask_tapers(dialogue, out, wall.tapers, band, {heights, first_heights, second_heights});
 
   // Counted over every variable corrugation asked for, with variables or not.
   const std::int64_t ncr = remaining_count(wall.ncorr, wall.nvar);
@@ -131,12 +203,17 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
   write_profile(out, unit, wall, band, ncr);
 }
 
+const AnswersSchema sinecorr_answers{questions, five_unit_table, "NVAR", variable_corrugation_cap};
+
 const Program sinecorr_program{
     "hornwall_sinecorr",
     " ZEPRA ZUL file for sine corrugated outer wall of horn\n Linear corrugation taper\n",
     sinecorr_wall,
     "Describes, for ZEPRA, the outer wall of a horn: a conical wall with sine-shaped\n"
     "(raised-cosine) corrugations whose heights taper, in a single or a dual band.\n",
-    "sinecorr", true, false};
+    "sinecorr",
+    true,
+    false,
+    &sinecorr_answers};
 
 }  // namespace hornwall

@@ -10,9 +10,39 @@
 namespace hornwall {
 namespace {
 
-constexpr BaseLineQuestions spline_questions{" Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ",
-                                             five_unit_table, " Enter radius of final outer wall ",
-                                             " Enter end of outer wall Z position (positive) "};
+// The questions, in the order they are asked, after RW1, the unit and ZW1.
+const Question final_radius{
+    " Enter radius of final outer wall ", {{{"RW2"}}}, 1, "radius of final outer wall RW2{unit}"};
+const Question wall_end{" Enter end of outer wall Z position (positive) ",
+                        {{{"ZW2"}}},
+                        1,
+                        "end of outer wall Z position ZW2, positive{unit}"};
+const Question periods_and_points{
+    " Enter number of sinusoids along horn, total # pts ",
+    {{{"NSIN", ValueKind::count}, {"NPTS", ValueKind::count}}},
+    2,
+    "number of sinusoids NSIN (whole periods), total number of points NPTS"};
+const Question ripple_height{" Enter Sinusoid total height ",
+                             {{{"HT"}}},
+                             1,
+                             "sinusoid total height HT, peak to trough{unit}"};
+const Question ripple_start{" Enter Z distance to sinusoid ",
+                            {{{"D1"}}},
+                            1,
+                            "Z distance to sinusoid D1, where the ripple starts{unit}"};
+const Question ripple_length{" Enter Z length of sinusoid ",
+                             {{{"SPL"}}},
+                             1,
+                             "Z length of sinusoid SPL, axial length of the ripple{unit}"};
+
+const Question* const questions[] = {&object_file_question, &aperture_radius_question,
+                                     &five_units_question,  &initial_position_question,
+                                     &final_radius,         &wall_end,
+                                     &periods_and_points,   &ripple_height,
+                                     &ripple_start,         &ripple_length};
+
+const BaseLineQuestions spline_questions{five_units_question, five_unit_table, final_radius,
+                                         wall_end};
 
 // One run's answers and derived values. Everything starts at zero, and an answer
 // left empty keeps the value it had.
@@ -86,15 +116,15 @@ void spline_wall(Dialogue& dialogue) {
   SplineWall wall{};
   const auto [out, unit] = open_base_line_wall(dialogue, " ZEPRA zul file: outer wall spline",
                                                wall.base, spline_questions);
-  dialogue.ask(" Enter number of sinusoids along horn, total # pts ", {&wall.nsin, &wall.npts});
-  dialogue.ask(" Enter Sinusoid total height ", {&wall.ht});
-  dialogue.ask(" Enter Z distance to sinusoid ", {&wall.d1});
+  dialogue.ask(periods_and_points, {&wall.nsin, &wall.npts});
+  dialogue.ask(ripple_height, {&wall.ht});
+  dialogue.ask(ripple_start, {&wall.d1});
 
   write_first_position(out, wall.d1, wall.base);
   out.expression_variable("RC1", expression("REF(RD)*REF(ZC1)/REF(ZD)+REF(RW1)"));
   write_straight_start(out, unit);
 
-  dialogue.ask(" Enter Z length of sinusoid ", {&wall.spl});
+  dialogue.ask(ripple_length, {&wall.spl});
   out.numeric_variable("SPL", wall.spl);
   out.expression_variable("ZC2", expression("REF(D1)+REF(SPL)"));
 
@@ -107,11 +137,17 @@ void spline_wall(Dialogue& dialogue) {
   write_straight_end(out, unit, last);
 }
 
+const AnswersSchema spline_answers{questions, five_unit_table, "", 0};
+
 const Program spline_program{
-    "hornwall_spline", " ZEPRA ZUL file for Spline outer wall of horn\n Sinusoidal initial\n",
+    "hornwall_spline",
+    " ZEPRA ZUL file for Spline outer wall of horn\n Sinusoidal initial\n",
     spline_wall,
     "Describes, for ZEPRA, the outer wall of a horn: a conical wall that carries a\n"
     "sinusoidal ripple of whole periods over one stretch.\n",
-    "spline"};
+    "spline",
+    false,
+    false,
+    &spline_answers};
 
 }  // namespace hornwall

@@ -5,10 +5,68 @@
 #include <string_view>
 
 #include "hornwall/arithmetic.hpp"
+#include "hornwall/base_line.hpp"
 #include "hornwall/corrugation.hpp"
 
 namespace hornwall {
 namespace {
+
+// The questions, in the order they are asked.
+const Question radius{
+    " Enter horn aperture radius ", {{{"RA"}}}, 1, "horn aperture radius RA{unit}"};
+const Question aperture_wall{
+    " Enter aperture wall thickness ", {{{"AT"}}}, 1, "aperture wall thickness AT{unit}"};
+const Question first_distance{" Enter variable distance to 1st corrugation ",
+                              {{{"ZI"}}},
+                              1,
+                              "distance ZI to the front face of corrugation 0{unit}"};
+const Question wall_thicknesses{
+    " Enter 1st, last corrugation wall thicknesses ",
+    {{{"WT1"}, {"WT2"}}},
+    2,
+    "wall thicknesses: WT1 under the first, WT2 behind the last corrugation{unit}"};
+const Question length_and_count{" Enter length of corrugations along horn, number ",
+                                {{{"LC"}, {"NC", ValueKind::count}}},
+                                2,
+                                "length of corrugations LC{unit}, number NC after corrugation 0"};
+const Question thickness{
+    " Corrugation thickness ", {{{"CT"}}}, 1, "corrugation thickness CT, axial{unit}"};
+const Question heights{" Enter variables: Corrugation depth 1st, last ",
+                       {{{"CD1"}, {"CD2"}}},
+                       2,
+                       "corrugation heights: first CD1, last CD2{unit}",
+                       Echo::yes,
+                       Asked::single_band};
+const Question first_heights{" Enter variables: 1st Corrugation depth 1st, last ",
+                             {{{"CD1"}, {"CD2"}}},
+                             2,
+                             "first row heights: first CD1, last CD2{unit}",
+                             Echo::yes,
+                             Asked::dual_band};
+const Question second_heights{" Enter variables: 2nd Corrugation depth 1st, last ",
+                              {{{"CD3"}, {"CD4"}}},
+                              2,
+                              "second row heights: first CD3, last CD4{unit}",
+                              Echo::yes,
+                              Asked::dual_band};
+const Question final_wall{" Enter final wall length, thickness ",
+                          {{{"FL"}, {"FT"}}},
+                          2,
+                          "final wall: length FL behind the last corrugation, thickness FT{unit}"};
+
+const Question* const questions[] = {&corrugation_type_question,
+                                     &object_file_question,
+                                     &radius,
+                                     &four_units_question,
+                                     &aperture_wall,
+                                     &first_distance,
+                                     &wall_thicknesses,
+                                     &length_and_count,
+                                     &thickness,
+                                     &heights,
+                                     &first_heights,
+                                     &second_heights,
+                                     &final_wall};
 
 // One run's answers. Everything starts at zero, and an answer left empty keeps the value
 // it had. Ridges are numbered 0 to nc.
@@ -92,24 +150,22 @@ void write_ridge(ObjectWriter& out, const Front& front, const Back& back, float 
 
 // Asks every question after the object file name; returns the unit name.
 std::string_view ask_dimensions(Dialogue& dialogue, ThickCorrWall& wall, Band band) {
-  dialogue.ask(" Enter horn aperture radius ", {&wall.ra});
+  dialogue.ask(radius, {&wall.ra});
   const std::string_view unit =
-      dialogue.ask_unit(" Enter units: 1 in., 2 ft., 3 mm, 4 m ", four_unit_table, wall.unit_code);
-  dialogue.ask(" Enter aperture wall thickness ", {&wall.at});
-  dialogue.ask(" Enter variable distance to 1st corrugation ", {&wall.zi});
-  dialogue.ask(" Enter 1st, last corrugation wall thicknesses ", {&wall.wt1, &wall.wt2});
-  dialogue.ask(" Enter length of corrugations along horn, number ", {&wall.lc, &wall.nc});
-  dialogue.ask(" Corrugation thickness ", {&wall.ct});
-  Tapers& heights = wall.heights;
+      dialogue.ask_unit(four_units_question, four_unit_table, wall.unit_code);
+  dialogue.ask(aperture_wall, {&wall.at});
+  dialogue.ask(first_distance, {&wall.zi});
+  dialogue.ask(wall_thicknesses, {&wall.wt1, &wall.wt2});
+  dialogue.ask(length_and_count, {&wall.lc, &wall.nc});
+  dialogue.ask(thickness, {&wall.ct});
+  Tapers& row = wall.heights;
   if (band == Band::single) {
-    dialogue.ask(" Enter variables: Corrugation depth 1st, last ", {&heights.cd1, &heights.cd2});
+    dialogue.ask(heights, {&row.cd1, &row.cd2});
   } else {
-    dialogue.ask(" Enter variables: 1st Corrugation depth 1st, last ",
-                 {&heights.cd1, &heights.cd2});
-    dialogue.ask(" Enter variables: 2nd Corrugation depth 1st, last ",
-                 {&heights.cd3, &heights.cd4});
+    dialogue.ask(first_heights, {&row.cd1, &row.cd2});
+    dialogue.ask(second_heights, {&row.cd3, &row.cd4});
   }
-  dialogue.ask(" Enter final wall length, thickness ", {&wall.fl, &wall.ft});
+  dialogue.ask(final_wall, {&wall.fl, &wall.ft});
   return unit;
 }
 
@@ -169,12 +225,17 @@ void thickcorr_wall(Dialogue& dialogue, Band band) {
   out.short_close();
 }
 
+const AnswersSchema thickcorr_answers{questions, four_unit_table, "", 0};
+
 const Program thickcorr_program{
     "hornwall_thickcorr",
     " ZEPRA ZUL file for corrugated outer wall of horn\n Linear corrugation taper\n",
     thickcorr_wall,
     "Describes, for ZEPRA, the outer wall of a horn: a row of corrugations standing on a\n"
     "wall whose thickness changes in equal steps, in a single or a dual band.\n",
-    "thickcorr"};
+    "thickcorr",
+    false,
+    false,
+    &thickcorr_answers};
 
 }  // namespace hornwall

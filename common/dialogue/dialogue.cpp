@@ -1,6 +1,7 @@
 #include "hornwall/dialogue.hpp"
 
 #include <algorithm>
+#include <sstream>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -77,6 +78,7 @@ Dialogue::Dialogue(Console console, FileSystem& files, NameArguments names, Inte
     : console_(console),
       interactive_(interactive),
       choices_(std::move(choices)),
+      settings_taken_(choices_.settings.size(), false),
       files_(files),
       names_(names),
       console_channel_(console.in, console_input_unit, "stdin") {}
@@ -160,29 +162,103 @@ void Dialogue::ask_from(AnswerChannel& channel, std::string_view prompt, Targets
   }
 }
 
-void Dialogue::ask(std::string_view prompt, Targets targets, Echo echo) {
-  ask_from(source(), prompt, targets);
-  if (echo == Echo::yes) {
+const Setting* Dialogue::setting_for(const std::string& symbol) {
+  if (symbol.empty()) return nullptr;
+  for (std::size_t i = 0; i < choices_.settings.size(); ++i) {
+    if (choices_.settings[i].symbol != symbol) continue;
+    settings_taken_[i] = true;
+    return &choices_.settings[i];
+  }
+  return nullptr;
+}
+
+void Dialogue::read_setting(const Setting& setting, const Target& target, std::string_view prompt) {
+  // One value, read as the answers file reads its values; a value that holds a separator
+  // (a blank, a comma, a slash) is no one value.
+  std::string text = setting.value;
+  if (text.find_first_of(" \t,/") != std::string::npos) text = "\x01" + text;
+  std::istringstream in(text + "\n");
+  const AnswerChannel& file = source();
+  AnswerChannel channel(in, file.unit(), file.name());
+  try {
+    channel.read_values({target});
+  } catch (RunError& failure) {
+    std::string fault;
+    const std::string question = double_quoted(trim_blanks(prompt));
+    const std::string value = double_quoted(shown_answer(setting.value));
+    switch (static_cast<Failure>(failure.number())) {
+      case Failure::end_of_file:
+      case Failure::syntax_error: fault = value + " is not a valid answer to " + question; break;
+      case Failure::conversion_error: fault = value + " is out of range for " + question; break;
+      default: break;
+    }
+    if (failure.number() == static_cast<int>(Failure::end_of_file)) {
+      failure = channel.error(Failure::syntax_error);
+    }
+    failure.set_where("--set " + printable(setting.symbol) + "=" + shown_answer(setting.value) +
+                      ": error: " + fault);
+    throw failure;
+  }
+}
+
+const Setting* Dialogue::ask_values(const Question& question, Targets targets, std::int64_t pass) {
+  ask_from(source(), question.prompt, targets);
+  const Setting* taken = nullptr;
+  std::size_t v = 0;
+  for (const Target& target : targets) {
+    if (const Setting* setting = setting_for(symbol_of(question, v, pass))) {
+      read_setting(*setting, target, question.prompt);
+      taken = setting;
+    }
+    ++v;
+  }
+  return taken;
+}
+
+void Dialogue::echo_answer(const Question& question, Targets targets) {
+  if (question.echo == Echo::yes) {
     echo_values(targets);
   } else if (from_file()) {
     write_prompt("\n");
   }
 }
 
+void Dialogue::ask(const Question& question, Targets targets, std::int64_t pass) {
+  ask_values(question, targets, pass);
+  echo_answer(question, targets);
+}
+
+std::vector<std::string> Dialogue::unused_settings() const {
+  std::vector<std::string> unused;
+  for (std::size_t i = 0; i < choices_.settings.size(); ++i) {
+    if (settings_taken_[i]) continue;
+    const Setting& setting = choices_.settings[i];
+    unused.push_back("--set " + setting.symbol + "=" + setting.value);
+  }
+  return unused;
+}
+
 void Dialogue::ask_console(std::string_view prompt, Targets targets) {
   ask_from(console_channel_, prompt, targets);
 }
 
-std::string_view Dialogue::ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code) {
+std::string_view Dialogue::ask_unit(const Question& question, UnitTable table, std::int32_t& code) {
+  const std::string_view prompt = question.prompt;
   const std::int32_t before = code;
   for (;;) {
-    ask(prompt, {&code});
+    const Setting* setting = ask_values(question, {&code}, 0);
+    echo_answer(question, {&code});
     try {
       return unit_name(table, code, source());
     } catch (RunError& failure) {
       const std::string fault = unit_fault(code, table.size(), prompt);
       if (!may_type_again(source())) {
-        if (from_file()) failure.set_where(where_prefix(input_file_->answer_line()) + fault);
+        if (setting != nullptr) {
+          failure.set_where("--set " + printable(setting->symbol) + "=" +
+                            shown_answer(setting->value) + ": error: " + fault);
+        } else if (from_file()) {
+          failure.set_where(where_prefix(input_file_->answer_line()) + fault);
+        }
         throw;
       }
       say_type_again(fault);
@@ -210,7 +286,7 @@ void Dialogue::use_input_file(std::string_view answer) {
 
 ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
   write_line(banner);
-  constexpr std::string_view prompt = " Enter zul file addition ";
+  const std::string_view prompt = object_file_question.prompt;
   write_prompt(prompt);
   flush_console();
   std::string answer;
@@ -219,6 +295,9 @@ ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
   } catch (RunError& failure) {
     place_failure(failure, prompt);
     throw;
+  }
+  if (const Setting* setting = setting_for(symbol_of(object_file_question, 0, 0))) {
+    answer = setting->value;
   }
   if (from_file()) {
     std::string echo = answer;

@@ -1,5 +1,6 @@
 #include "hornwall/command_line.hpp"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -28,6 +29,7 @@ constexpr OptionSpec answers_option{"answers", 0, true};
 constexpr OptionSpec band_template_option{"template", 0, true};
 constexpr OptionSpec plain_template_option{"template"};
 constexpr OptionSpec quiet_option{"quiet", 'q'};
+constexpr OptionSpec set_option{"set", 0, true};
 constexpr OptionSpec close_option{"close"};
 constexpr OptionSpec parametric_heights_option{"parametric-heights"};
 
@@ -41,6 +43,7 @@ class ProgramOptions {
     add(answers_option);
     add(has_bands(program) ? band_template_option : plain_template_option);
     add(quiet_option);
+    add(set_option);
     if (program.leaves_profile_open) add(close_option);
     if (program.numeric_heights) add(parametric_heights_option);
   }
@@ -49,7 +52,7 @@ class ProgramOptions {
  private:
   void add(const OptionSpec& option) { specs_[count_++] = option; }
 
-  std::array<OptionSpec, 7> specs_{};
+  std::array<OptionSpec, 8> specs_{};
   std::size_t count_ = 0;
 };
 
@@ -74,6 +77,8 @@ class OptionReader {
       } else if (argument->option->name == "template") {
         template_given = true;
         read_template(argument->value);
+      } else if (argument->option->name == "set") {
+        read_setting(*argument->value);
       } else if (argument->option->name == "quiet") {
         run_.quiet = true;
       } else if (argument->option->name == "close") {
@@ -87,6 +92,9 @@ class OptionReader {
     if (wins_) {
       run_.action = *wins_;
       return run_;
+    }
+    if (!run_.settings.empty() && !run_.answers_file) {
+      fault("option '--set' requires '--answers'");
     }
     if (template_given && !error_) {
       run_.action = Action::print_template;
@@ -145,6 +153,36 @@ class OptionReader {
     run_.answers_file = std::string(value);
   }
 
+  // NAME=VALUE: NAME one of the symbols of the program's questions, in any case.
+  void read_setting(std::string_view text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0) {
+      fault("option '--set' requires NAME=VALUE, not " + quoted_printable(text));
+      return;
+    }
+    const std::string_view name = text.substr(0, equals);
+    const std::vector<std::string> symbols =
+        program_.answers ? settable_symbols(*program_.answers) : std::vector<std::string>();
+    const auto known = std::find_if(symbols.begin(), symbols.end(), [&](const std::string& s) {
+      return equal_ignoring_case(s, name);
+    });
+    if (known == symbols.end()) {
+      std::string list;
+      for (const std::string& symbol : symbols) list += (list.empty() ? "" : ", ") + symbol;
+      fault("unknown symbol " + quoted_printable(name) +
+            " for option '--set': " + std::string(program_.name) + " has " + list);
+      return;
+    }
+    const std::string value(text.substr(equals + 1));
+    for (Setting& setting : run_.settings) {
+      if (setting.symbol == *known) {
+        setting.value = value;
+        return;
+      }
+    }
+    run_.settings.push_back({*known, value});
+  }
+
   void read_template(std::optional<std::string_view> value) {
     if (!has_bands(program_)) {
       const std::optional<std::string_view> following = reader_.peek();
@@ -181,7 +219,7 @@ Result<RunOptions> parse_run_options(const Program& program,
 
 std::string synopsis(const Program& program) {
   const std::string_view band = has_bands(program) ? " single|dual" : "";
-  return std::string(program.name) + " [--answers FILE] [--quiet]" +
+  return std::string(program.name) + " [--answers FILE [--set NAME=VALUE]...] [--quiet]" +
          (program.leaves_profile_open ? " [--close]" : "") +
          (program.numeric_heights ? " [--parametric-heights]" : "") + " [--template" +
          std::string(band) + "] [--] [NAME...]";
@@ -202,7 +240,10 @@ std::string help_text(const Program& program) {
                 "                   print a commented answers file of a realistic horn of that "
                 "band\n"
               : "  --template       print a commented answers file of a realistic horn\n";
-  text += "  -q, --quiet      write no questions or answers to the console, only errors\n";
+  text +=
+      "  --set NAME=VALUE with --answers: answer the question of the symbol NAME (RW1, CD1,\n"
+      "                   ...) with VALUE instead of the file's answer; repeatable\n"
+      "  -q, --quiet      write no questions or answers to the console, only errors\n";
   if (program.leaves_profile_open) {
     text += "  --close          close the profile at the end of the file, ready for ZEPRA\n";
   }

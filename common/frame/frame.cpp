@@ -51,7 +51,7 @@ void run_generator(const Program& program, Dialogue& dialogue) {
   }
   const BandedGenerator banded_wall = std::get<BandedGenerator>(program.generator);
   std::int32_t corrugation_type = 0;
-  dialogue.ask(" Enter corrugation type: 1 single, 2 dual band ", {&corrugation_type});
+  dialogue.ask(corrugation_type_question, {&corrugation_type});
   if (corrugation_type == single_band) banded_wall(dialogue, Band::single);
   if (corrugation_type == dual_band) banded_wall(dialogue, Band::dual);
 }
@@ -145,7 +145,7 @@ int run_dialogue(const Program& program, Console console, FileSystem& files,
                  const RunOptions& options, const ConsoleLine* line, Interactive interactive,
                  bool console_input_is_terminal) {
   Dialogue dialogue(console, files, NameArguments(options.names), interactive,
-                    RunChoices{options.parametric_heights});
+                    RunChoices{options.parametric_heights, options.settings});
   // After a failure the error line must start a line of its own on a terminal.
   const auto end_console_line = [&] {
     if (line == nullptr || !line->unfinished) return;
@@ -156,6 +156,15 @@ int run_dialogue(const Program& program, Console console, FileSystem& files,
     dialogue.write_prompt(program.banner);
     choose_input_source(dialogue, options.answers_file);
     run_generator(program, dialogue);
+    // A value given for a question that the run did not ask would be lost unseen.
+    if (const std::vector<std::string> unused = dialogue.unused_settings(); !unused.empty()) {
+      dialogue.abandon();
+      end_console_line();
+      console.err << program.name << ": " << printable(unused.front())
+                  << " answers no question of this run\n";
+      console.err.flush();
+      return 2;
+    }
     if (options.close) dialogue.close_open_profile();
     dialogue.finish();
     return 0;

@@ -4,14 +4,30 @@
 
 namespace hornwall {
 
+const Question aperture_radius_question{
+    " Enter horn aperture outer radius ", {{{"RW1"}}}, 1, "horn aperture outer radius RW1{unit}"};
+const Question initial_position_question{
+    " Enter initial outer Z position relative aperture ",
+    {{{"ZW1"}}},
+    1,
+    "initial outer Z position ZW1, behind the aperture plane{unit}"};
+const Question five_units_question{" Enter units: 1 in., 2 ft., 3 mm, 4 cm, 5 m ",
+                                   {{{"UNIT", ValueKind::unit_code}}},
+                                   1,
+                                   "units: 1 in, 2 ft, 3 mm, 4 cm, 5 m"};
+const Question four_units_question{" Enter units: 1 in., 2 ft., 3 mm, 4 m ",
+                                   {{{"UNIT", ValueKind::unit_code}}},
+                                   1,
+                                   "units: 1 in, 2 ft, 3 mm, 4 m"};
+
 BaseLineWall open_base_line_wall(Dialogue& dialogue, std::string_view banner, BaseLine& base,
                                  const BaseLineQuestions& questions) {
   ObjectWriter& out = dialogue.open_object_file(banner);
-  dialogue.ask(" Enter horn aperture outer radius ", {&base.rw1});
+  dialogue.ask(aperture_radius_question, {&base.rw1});
   const std::string_view unit =
       dialogue.ask_unit(questions.units, questions.unit_table, base.unit_code);
   out.numeric_variable("RW1", base.rw1);
-  dialogue.ask(" Enter initial outer Z position relative aperture ", {&base.zw1});
+  dialogue.ask(initial_position_question, {&base.zw1});
   out.numeric_variable("ZW1", base.zw1);
   dialogue.ask(questions.final_radius, {&base.rw2});
   out.numeric_variable("RW2", base.rw2);

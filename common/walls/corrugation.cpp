@@ -14,17 +14,20 @@ std::int64_t remaining_count(std::int32_t ncorr, std::int32_t nvar) {
 
 bool takes_second_taper(Band band, std::int64_t i) { return band == Band::dual && i % 2 == 0; }
 
-void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, float& d1, const BaseLine& base) {
-  dialogue.ask(" Enter Z distance to first corrugation ", {&d1});
+void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, const Question& question,
+                           float& d1, const BaseLine& base) {
+  dialogue.ask(question, {&d1});
   write_first_position(out, d1, base);
 }
 
-void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band, Echo first_echo) {
+void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band,
+                const TaperQuestions& questions) {
   dialogue.write_line(" Linear taper of corrugations");
-  dialogue.ask(" Enter remaining corrugation height 1st, last ", {&tapers.cd1, &tapers.cd2},
-               first_echo);
   if (band == Band::dual) {
-    dialogue.ask(" Enter variables: 2nd Corrugation depth 1st, last ", {&tapers.cd3, &tapers.cd4});
+    dialogue.ask(questions.first, {&tapers.cd1, &tapers.cd2});
+    dialogue.ask(questions.second, {&tapers.cd3, &tapers.cd4});
+  } else {
+    dialogue.ask(questions.single, {&tapers.cd1, &tapers.cd2});
   }
   write_tapers(out, tapers, band);
 }

@@ -99,14 +99,15 @@ TEST(CommandLine, AUsageErrorWritesTwoLinesBeforeAnythingElse) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
-            "usage: hornwall_corr [--answers FILE] [--quiet] [--close] [--parametric-heights] "
-            "[--template single|dual] [--] [NAME...]\n"
+            "usage: hornwall_corr [--answers FILE [--set NAME=VALUE]...] [--quiet] [--close] "
+            "[--parametric-heights] [--template single|dual] [--] [NAME...]\n"
             "hornwall_corr: invalid band 'triple' for option '--template': single or dual\n");
   EXPECT_EQ(files.files.size(), 1u);
 
   const auto spline = run_in_memory(spline_program, "", files, {"--x"});
   EXPECT_EQ(spline.err,
-            "usage: hornwall_spline [--answers FILE] [--quiet] [--template] [--] [NAME...]\n"
+            "usage: hornwall_spline [--answers FILE [--set NAME=VALUE]...] [--quiet] [--template] "
+            "[--] [NAME...]\n"
             "hornwall_spline: unrecognized option '--x'\n");
 }
 
@@ -120,8 +121,8 @@ TEST(CommandLine, HelpVersionAndTemplateGoToTheConsoleOutput) {
   const auto help = run_in_memory(corr_program, "", files, {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with(
-      "Usage: hornwall_corr [--answers FILE] [--quiet] [--close] [--parametric-heights] "
-      "[--template single|dual] [--] [NAME...]\n"));
+      "Usage: hornwall_corr [--answers FILE [--set NAME=VALUE]...] [--quiet] [--close] "
+      "[--parametric-heights] [--template single|dual] [--] [NAME...]\n"));
   EXPECT_TRUE(help.out.ends_with(
       "See man hornwall_corr for its questions, and man hornwall for the answers-file format "
       "and every\nerror.\n"));

@@ -7,6 +7,11 @@
 namespace hornwall {
 namespace {
 
+// A question of `prompt` and `values` values without symbols, as the dialogue asks it.
+Question question(std::string_view prompt, std::size_t values = 1, Echo echo = Echo::yes) {
+  return Question{prompt, {}, values, "", echo};
+}
+
 using testing::MemoryFileSystem;
 using testing::run_in_memory;
 
@@ -17,10 +22,10 @@ void probe_generator(Dialogue& dialogue) {
   std::int32_t unit_code = 0;
   std::int32_t count = 0;
   ObjectWriter& out = dialogue.open_object_file(" probe banner");
-  dialogue.ask(" radius ", {&radius});
-  dialogue.ask(" units ", {&unit_code});
+  dialogue.ask(question(" radius "), {&radius});
+  dialogue.ask(question(" units "), {&unit_code});
   const std::string_view unit = unit_name(four_unit_table, unit_code, dialogue.source());
-  dialogue.ask(" count ", {&count}, Echo::no);
+  dialogue.ask(question(" count ", 1, Echo::no), {&count});
   out.numeric_variable("R", radius);
   out.profile_header("p", unit);
 }
@@ -170,8 +175,8 @@ void unit_probe(Dialogue& dialogue) {
   std::int32_t code = 0;
   float pair[2] = {};
   dialogue.open_object_file(" unit probe");
-  dialogue.ask_unit(" Enter units ", five_unit_table, code);
-  dialogue.ask("  Enter a pair ", {&pair[0], &pair[1]});
+  dialogue.ask_unit(question(" Enter units "), five_unit_table, code);
+  dialogue.ask(question("  Enter a pair ", 2), {&pair[0], &pair[1]});
 }
 const Program unit_program{"unit", " unit program\n", unit_probe};
 
@@ -247,9 +252,9 @@ void writing_probe(Dialogue& dialogue) {
   float radius = 0.0f;
   std::int32_t code = 0;
   ObjectWriter& out = dialogue.open_object_file(" writing probe");
-  dialogue.ask(" radius ", {&radius});
+  dialogue.ask(question(" radius "), {&radius});
   out.numeric_variable("R", radius);
-  out.profile_header("p", dialogue.ask_unit(" units ", four_unit_table, code));
+  out.profile_header("p", dialogue.ask_unit(question(" units "), four_unit_table, code));
 }
 const Program writing_program{"writing", " writing program\n", writing_probe};
 
@@ -372,7 +377,7 @@ TEST(Dialogue, OnAnInteractiveConsoleABadAnswerIsTypedAgain) {
   for (const auto& c : cases) {
     float pair[2] = {0.5f, 0.25f};
     const Asked asked = ask_typed(c.typed, c.interactive, [&](Dialogue& dialogue) {
-      dialogue.ask(" Enter a pair ", {&pair[0], &pair[1]});
+      dialogue.ask(question(" Enter a pair ", 2), {&pair[0], &pair[1]});
     });
     EXPECT_EQ(asked.err, c.err) << c.typed;
     EXPECT_EQ(asked.failure, c.failure) << c.typed;
@@ -409,7 +414,7 @@ TEST(Dialogue, OnAnInteractiveConsoleAUnitCodeOutsideTheTableIsTypedAgain) {
     std::int32_t code = 2;
     std::string_view unit;
     const Asked asked = ask_typed(c.typed, c.interactive, [&](Dialogue& dialogue) {
-      unit = dialogue.ask_unit(" Enter units ", five_unit_table, code);
+      unit = dialogue.ask_unit(question(" Enter units "), five_unit_table, code);
     });
     EXPECT_EQ(asked.err, c.err) << c.typed;
     EXPECT_EQ(asked.failure, c.failure) << c.typed;

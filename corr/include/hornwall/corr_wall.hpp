@@ -15,6 +15,9 @@ namespace hornwall {
 // 1 to 4.
 void corr_wall(Dialogue& dialogue, Band band);
 
+// The questions of hornwall_corr, in the order a run asks them.
+extern const AnswersSchema corr_answers;
+
 // The hornwall_corr program: its banner, the choice of input source, the corrugation
 // type and the generator for that band.
 extern const Program corr_program;

@@ -20,4 +20,7 @@ void sinecorr_wall(Dialogue& dialogue, Band band);
 // object file).
 extern const Program sinecorr_program;
 
+// The questions of hornwall_sinecorr, in the order a run asks them.
+extern const AnswersSchema sinecorr_answers;
+
 }  // namespace hornwall

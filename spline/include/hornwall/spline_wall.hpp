@@ -14,4 +14,7 @@ void spline_wall(Dialogue& dialogue);
 // The hornwall_spline program: its banner, the choice of input source, spline_wall.
 extern const Program spline_program;
 
+// The questions of hornwall_spline, in the order a run asks them.
+extern const AnswersSchema spline_answers;
+
 }  // namespace hornwall

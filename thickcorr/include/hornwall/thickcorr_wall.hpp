@@ -18,4 +18,7 @@ void thickcorr_wall(Dialogue& dialogue, Band band);
 // corrugation type and the generator for that band.
 extern const Program thickcorr_program;
 
+// The questions of hornwall_thickcorr, in the order a run asks them.
+extern const AnswersSchema thickcorr_answers;
+
 }  // namespace hornwall

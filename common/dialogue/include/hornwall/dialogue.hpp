@@ -7,11 +7,13 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hornwall/answer_reader.hpp"
 #include "hornwall/file_names.hpp"
 #include "hornwall/files.hpp"
 #include "hornwall/object_writer.hpp"
+#include "hornwall/questions.hpp"
 #include "hornwall/units.hpp"
 
 namespace hornwall {
@@ -23,18 +25,23 @@ struct Console {
   std::ostream& err;
 };
 
-// Whether an answer read from the input text file is shown again on the console.
-enum class Echo { yes, no };
-
 // Whether a person types the console answers while watching the questions (console
 // input and output both terminals), so that an answer that cannot be read is asked again.
 enum class Interactive { no, yes };
+
+// An answer given on the command line (--set NAME=VALUE): it takes the place of the value
+// that the answers file gives the symbol.
+struct Setting {
+  std::string symbol;
+  std::string value;
+};
 
 // What a run is asked to do beyond its answers.
 struct RunChoices {
   // The remaining corrugations' heights written as expressions over their taper's
   // variables, where the wall writes them as numbers.
   bool parametric_heights = false;
+  std::vector<Setting> settings;
 };
 
 // One run's dialogue: the console, the input source (the console, unit 5, or the
@@ -72,19 +79,22 @@ class Dialogue {
   // When the answers come from the input text file, writes the values to the console
   // on the prompt's line and ends it: an integer in 12 columns, a real in 15.
   void echo_values(Targets targets);
-  // Asks a question: the prompt, one answer from the input source and, when the source
-  // is the input text file, its echo, or with Echo::no just the line end. A reading
-  // failure (24, 59, 64) of the input text file says where it lies, in the compilers'
-  // form: "answers.txt:7: error: "abc" is not a valid answer to "Enter units"".
-  void ask(std::string_view prompt, Targets targets, Echo echo = Echo::yes);
+  // Asks `question`: the prompt, one answer from the input source, in which a value given
+  // by --set for its symbol (in variable corrugation `pass`) takes the place of the one
+  // read, and, when the source is the input text file, its echo (or, with Echo::no, just
+  // the line end). A reading failure (24, 59, 64) of the input text file says where it
+  // lies, in the compilers' form: "answers.txt:7: error: "abc" is not a valid answer to
+  // "Enter units""; one of a set value ("--set CD1=abc: error: ...") raises the failure
+  // that the answers file would.
+  void ask(const Question& question, Targets targets, std::int64_t pass = 0);
   // Asks a question that is answered on the console whatever the input source: the
   // prompt and one answer, which is not echoed. Raises the reading failures of the
   // console (24, 59, 64).
   void ask_console(std::string_view prompt, Targets targets);
-  // Asks for a length-unit code and returns the name it selects in `table`. Raises
-  // unit code not in table (66), after the echo, for a code that selects no entry; from
-  // the input text file it says on which line.
-  std::string_view ask_unit(std::string_view prompt, UnitTable table, std::int32_t& code);
+  // Asks the length-unit `question` and returns the name the code selects in `table`.
+  // Raises unit code not in table (66), after the echo, for a code that selects no entry;
+  // from the input text file it says on which line.
+  std::string_view ask_unit(const Question& question, UnitTable table, std::int32_t& code);
 
   // Reads one whole line of the console as a name (see AnswerChannel::read_line);
   // nothing is echoed.
@@ -103,6 +113,9 @@ class Dialogue {
   // end of the input text file says where), 43 for a name line longer than
   // max_name_bytes, and those of FileSystem::open_object.
   ObjectWriter& open_object_file(std::string_view banner);
+
+  // The settings that no question of the run has taken, as "--set NAME=VALUE".
+  std::vector<std::string> unused_settings() const;
 
   // Closes the profile that the wall left open at the end of the object file (the short
   // close: "    )" and ")"), when an object file is open. Raises error during write (38).
@@ -126,6 +139,15 @@ class Dialogue {
   // Asks `prompt` and reads one answer from `channel`, again while an interactive
   // console's answer cannot be read.
   void ask_from(AnswerChannel& channel, std::string_view prompt, Targets targets);
+  // Asks `question` without the echo, its set values in place of those read; returns the
+  // last setting taken, if any.
+  const Setting* ask_values(const Question& question, Targets targets, std::int64_t pass);
+  // The echo of an answer to `question`, or just the line end when it is not echoed.
+  void echo_answer(const Question& question, Targets targets);
+  // The set value for `symbol`, marked as taken; none when it has none.
+  const Setting* setting_for(const std::string& symbol);
+  // Reads the set value `setting` into `target` as the answers file would read it.
+  void read_setting(const Setting& setting, const Target& target, std::string_view prompt);
   // Whether a failure to read an answer typed on the console lets the user type it again.
   bool may_type_again(const AnswerChannel& channel) const;
   // Says on the error output what was wrong with a typed answer, before it is asked again.
@@ -135,6 +157,7 @@ class Dialogue {
   Console console_;
   Interactive interactive_;
   RunChoices choices_;
+  std::vector<bool> settings_taken_;
   FileSystem& files_;
   NameArguments names_;
   AnswerChannel console_channel_;

@@ -23,6 +23,7 @@ struct RunOptions {
   bool quiet = false;                       // --quiet: no prompts or echoes on the console
   bool close = false;                       // --close: the open profile closed at the end
   bool parametric_heights = false;          // --parametric-heights: heights as expressions
+  std::vector<Setting> settings;            // --set NAME=VALUE, one for each symbol, in order
 };
 
 // Reads the arguments of `program` (without the program's own name), as GNU tools read
@@ -33,8 +34,11 @@ struct RunOptions {
 // '--frobnicate'"): an unknown option (any other argument that begins with "-" but "-"
 // itself), a value missing or given where none is taken, a band that is not single or
 // dual (or one given to a program without bands), a blank answers file, --template with
-// --answers or with names. --close is an option of the walls whose profile is left open,
-// --parametric-heights of those whose remaining heights are numbers.
+// --answers or with names, --set without --answers, a --set that is not NAME=VALUE or
+// names no symbol of the program's questions (the reason lists them). --close is an
+// option of the walls whose profile is left open, --parametric-heights of those whose
+// remaining heights are numbers. A symbol may be given in any case; a second --set of one
+// symbol replaces the first.
 Result<RunOptions> parse_run_options(const Program& program,
                                      std::span<const std::string> arguments);
 

@@ -27,6 +27,8 @@ struct Program {
   bool leaves_profile_open = false;
   // The remaining heights are numbers, which --parametric-heights writes as expressions.
   bool numeric_heights = false;
+  // Its questions, which --set names by their symbols.
+  const AnswersSchema* answers = nullptr;
 };
 
 // Which of the console's streams are terminals.

@@ -22,12 +22,19 @@ struct BaseLine {
   float zd;                // zw2 - zw1
 };
 
-// The texts that differ from program to program.
+// The questions of RW1 and ZW1, which every wall on the base line asks alike, and of the
+// unit codes of the five-unit and the four-unit table.
+extern const Question aperture_radius_question;
+extern const Question initial_position_question;
+extern const Question five_units_question;
+extern const Question four_units_question;
+
+// The questions that differ from program to program.
 struct BaseLineQuestions {
-  std::string_view units;         // the unit question, matching `unit_table`
-  UnitTable unit_table;           // five_unit_table or four_unit_table
-  std::string_view final_radius;  // the question for RW2
-  std::string_view wall_end;      // the question for ZW2
+  const Question& units;         // the unit question, matching `unit_table`
+  UnitTable unit_table;          // five_unit_table or four_unit_table
+  const Question& final_radius;  // the question for RW2
+  const Question& wall_end;      // the question for ZW2
 };
 
 // The object file of a wall on the base line, and the name of its length unit.

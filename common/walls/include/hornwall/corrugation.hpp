@@ -35,14 +35,24 @@ struct Tapers {
 // band, the even-numbered ones do.
 bool takes_second_taper(Band band, std::int64_t i);
 
-// Writes " Linear taper of corrugations", asks for CD1 and CD2 (echoed as `first_echo`
-// says) and, in the dual band, for CD3 and CD4 (echoed), then writes the taper blocks
-// once every answer is in. Raises the failures of the dialogue and of the writer.
-void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band, Echo first_echo);
+// The questions of the tapers: CD1 and CD2 in the single band, and in the dual band (where
+// a template says more of them), then CD3 and CD4.
+struct TaperQuestions {
+  const Question& single;
+  const Question& first;
+  const Question& second;
+};
 
-// Asks " Enter Z distance to first corrugation " for `d1` and writes the objects of the
-// first position on the base line: D1, ZC1, ZD and RD.
-void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, float& d1, const BaseLine& base);
+// Writes " Linear taper of corrugations", asks for CD1 and CD2 and, in the dual band, for
+// CD3 and CD4, then writes the taper blocks once every answer is in. Raises the failures
+// of the dialogue and of the writer.
+void ask_tapers(Dialogue& dialogue, ObjectWriter& out, Tapers& tapers, Band band,
+                const TaperQuestions& questions);
+
+// Asks `question` (" Enter Z distance to first corrugation ") for `d1` and writes the
+// objects of the first position on the base line: D1, ZC1, ZD and RD.
+void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, const Question& question,
+                           float& d1, const BaseLine& base);
 
 // Writes the blocks CD1 and CD2 and, in the dual band, CD3 and CD4.
 void write_tapers(ObjectWriter& out, const Tapers& tapers, Band band);
