@@ -189,6 +189,12 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        "hornwall_design: hornwall_view would measure corrugation 2 of the wall as written "
        "28.8354 mm high, not 7.6478 mm: it tells apart only what lies more than 3.001 mm apart, "
        "a millionth of the wall's largest coordinate, 3.001e+06 mm\n"},
+      {wall("corr", {"--band", "10:12", "--aperture-radius", "3.4028236e38"}), 2,
+       usage + "hornwall_design: invalid value '3.4028236e38' for option '--aperture-radius': a "
+               "length of at most 3.4028235e+38, the largest the generators read\n"},
+      {wall("sinecorr", {"--band", "10:12", "--first", "3.5e38"}), 2,
+       usage + "hornwall_design: invalid value '3.5e38' for option '--first': a length of at "
+               "most 3.4028235e+38, the largest the generators read\n"},
       {wall("corr", {"--band", "10:12", "--unit", "cm"}), 2,
        usage + "hornwall_design: hornwall_corr has no unit 'cm': its units are in, ft, mm and m\n"},
       {wall("flat", {"--band", "10:12"}), 2,
