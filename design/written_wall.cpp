@@ -398,6 +398,7 @@ struct Face {
   double z;
   double from;
   double to;
+  bool rim;  // it starts at the wall's first node
   bool rising() const { return to > from; }
 };
 
@@ -469,32 +470,39 @@ class FoldWatch {
   std::size_t kept_ = 0;
 };
 
-// The corrugations of a wall with radial faces, as hornwall_view pairs its faces: a rising
-// face followed by a falling one is a corrugation as high as the rising face.
+// The corrugations of a wall with radial faces, as hornwall_view pairs its faces: a step
+// is a face when its ends lie at one z (within `z_within`) and apart in rho (by more than
+// the tolerance); a rising face followed by a falling one is a corrugation as high as the
+// rising face. The step from the wall's first node is its rim, a face of its own that
+// starts no corrugation.
 class FacePairs {
  public:
-  FacePairs(Tally& tally, double tolerance) : tally_(tally), tolerance_(tolerance) {}
+  FacePairs(Tally& tally, double z_within, double tolerance)
+      : tally_(tally), z_within_(z_within), tolerance_(tolerance) {}
   void step(const Point& a, const Point& b) {
-    const bool face = std::abs(b.z - a.z) <= tolerance_ && std::abs(b.rho - a.rho) > tolerance_;
-    if (!face) {
+    const bool rim = steps_++ == 0;
+    if (!is_face(a, b)) {
       joined_ = false;
       return;
     }
-    if (joined_ && current_->rising() == (b.rho > a.rho)) {
+    if (joined_ && !current_->rim && current_->rising() == (b.rho > a.rho)) {
       current_->to = b.rho;
     } else {
       if (current_) pair(*current_);
-      current_ = Face{a.z, a.rho, b.rho};
+      current_ = Face{a.z, a.rho, b.rho, rim};
     }
     joined_ = true;
   }
   void finish() {
     if (current_) pair(*current_);
   }
+  bool is_face(const Point& a, const Point& b) const {
+    return std::abs(b.z - a.z) <= z_within_ && std::abs(b.rho - a.rho) > tolerance_;
+  }
 
  private:
   void pair(const Face& face) {
-    if (pending_ && pending_->rising() && !face.rising()) {
+    if (pending_ && !pending_->rim && pending_->rising() && !face.rising()) {
       tally_.add(pending_->to - pending_->from, pending_->z);
       pending_.reset();
     } else {
@@ -502,7 +510,9 @@ class FacePairs {
     }
   }
   Tally& tally_;
+  double z_within_;
   double tolerance_;
+  std::size_t steps_ = 0;
   bool joined_ = false;          // the last step was a face
   std::optional<Face> current_;  // the face being followed
   std::optional<Face> pending_;  // the last face, not yet paired
@@ -543,7 +553,8 @@ Result<WallMeasure> measure(Wall wall, const Design& design) {
   const std::string unit = " " + design.request.unit;
   // Backwards the nodes come in rising z, as hornwall_view sorts them for the hull, as
   // long as z never rises along the wall.
-  double largest = 0.0;
+  double largest = 0.0;    // of every coordinate
+  double largest_z = 0.0;  // of z alone
   bool finite = true;
   std::optional<Point> rise;   // a node after which z rises along the wall
   std::optional<Point> after;  // the node after, along the wall
@@ -551,6 +562,7 @@ Result<WallMeasure> measure(Wall wall, const Design& design) {
   each_node(wall, true, [&](const Point& p) {
     finite = finite && std::isfinite(p.z) && std::isfinite(p.rho);
     largest = std::max({largest, std::abs(p.z), std::abs(p.rho)});
+    largest_z = std::max(largest_z, std::abs(p.z));
     if (after && after->z > p.z) rise = p;
     after = p;
     hull_builder.add(p);
@@ -566,25 +578,29 @@ Result<WallMeasure> measure(Wall wall, const Design& design) {
                   figure_text(rise->z) + unit};
   }
   const std::vector<Point> hull = hull_builder.finish();
+  // hornwall_view tells apart a millionth of the largest coordinate, and in the z of a
+  // radial face a millionth of the largest z: its ends are written from the same
+  // expressions, and agree to the last digits of z whatever the radii.
   const double tolerance = 1e-6 * largest;
-
-  // Whether the wall has a radial face: then hornwall_view measures it by its faces.
-  bool faced = false;
-  std::optional<Point> previous;
-  each_node(wall, false, [&](const Point& p) {
-    faced = previous && std::abs(p.z - previous->z) <= tolerance &&
-            std::abs(p.rho - previous->rho) > tolerance;
-    previous = p;
-    return !faced;
-  });
+  const double z_within = 1e-6 * largest_z;
 
   Tally tally(
       design.bands, *metres_per_unit(design.request.unit),
       static_cast<std::size_t>(wall.corrugations()),
       [&wall](std::size_t k) { return wall.height(static_cast<std::int64_t>(k)); }, tolerance);
-  FacePairs faces(tally, tolerance);
+  FacePairs faces(tally, z_within, tolerance);
   Bumps bumps(tally, hull, tolerance);
   FoldWatch folds(tolerance);
+
+  // Whether the wall has a radial face: then hornwall_view measures it by its faces.
+  bool faced = false;
+  std::optional<Point> previous;
+  each_node(wall, false, [&](const Point& p) {
+    faced = previous && faces.is_face(*previous, p);
+    previous = p;
+    return !faced;
+  });
+
   std::optional<std::string> fault;
   previous.reset();
   each_node(wall, false, [&](const Point& p) {

@@ -182,13 +182,13 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        "hornwall_design: hornwall_view would find 0 corrugations on the wall as written, not "
        "the 47 designed: it tells apart only what lies more than 3.4028e+32 mm "
        "apart, a millionth of the wall's largest coordinate, 3.4028e+38 mm\n"},
-      // Beside a radius of 3e6 mm the step of the base line over a slot counts as a face:
-      // it joins the next corrugation's near face, which the viewer would find too high.
-      {wall("corr", {"--band", "10:12", "--aperture-radius", "3e6", "--final-radius", "3.001e6"}),
-       1,
+      // 100 m of sine corrugations of 98 points: the points lie closer in z than a
+      // millionth of the wall's length, the viewer takes their steps for radial faces, and
+      // a rising face ends where the steps near the crest grow smaller than it tells apart.
+      {wall("sinecorr", {"--band", "10:12", "--points", "98", "--length", "1e5"}), 1,
        "hornwall_design: hornwall_view would measure corrugation 2 of the wall as written "
-       "28.8354 mm high, not 7.6478 mm: it tells apart only what lies more than 3.001 mm apart, "
-       "a millionth of the wall's largest coordinate, 3.001e+06 mm\n"},
+       "6.88998 mm high, not 7.6478 mm: it tells apart only what lies more than 0.099997 mm "
+       "apart, a millionth of the wall's largest coordinate, 99997 mm\n"},
       {wall("corr", {"--band", "10:12", "--aperture-radius", "3.4028236e38"}), 2,
        usage + "hornwall_design: invalid value '3.4028236e38' for option '--aperture-radius': a "
                "length of at most 3.4028235e+38, the largest the generators read\n"},
@@ -261,6 +261,10 @@ TEST(Design, AcceptsEachLimitItselfAndWritesWhatItAsks) {
       // 1.499, not to 1.5, a hair too wide for 5 corrugations per wavelength.
       {wall("corr", {"--band", "30:39.97232774", "--per-wavelength", "5"}),
        {"1.499            Z distance to first corrugation D1, to its near face (mm)\n"}},
+      // Radii of 3e6 mm: the viewer tells rho apart to 3 mm, but z to the digits of z, and
+      // the base line's step over each slot is no radial face.
+      {wall("corr", {"--band", "10:12", "--aperture-radius", "3e6", "--final-radius", "3.001e6"}),
+       {"7.6478 7.6478    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
       // 3.122 + 0.6244 + 999 999 x 3.122 mm: exactly a million corrugations.
       {wall("corr", {"--band", "10:12", "--length", "3122000.6244"}),
        {"1000000          number of corrugations NCORR, variable and remaining together\n"}},
