@@ -56,6 +56,12 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
   const auto length = [&](double& target) -> Result<void> {
     const Result<double> read = number_for<double>(name, value, positive, "a length above zero");
     if (!read.ok()) return Reason{read.reason()};
+    // The answers file gives the length as it is, and the generators read no larger one.
+    if (read.value() > largest_readable) {
+      return Reason{"invalid value " + quoted_printable(value) + " for option '--" +
+                    std::string(name) + "': a length of at most " +
+                    shortest_text(largest_readable) + ", the largest the generators read"};
+    }
     target = read.value();
     return {};
   };

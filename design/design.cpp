@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "hornwall/text.hpp"
+#include "written_wall.hpp"
 
 namespace hornwall::design {
 namespace {
@@ -26,10 +30,13 @@ double to_digits(double value, int digits, bool up = false) {
   return (up ? std::ceil(scaled) : std::floor(scaled)) / scale;
 }
 
-// Lengths the answers file gives with 4 significant digits; heights and the wall's end with
-// 5, all that the object file's fields hold.
+// Lengths the answers file gives with 4 significant digits, the wall's end with 5, all that
+// the object file's fields hold (a length a hair from such a number is taken as it);
+// heights with 5, rounded up, so that each band keeps within the windows of its
+// corrugations: a deeper corrugation's window opens lower.
 double length_digits(double value, bool up = false) { return to_digits(value, 4, up); }
-double height_digits(double value) { return to_digits(value, 5); }
+double end_digits(double value) { return to_digits(value, 5); }
+double height_digits(double value) { return round_to_digits(value, 5, Towards::up); }
 
 // A height in metres as the answers file gives it in the unit.
 double height_in_unit(double metres, double per_unit) { return height_digits(metres / per_unit); }
@@ -58,7 +65,8 @@ struct Spacing {
 Result<Spacing> spacing(const Request& request, double top, double per_unit) {
   const double wavelength = speed_of_light / top / per_unit;  // in the unit
   const double widest = wavelength / fewest_per_wavelength;
-  Spacing found{length_digits(wavelength / request.per_wavelength), 0.0, 0.0};
+  // Never wider than asked: the band check counts corrugations per wavelength exactly.
+  Spacing found{round_to_digits(wavelength / request.per_wavelength, 4, Towards::down), 0.0, 0.0};
   found.wanted = found.pitch;
   if (request.wall == WallKind::sinecorr) return found;
   const double least = request.min_thickness.value_or(default_min_thickness / per_unit);
@@ -89,19 +97,80 @@ double planned_height(const Design& design, int k) {
   return design.band_heights[static_cast<std::size_t>(k) % design.band_heights.size()];
 }
 
-// The heights the generator writes for the remaining corrugations, as the viewer will
-// measure them: corr's taper rounded to single precision, then to the object file's 5
-// digits; sinecorr's taper, whose divisor is their count.
-double remaining_height(const Design& design, int i, int remaining) {
-  const bool second = design.bands.size() == 2 && i % 2 == 0;
-  const double first = second ? design.cd3 : design.cd1;
-  const double last = second ? design.cd4 : design.cd2;
-  if (design.request.wall == WallKind::sinecorr) {
-    return first + (last - first) * (i - 1) / remaining;
+// The first stretch of `band` at which `coverage` finds no capacitive corrugation, as
+// hornwall_view's warning names it ("at 7.86", "from 7.86 to 8.81"), and whether it
+// takes in the band's bottom; none when every frequency has one.
+struct Gap {
+  std::string where;
+  bool at_bottom;
+};
+std::optional<Gap> first_gap(const FrequencyBand& band, const Coverage& coverage) {
+  const auto& counts = coverage.counts;
+  const auto first = std::find(counts.begin(), counts.end(), 0u);
+  if (first == counts.end()) return std::nullopt;
+  const auto i = static_cast<std::size_t>(first - counts.begin());
+  std::size_t last = i;
+  while (last + 1 < counts.size() && counts[last + 1] == 0) ++last;
+  const std::string where = last == i ? "at " + band.frequency_text(band.sample(i))
+                                      : "from " + band.frequency_text(band.sample(i)) + " to " +
+                                            band.frequency_text(band.sample(last));
+  return Gap{where, i == 0};
+}
+
+// Refuses a design whose written wall hornwall_view would not pass: other corrugations
+// than those designed, or other heights, a frequency of a band without a capacitive corrugation,
+// fewer than 5 corrugations per wavelength at a band's top, a broken interleave of two bands.
+Result<void> judge(const Design& design) {
+  const Request& request = design.request;
+  const WallMeasure& measured = design.measured;
+  const std::string unit = " " + request.unit;
+  // Why the viewer would see other corrugations than those written.
+  const std::string coarse = ": it tells apart only what lies more than " +
+                             figure_text(measured.tolerance) + unit +
+                             " apart, a millionth of the wall's largest coordinate, " +
+                             figure_text(measured.largest) + unit;
+  if (measured.corrugations != static_cast<std::size_t>(design.count)) {
+    return Reason{"hornwall_view would find " + std::to_string(measured.corrugations) +
+                  " corrugations on the wall as written, not the " + std::to_string(design.count) +
+                  " designed" + coarse};
   }
-  if (remaining == 1) return first;
-  const auto stored = static_cast<float>(first + (last - first) * (i - 1) / (remaining - 1));
-  return height_digits(static_cast<double>(stored));
+  if (const auto& misread = measured.misread) {
+    return Reason{"hornwall_view would measure corrugation " +
+                  std::to_string(misread->corrugation + 1) + " of the wall as written " +
+                  figure_text(misread->measured) + unit + " high, not " +
+                  figure_text(misread->written) + unit + coarse};
+  }
+  const double per_unit = *metres_per_unit(request.unit);
+  for (std::size_t b = 0; b < design.bands.size(); ++b) {
+    const FrequencyBand& band = design.bands[b];
+    const std::optional<Gap> gap = first_gap(band, measured.coverage[b]);
+    if (!gap) continue;
+    const std::string cure =
+        request.taper    ? "too few corrugations share the taper; lengthen the wall or raise "
+                           "--per-wavelength"
+        : gap->at_bottom ? "their heights leave too little margin; raise --margin"
+                         : "the band reaches too near the top of their window; narrow the band "
+                           "or lower --margin";
+    return Reason{"no corrugation of the wall as written is capacitive " + gap->where +
+                  " GHz of band " + band.label() + ": " + cure};
+  }
+  for (const FrequencyBand& band : design.bands) {
+    if (!measured.widest_pitch) break;
+    const double pitch = *measured.widest_pitch * per_unit;
+    const double density = per_wavelength(pitch, band.high);
+    if (density >= fewest_per_wavelength) continue;
+    return Reason{"the wall as written has fewer than 5 corrugations per wavelength at " +
+                  band.frequency_text(band.high) + " GHz, " + shortest_text(density) +
+                  ": raise --per-wavelength or lower --min-thickness"};
+  }
+  for (std::size_t b = 0; b < design.bands.size() && design.bands.size() == 2; ++b) {
+    const auto& broken = measured.interleave_breaks[b];
+    if (!broken) continue;
+    return Reason{"the interleave for band " + design.bands[b].label() +
+                  " breaks at corrugations " + std::to_string(broken->first + 1) + " to " +
+                  std::to_string(broken->second + 1) + " of the wall as written"};
+  }
+  return {};
 }
 
 }  // namespace
@@ -171,7 +240,7 @@ Result<Design> design_wall(const Request& request) {
     return Reason{"no room for the two corrugations a dual band needs: the wall is " +
                   shortest_text(request.length) + " " + request.unit + " long"};
   }
-  design.end = height_digits(design.first + (design.count - 1) * design.pitch + tail);
+  design.end = end_digits(design.first + (design.count - 1) * design.pitch + tail);
   design.variable = std::min({request.variable, most_variable, design.count});
   if (dual == 2 && design.variable % 2 != 0) --design.variable;
 
@@ -189,21 +258,26 @@ Result<Design> design_wall(const Request& request) {
     design.cd1 = planned_height(design, design.variable);
     design.cd2 = planned_height(design, design.count - 1);
     if (request.wall == WallKind::sinecorr && request.taper && remaining > 1) {
-      // Its taper stops one step short of the last height it is given.
-      design.cd2 =
-          height_digits(design.cd1 + (design.cd2 - design.cd1) * remaining / (remaining - 1));
+      // Its taper stops one step short of the last height it is given, and divides by
+      // the count of remaining corrugations as the object file writes it, with 5 digits.
+      const double steps = viewer_reads(static_cast<float>(remaining));
+      design.cd2 = height_digits(design.cd1 + (design.cd2 - design.cd1) * steps / (remaining - 1));
     }
   } else {
     design.cd1 = design.cd2 = planned_height(design, design.count - 1);
   }
   for (int k = 0; k < design.variable; ++k)
     design.variable_heights.push_back(planned_height(design, k));
-  return design;
-}
 
-double corrugation_height(const Design& design, int k) {
-  if (k < design.variable) return design.variable_heights[static_cast<std::size_t>(k)];
-  return remaining_height(design, k - design.variable + 1, design.count - design.variable);
+  // The wall as the generator will write it and hornwall_view will measure it.
+  if (const Result<void> readable = check_readable(design); !readable.ok()) {
+    return Reason{readable.reason()};
+  }
+  Result<WallMeasure> measured = measure_written_wall(design);
+  if (!measured.ok()) return Reason{measured.reason()};
+  design.measured = std::move(measured).value();
+  if (const Result<void> judged = judge(design); !judged.ok()) return Reason{judged.reason()};
+  return design;
 }
 
 }  // namespace hornwall::design

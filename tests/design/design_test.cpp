@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hornwall/design/command_line.hpp"
+#include "written_wall.hpp"
 
 namespace hornwall::design {
 namespace {
@@ -26,7 +29,8 @@ DesignRun design(std::vector<std::string> arguments) {
   return run;
 }
 
-// The request of a 150 mm wall of 60 to 20 mm radius, and `more`.
+// The request of a 150 mm wall of 60 to 20 mm radius, and `more`, which may repeat an
+// option to change it.
 std::vector<std::string> wall(std::string_view program, std::vector<std::string> more) {
   std::vector<std::string> arguments{
       std::string(program), "--aperture-radius", "60", "--final-radius", "20", "--length", "150"};
@@ -34,9 +38,27 @@ std::vector<std::string> wall(std::string_view program, std::vector<std::string>
   return arguments;
 }
 
+// The lines of `text` that state a band's coverage, as hornwall_view's summary has them.
+std::string band_lines(const std::string& text) {
+  std::istringstream lines(text);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("  band ")) kept += line + "\n";
+  }
+  return kept;
+}
+
+// The request of `arguments` (after the wall's name), as the command line reads it.
+Request request_of(std::vector<std::string> arguments) {
+  const Result<Invocation> read = parse_design_command_line(arguments);
+  EXPECT_TRUE(read.ok()) << read.reason();
+  return read.ok() ? read.value().request : Request{};
+}
+
 TEST(Design, WorksTheTenToTwelveGigahertzWallByHand) {
-  // h = c / (4 x 10 GHz x 0.98) = 7.6477 mm; p = (c / 12 GHz) / 8 = 3.1228 mm, to 3.122;
-  // CT = p / 5 = 0.6244 mm; (150 - 3.122 - 0.6244) / 3.122 + 1 = 47 corrugations.
+  // h = c / (4 x 10 GHz x 0.98) = 7.64777 mm, rounded up to 7.6478; p = (c / 12 GHz) / 8 =
+  // 3.1228 mm, to 3.122; CT = p / 5 = 0.6244 mm; (150 - 3.122 - 0.6244) / 3.122 + 1 = 47
+  // corrugations.
   const DesignRun run = design(wall("corr", {"--band", "10:12"}));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -52,26 +74,36 @@ TEST(Design, WorksTheTenToTwelveGigahertzWallByHand) {
             "0.6244           corrugation thickness CT, axial (mm)\n"
             "3.122            Z distance to first corrugation D1, to its near face (mm)\n"
             "2                number of variable corrugations NVAR (at most 7)\n"
-            "7.6477           variable corrugation 1: height C1 (mm)\n"
+            "7.6478           variable corrugation 1: height C1 (mm)\n"
             "2.4976           variable corrugation 2: gap D2 from the far face of 1 (mm)\n"
-            "7.6477           variable corrugation 2: height C2 (mm)\n"
-            "7.6477 7.6477    remaining corrugation heights: first CD1, last CD2 (mm)\n");
-  EXPECT_NE(run.err.find("  height 7.6477 mm (0.255 wavelengths at 10.0 GHz)\n"
+            "7.6478           variable corrugation 2: height C2 (mm)\n"
+            "7.6478 7.6478    remaining corrugation heights: first CD1, last CD2 (mm)\n");
+  EXPECT_NE(run.err.find("  height 7.6478 mm (0.255 wavelengths at 10.0 GHz)\n"
                          "  pitch 3.122 mm, thickness 0.6244 mm, slot 2.4976 mm\n"),
             std::string::npos)
       << run.err;
 }
 
-TEST(Design, AlternatesTwoBandsAndGrowsAPitchTooNarrowForItsSlot) {
-  const DesignRun dual = design(wall("sinecorr", {"--band", "17:20", "--band", "10:12"}));
-  EXPECT_EQ(dual.status, 0) << dual.err;
-  EXPECT_NE(dual.out.find("2                corrugation type, dual band: --band 10:12 --band "
-                          "17:20 (quarter waves, 2% margin)"),
-            std::string::npos);
-  EXPECT_NE(dual.out.find("7.6477 7.6477    first band (odd) remaining heights"),
-            std::string::npos);
-  EXPECT_NE(dual.out.find("4.4986 4.4986    second band (even) remaining heights"),
-            std::string::npos);
+TEST(Design, GivesOddCorrugationsToTheLowerBandAndGrowsAPitchTooNarrowForItsSlot) {
+  // Both walls, bands given upper first: C1, C3 and the first taper serve 10-12 GHz
+  // (7.6478 mm), C2, C4 and the second 17-20 GHz (c / (4 x 17 GHz x 0.98) = 4.49869 mm, up).
+  for (const std::string_view program : {"corr", "sinecorr"}) {
+    const DesignRun dual =
+        design(wall(program, {"--band", "17:20", "--band", "10:12", "--variable", "4"}));
+    EXPECT_EQ(dual.status, 0) << dual.err;
+    for (const std::string_view line : {
+             "2                corrugation type, dual band: --band 10:12 --band 17:20 (quarter "
+             "waves, 2% margin)\n",
+             "7.6478           variable corrugation 1: height C1 (mm)\n",
+             "4.4987           variable corrugation 2: height C2 (mm)\n",
+             "7.6478           variable corrugation 3: height C3 (mm)\n",
+             "4.4987           variable corrugation 4: height C4 (mm)\n",
+             "7.6478 7.6478    first band (odd) remaining heights: first CD1, last CD2 (mm)\n",
+             "4.4987 4.4987    second band (even) remaining heights: first CD3, last CD4 (mm)\n",
+         }) {
+      EXPECT_NE(dual.out.find(line), std::string::npos) << program << ": " << line;
+    }
+  }
   const DesignRun grown = design(wall("corr", {"--band", "30:40"}));
   EXPECT_NE(grown.err.find("  pitch 1.0 mm (grown from 0.9368 mm so that the slot beside the "
                            "minimum thickness is half the pitch), thickness 0.5 mm"),
@@ -91,6 +123,10 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       {wall("corr", {"--band", "10:12", "--length", "2"}), 1,
        "hornwall_design: no room for one corrugation: the first stands 3.122 mm behind the "
        "aperture and takes 0.6244 mm, but the wall is 2 mm long\n"},
+      // 3.122 + 0.6244 + 1 000 000 x 3.122: one pitch more than a million corrugations take.
+      {wall("corr", {"--band", "10:12", "--length", "3122003.7464"}), 1,
+       "hornwall_design: the wall holds 1000001 corrugations at the pitch of 3.122 mm, more "
+       "than the 1000000 a design may have: shorten the wall or lower --per-wavelength\n"},
       {wall("corr", {"--band", "10:12", "--length", "3.2e6"}), 1,
        "hornwall_design: the wall holds 1024983 corrugations at the pitch of 3.122 mm, more "
        "than the 1000000 a design may have: shorten the wall or lower --per-wavelength\n"},
@@ -99,7 +135,7 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        "than the 1000000 a design may have: shorten the wall or lower --per-wavelength\n"},
       {wall("sinecorr", {"--band", "10:12", "--per-wavelength", "1e308"}), 1,
        "hornwall_design: the wall holds more than 1.8e308 corrugations at the pitch of "
-       "2.4982704833333332e-307 mm, more than the 1000000 a design may have: shorten the wall or "
+       "2.498e-307 mm, more than the 1000000 a design may have: shorten the wall or "
        "lower --per-wavelength\n"},
       {wall("corr", {"--band", "38:40", "--min-thickness", "1"}), 1,
        "hornwall_design: no pitch up to a fifth of the wavelength at 40 GHz (1.498 mm) leaves a "
@@ -107,13 +143,58 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       {wall("corr", {"--band", "10:12", "--band", "11:13"}), 1,
        "hornwall_design: bands 10-12 GHz and 11-13 GHz overlap: a dual band needs two bands "
        "apart\n"},
+      {wall("corr", {"--band", "10:12", "--band", "12:14"}), 1,
+       "hornwall_design: bands 10-12 GHz and 12-14 GHz overlap: a dual band needs two bands "
+       "apart\n"},
       {wall("corr", {"--band", "10:25"}), 1,
        "hornwall_design: band 10-25 GHz is wider than one capacitive window: corrugations a "
        "quarter wave deep at 9.8 GHz serve up to twice that, 19.6 GHz, below the band's top; "
        "use --taper to taper the heights over the band\n"},
+      // Exactly the window's 2:1: its top is where the window closes.
+      {wall("sinecorr", {"--band", "10:19.6"}), 1,
+       "hornwall_design: band 10-19.6 GHz is wider than one capacitive window: corrugations a "
+       "quarter wave deep at 9.8 GHz serve up to twice that, 19.6 GHz, below the band's top; "
+       "use --taper to taper the heights over the band\n"},
+      // Below the window's top as the quarter wave gives it, above it as the height,
+      // rounded up to 7.6478 mm, gives it: c / (2 x 7.6478 mm) = 19.59991 GHz.
+      {wall("corr", {"--band", "10:19.59995"}), 1,
+       "hornwall_design: no corrugation of the wall as written is capacitive at 19.60 GHz of "
+       "band 10-19.59995 GHz: the band reaches too near the top of their window; narrow the "
+       "band or lower --margin\n"},
       {wall("corr", {"--band", "10:12", "--band", "17:20", "--one-set"}), 1,
        "hornwall_design: bands 10-12 GHz and 17-20 GHz do not fit one window: corrugations for "
        "10-12 GHz serve up to 19.6 GHz\n"},
+      // Five corrugations cannot share a taper over a decade: the report said 0 of 5.
+      {wall("corr", {"--band", "1:10", "--taper", "--length", "20"}), 1,
+       "hornwall_design: no corrugation of the wall as written is capacitive from 7.84 to 8.81 "
+       "GHz of band 1-10 GHz: too few corrugations share the taper; lengthen the wall or raise "
+       "--per-wavelength\n"},
+      {wall("sinecorr", {"--band", "1:10", "--taper", "--length", "20"}), 1,
+       "hornwall_design: no corrugation of the wall as written is capacitive from 5.88 to 6.85 "
+       "GHz of band 1-10 GHz: too few corrugations share the taper; lengthen the wall or raise "
+       "--per-wavelength\n"},
+      // A quarter wave at 1e-37 GHz is beyond single precision in millimetres.
+      {wall("corr", {"--band", "1e-37:1.1e-37", "--band", "1:1.1"}), 1,
+       "hornwall_design: C1 would be 7.6478e+38 mm, more than the generators read, "
+       "3.4028235e+38\n"},
+      // The largest radius that reads is read; beside it the corrugations vanish.
+      {wall("sinecorr", {"--band", "10:12", "--aperture-radius", "3.4028235e38"}), 1,
+       "hornwall_design: hornwall_view would find 0 corrugations on the wall as written, not "
+       "the 47 designed: it tells apart only what lies more than 3.4028e+32 mm "
+       "apart, a millionth of the wall's largest coordinate, 3.4028e+38 mm\n"},
+      // 100 m of sine corrugations of 98 points: the points lie closer in z than a
+      // millionth of the wall's length, the viewer takes their steps for radial faces, and
+      // a rising face ends where the steps near the crest grow smaller than it tells apart.
+      {wall("sinecorr", {"--band", "10:12", "--points", "98", "--length", "1e5"}), 1,
+       "hornwall_design: hornwall_view would measure corrugation 2 of the wall as written "
+       "6.88998 mm high, not 7.6478 mm: it tells apart only what lies more than 0.099997 mm "
+       "apart, a millionth of the wall's largest coordinate, 99997 mm\n"},
+      {wall("corr", {"--band", "10:12", "--aperture-radius", "3.4028236e38"}), 2,
+       usage + "hornwall_design: invalid value '3.4028236e38' for option '--aperture-radius': a "
+               "length of at most 3.4028235e+38, the largest the generators read\n"},
+      {wall("sinecorr", {"--band", "10:12", "--first", "3.5e38"}), 2,
+       usage + "hornwall_design: invalid value '3.5e38' for option '--first': a length of at "
+               "most 3.4028235e+38, the largest the generators read\n"},
       {wall("corr", {"--band", "10:12", "--unit", "cm"}), 2,
        usage + "hornwall_design: hornwall_corr has no unit 'cm': its units are in, ft, mm and m\n"},
       {wall("flat", {"--band", "10:12"}), 2,
@@ -128,6 +209,10 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       {wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "3"}), 2,
        usage + "hornwall_design: option '--variable' must be even with two bands, so that the "
                "corrugations keep alternating\n"},
+      {wall("corr", {"--band", "10:12", "--variable", "8"}), 2,
+       usage + "hornwall_design: invalid value '8' for option '--variable': from 1 to 7\n"},
+      {wall("corr", {"--band", "10:12", "--variable", "0"}), 2,
+       usage + "hornwall_design: invalid value '0' for option '--variable': from 1 to 7\n"},
       {wall("corr", {"--band", "10:12", "--per-wavelength", "4"}), 2,
        usage + "hornwall_design: invalid value '4' for option '--per-wavelength': at least 5 "
                "(the band check warns below 5)\n"},
@@ -143,6 +228,219 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
     EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(run.out, "");
   }
+}
+
+TEST(Design, AcceptsEachLimitItselfAndWritesWhatItAsks) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> lines;  // lines of the answers file
+  } cases[] = {
+      // A hair below the window's top, and a hair apart.
+      {wall("corr", {"--band", "10:19.599"}),
+       {"7.6478           variable corrugation 1: height C1 (mm)\n"}},
+      {wall("corr", {"--band", "10:12", "--band", "12.001:14"}),
+       {"2                corrugation type, dual band: --band 10:12 --band 12.001:14 (quarter "
+        "waves, 2% margin)\n"}},
+      // At 24 GHz a fifth of the pitch is 0.3123 mm: the minimum thickness rules, rounded
+      // up to the 4 digits of a length; one of 4 digits stays.
+      {wall("corr", {"--band", "20:24", "--min-thickness", "0.55555"}),
+       {"0.5556           corrugation thickness CT, axial (mm)\n"}},
+      {wall("corr", {"--band", "20:24", "--min-thickness", "0.5555"}),
+       {"0.5555           corrugation thickness CT, axial (mm)\n"}},
+      // The first corrugation 5 mm behind the aperture: (150 - 5 - 0.6244) / 3.122 + 1 = 47
+      // corrugations, the last ending at 5 + 46 x 3.122 + 0.6244 = 149.2364 mm, cut to 5
+      // digits.
+      {wall("corr", {"--band", "10:12", "--first", "5"}),
+       {"5.0              Z distance to first corrugation D1, to its near face (mm)\n",
+        "47               number of corrugations NCORR, variable and remaining together\n",
+        "149.23           end of corrugations Z position ZW2, far face of the last one (mm)\n"}},
+      {wall("sinecorr", {"--band", "10:12", "--first", "5"}),
+       {"5.0              Z distance to first corrugation D1 (mm)\n",
+        "46               number of corrugations NCORR, variable and remaining together\n"}},
+      // A fifth of the wavelength at the top is 1.4999999999 mm: the pitch goes down to
+      // 1.499, not to 1.5, a hair too wide for 5 corrugations per wavelength.
+      {wall("corr", {"--band", "30:39.97232774", "--per-wavelength", "5"}),
+       {"1.499            Z distance to first corrugation D1, to its near face (mm)\n"}},
+      // Radii of 3e6 mm: the viewer tells rho apart to 3 mm, but z to the digits of z, and
+      // the base line's step over each slot is no radial face.
+      {wall("corr", {"--band", "10:12", "--aperture-radius", "3e6", "--final-radius", "3.001e6"}),
+       {"7.6478 7.6478    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+      // 3.122 + 0.6244 + 999 999 x 3.122 mm: exactly a million corrugations.
+      {wall("corr", {"--band", "10:12", "--length", "3122000.6244"}),
+       {"1000000          number of corrugations NCORR, variable and remaining together\n"}},
+      // Tapered over 8-20 GHz, 79 corrugations 1.873 mm apart: C1 is the quarter wave at
+      // 8 GHz, c / (4 x 8 GHz x 0.98) = 9.55971 mm, up; CD1 (the third) lies 2/78 of the way
+      // to the quarter wave at 20 GHz, 3.82388 mm: 9.41264, up. corr's CD2 is that quarter
+      // wave, 3.8239; sinecorr's taper stops a step short of CD2 over its 77 remaining
+      // corrugations: 9.4127 + (3.8239 - 9.4127) x 77 / 76 = 3.75036, up.
+      {wall("corr", {"--band", "8:20", "--taper"}),
+       {"9.5598           variable corrugation 1: height C1 (mm)\n",
+        "9.4127 3.8239    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+      {wall("sinecorr", {"--band", "8:20", "--taper"}),
+       {"9.5598           variable corrugation 1: height C1 (mm)\n",
+        "9.4127 3.7504    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+      // 123 452 remaining corrugations: the object file gives their count, NCR, as
+      // 123450, and sinecorr's taper divides by that.
+      {wall("sinecorr", {"--band", "10:19", "--taper", "--length", "243455", "--points", "4"}),
+       {"7.6478 4.0253    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+  };
+  for (const auto& c : cases) {
+    const DesignRun run = design(c.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const std::string& line : c.lines) {
+      EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
+    }
+  }
+}
+
+TEST(Design, RoundsHeightsUpSoThatASmallMarginStillServesTheBandsBottom) {
+  // Rounded down to 5 digits, a height loses up to 1e-4 of itself, more than these margins:
+  // the window would open above the band's bottom.
+  for (const char* band : {"1:1.5", "2.6:3.95", "4:6", "8.2:12.4", "12.4:18", "18:26.5", "26.5:40",
+                           "33:50", "40:48"}) {
+    for (const std::string margin : {"5e-5", "1e-5", "1e-7"}) {
+      for (const char* program : {"corr", "sinecorr"}) {
+        const Request request =
+            request_of(wall(program, {"--band", band, "--margin", margin, "--length", "300"}));
+        const Result<Design> designed = design_wall(request);
+        ASSERT_TRUE(designed.ok()) << band << " " << margin << ": " << designed.reason();
+        const WallMeasure& measured = designed.value().measured;
+        EXPECT_EQ(measured.coverage[0].counts.front(), measured.corrugations)
+            << program << " " << band << " " << margin;
+        const double deepest = quarter_wave_height(request.bands[0].low, request.margin);
+        EXPECT_GE(designed.value().variable_heights[0] * 1e-3, deepest) << band << " " << margin;
+      }
+    }
+  }
+  // The case: 1.87380 mm rounded down to 1.8737 left 40 GHz in no window.
+  const DesignRun run = design(wall("corr", {"--band", "40:48", "--margin", "5e-5"}));
+  EXPECT_NE(run.out.find("1.8738           variable corrugation 1: height C1 (mm)\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("  band 40-48 GHz: at 40.00 GHz 149 of 149 corrugations are capacitive"),
+            std::string::npos)
+      << run.err;
+}
+
+TEST(Design, ReportsEachBandLineForLineAsTheViewerSummarisesTheWrittenWall) {
+  // Each expected text is what hornwall_view --band prints for the object file that the
+  // generator writes from the design's answers.
+  const struct {
+    std::vector<std::string> arguments;
+    std::string lines;
+  } cases[] = {
+      {wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4"}),
+       "  band 10-12 GHz: at 10.00 GHz 40 of 79 corrugations are capacitive (50.6%), at 10.00 GHz "
+       "40 of 79; 13.3 corrugations per wavelength at 12.00 GHz\n"
+       "  band 17-20 GHz: at 19.60 GHz 39 of 79 corrugations are capacitive (49.4%), at 17.00 GHz "
+       "79 of 79; 8.0 corrugations per wavelength at 20.00 GHz\n"},
+      // Remaining heights that single precision puts a hair below a 5-digit number: the
+      // object file rounds them to nearest (rounded down, the report said 61 of 65 at
+      // 3.86 GHz).
+      {{"corr", "--band", "2:4.203", "--taper", "--aperture-radius", "300", "--final-radius", "100",
+        "--length", "588"},
+       "  band 2-4.203 GHz: at 2.00 GHz 3 of 65 corrugations are capacitive (4.6%), at 3.92 GHz "
+       "62 of 65; 8.0 corrugations per wavelength at 4.20 GHz\n"},
+      {wall("sinecorr", {"--band", "8:20", "--taper"}),
+       "  band 8-20 GHz: at 8.0 GHz 3 of 79 corrugations are capacitive (3.8%), at 15.5 GHz 65 "
+       "of 79; 8.0 corrugations per wavelength at 20.0 GHz\n"},
+  };
+  for (const auto& c : cases) {
+    const DesignRun run = design(c.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(band_lines(run.err), c.lines);
+  }
+}
+
+// The design of `arguments`, changed by `change` into a wall no design would make.
+template <typename Change>
+Design changed_design(std::vector<std::string> arguments, Change change) {
+  const Result<Design> designed = design_wall(request_of(std::move(arguments)));
+  EXPECT_TRUE(designed.ok()) << designed.reason();
+  Design changed = designed.ok() ? designed.value() : Design{};
+  change(changed);
+  return changed;
+}
+
+TEST(WrittenWall, FindsWhatTheViewerWouldWarnOfOnAWallNoDesignMakes) {
+  const struct {
+    Design design;
+    std::string reason;
+  } cases[] = {
+      // Corrugations thicker than their pitch: the next stands before the last one's far
+      // face.
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.thickness = 5.0; }),
+       "the wall as written runs back towards the aperture after z -8.122 mm"},
+      // Without thickness the far face falls back down the near one.
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.thickness = 0.0; }),
+       "the wall as written folds back onto itself at z -3.122 mm"},
+      {changed_design(wall("sinecorr", {"--band", "10:12"}),
+                      [](Design& d) { d.request.final_radius = -300.0; }),
+       "the wall as written has a negative radius at z -24.9753 mm"},
+      // A wall's end that single precision holds as 0: RD / ZD is not a number.
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.end = 1e-50; }),
+       "the wall's nodes do not all evaluate to finite numbers: its lengths are too small or "
+       "too large for the generator's single precision"},
+  };
+  for (const auto& c : cases) {
+    const Result<WallMeasure> measured = measure_written_wall(c.design);
+    ASSERT_FALSE(measured.ok()) << c.reason;
+    EXPECT_EQ(measured.reason(), c.reason);
+  }
+  // The third corrugation given the upper band's height: the second to fourth serve none
+  // of the lower band, between the first and fifth, which do.
+  const Design broken =
+      changed_design(wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "6"}),
+                     [](Design& d) { d.variable_heights[2] = d.band_heights[1]; });
+  const Result<WallMeasure> measured = measure_written_wall(broken);
+  ASSERT_TRUE(measured.ok()) << measured.reason();
+  using Run = std::pair<std::size_t, std::size_t>;  // first and last corrugation, from 0
+  EXPECT_EQ(measured.value().interleave_breaks[0], Run(1, 3));
+  EXPECT_EQ(measured.value().interleave_breaks[1], std::nullopt);
+}
+
+TEST(WrittenWall, RoundsToTheirDigitsNeverTheOtherWay) {
+  const struct {
+    double value;
+    double up;
+    double down;
+  } cases[] = {
+      {7.647767, 7.6478, 7.6477},
+      {7.6477, 7.6477, 7.6477},
+      {7.64770000001, 7.6478, 7.6477},
+      {7.64769999999, 7.6477, 7.6476},
+      {9.99996, 10.0, 9.9999},
+      {99999.5, 100000.0, 99999.0},
+      {1.000004, 1.0001, 1.0},
+      {1.23451e-30, 1.2346e-30, 1.2345e-30},
+      {-26.76543, -26.765, -26.766},
+      {-0.999996, -0.99999, -1.0},
+      {-10.00004, -10.0, -10.001},
+      {3.4028235e38, 3.4029e38, 3.4028e38},
+      {0.0, 0.0, 0.0},
+      // At the ends of the doubles, with no neighbour of 5 digits beyond: as they are.
+      {1.7976931348623157e308, 1.7976931348623157e308, 1.7976e308},
+      {4.9406564584124654e-324, 4.9406564584124654e-324, 4.9406564584124654e-324},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(round_to_digits(c.value, 5, Towards::up), c.up) << c.value;
+    EXPECT_EQ(round_to_digits(c.value, 5, Towards::down), c.down) << c.value;
+  }
+}
+
+TEST(WrittenWall, ReadsNumbersAsTheGeneratorAndTheViewerRead) {
+  // The generator reads an answer to the nearest single; the object file's field holds 5
+  // digits, to nearest: 129.2299957 is 129.23 there, not 129.22.
+  EXPECT_EQ(generator_reads(7.6477), 7.6477f);
+  EXPECT_EQ(generator_reads(1e-40), 1e-40f);
+  const struct {
+    float value;
+    double read;
+  } cases[] = {
+      {129.2299957f, 129.23}, {129.22499f, 129.22},  {7.6477f, 7.6477},
+      {-40.0f, -40.0},        {123456.0f, 123460.0}, {0.0f, 0.0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(viewer_reads(c.value), c.read) << c.value;
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hornwall/bands.hpp"
@@ -35,6 +37,31 @@ struct Request {
   std::string output;                   // -o: the answers file; empty: standard output
 };
 
+// The corrugations that hornwall_view finds on the wall that the generator writes from a
+// design's answers, measured from the numbers as written, one corrugation at a time.
+struct WallMeasure {
+  std::vector<Coverage> coverage;  // one for each band of the design, in its order
+  std::size_t corrugations = 0;    // how many corrugations are found
+  double lowest = 0.0;             // the lowest and highest of their heights, in the unit
+  double highest = 0.0;
+  std::optional<double> widest_pitch;  // in the unit; none with fewer than two corrugations
+  // The largest coordinate of a node, in the unit, and what hornwall_view tells apart, a
+  // millionth of it.
+  double largest = 0.0;
+  double tolerance = 0.0;
+  // A corrugation whose height would be measured further than the tolerance from the
+  // height written: from 0, with both heights in the unit.
+  struct Misread {
+    std::size_t corrugation;
+    double measured;
+    double written;
+  };
+  std::optional<Misread> misread;  // the furthest
+  // For each band of a dual design, the first run of two or more consecutive corrugations
+  // (from 0, first and last) that serve none of it between corrugations that do.
+  std::vector<std::optional<std::pair<std::size_t, std::size_t>>> interleave_breaks;
+};
+
 // A wall designed for a request, its lengths in the request's unit as the answers file
 // gives them.
 struct Design {
@@ -51,6 +78,7 @@ struct Design {
   std::vector<double> band_heights;      // the height each band's corrugations start from
   double cd1 = 0.0, cd2 = 0.0, cd3 = 0.0, cd4 = 0.0;  // the remaining corrugations' tapers
   bool one_window = false;  // two bands that one set of corrugations could serve
+  WallMeasure measured;     // the written wall as hornwall_view will find it
 };
 
 // The most corrugations a design may have: far more than any horn's, few enough to judge
@@ -61,15 +89,20 @@ inline constexpr int most_corrugations = 1'000'000;
 // c / (4 f (1 - m)).
 double quarter_wave_height(double frequency, double margin);
 
+// The largest length or height that an answers file may give: the generators read it as
+// the largest single-precision number, and stop at anything larger.
+inline constexpr double largest_readable = 3.4028235e38;
+
 // Designs the wall of `request`. The reason names what makes it impossible: no room for
 // one corrugation, no pitch up to a fifth of the top wavelength that leaves a slot of half
-// the pitch beside the minimum thickness, overlapping bands, a band wider than one window
-// without --taper, --one-set for bands that do not fit one window.
+// the pitch beside the minimum thickness, overlapping or touching bands, a band wider than
+// one window without --taper, --one-set for bands that do not fit one window, a number of
+// the answers file beyond largest_readable, a wall too fine beside its size for
+// hornwall_view to measure, or a wall on which hornwall_view would find other corrugations
+// than those designed, leave a frequency of a band without a capacitive corrugation, find
+// fewer than 5 corrugations per wavelength at a band's top or see the interleave of two
+// bands break.
 Result<Design> design_wall(const Request& request);
-
-// The height of corrugation `k` of `design` (0 nearest the aperture, up to count - 1) as the
-// generator will write it.
-double corrugation_height(const Design& design, int k);
 
 // The answers file of `design`, in the form of the shipped templates: every numeric line
 // commented with its question, symbol and unit; the first line's comment states the bands
@@ -77,7 +110,8 @@ double corrugation_height(const Design& design, int k);
 std::string answers_text(const Design& design, std::string_view object_file);
 
 // The short report of `design`: its heights (in the unit and in wavelengths), pitch,
-// thickness or length, count, and each band's coverage as hornwall_view computes it.
+// thickness or length, count, and each band's coverage as hornwall_view computes it, line
+// for line as its summary gives it.
 std::string report_text(const Design& design);
 
 }  // namespace hornwall::design

@@ -1,0 +1,714 @@
+#include "written_wall.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <numbers>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hornwall/fields.hpp"
+#include "hornwall/text.hpp"
+
+namespace hornwall::design {
+namespace {
+
+// The double that the decimal text from `begin` to `end` reads as; none beyond the
+// doubles' range, at either end.
+std::optional<double> read_double(const char* begin, const char* end) {
+  double read = 0.0;
+  if (std::from_chars(begin, end, read).ec != std::errc()) return std::nullopt;
+  return read;
+}
+
+// The number of `digits` significant digits next to the one written in scientific form
+// from `begin` to `end` ("7.6477e+00"), one unit of its last digit up (`step` 1) or down
+// (`step` -1).
+std::optional<double> next_in_digits(const char* begin, const char* end, int digits, int step) {
+  std::int64_t mantissa = 0;
+  const char* at = begin;
+  for (; at != end && *at != 'e'; ++at) {
+    if (*at != '.') mantissa = mantissa * 10 + (*at - '0');
+  }
+  if (at != end) ++at;
+  if (at != end && *at == '+') ++at;
+  int exponent = 0;
+  std::from_chars(at, end, exponent);
+  exponent -= digits - 1;
+  const auto lowest = static_cast<std::int64_t>(std::pow(10.0, digits - 1));
+  if (step < 0 && mantissa == lowest) {
+    // Down from 1.0000eN: 9.9999e(N-1).
+    mantissa = 10 * lowest - 1;
+    --exponent;
+  } else {
+    mantissa += step;
+  }
+  const std::string text = std::to_string(mantissa) + "e" + std::to_string(exponent);
+  return read_double(text.data(), text.data() + text.size());
+}
+
+// A node of the wall, in the file's length unit.
+struct Point {
+  double z = 0.0;
+  double rho = 0.0;
+};
+
+// The most nodes that one corrugation brings: the points of a sine corrugation and the
+// node on the base line before the first one.
+constexpr std::size_t most_nodes = 100;
+using Nodes = std::array<Point, most_nodes>;
+
+// The generators' pi: the single-precision value nearest to it.
+constexpr float generator_pi = std::numbers::pi_v<float>;
+
+// A value that the generator derives in double precision, as it stores it: rounded once
+// to single precision. The values derived here lie within its range.
+float stored(double value) { return static_cast<float>(value); }
+
+// A count that the generator writes as a real, as hornwall_view reads it.
+double count_as_real(std::int64_t count) { return viewer_reads(static_cast<float>(count)); }
+
+// The corrugation type the generator is given: two tapers alternate in the dual band.
+bool is_dual(const Design& design) { return design.bands.size() == 2; }
+
+// The numbers of the base line, as hornwall_view evaluates them: RW1, RD = RW2 - RW1 and
+// ZD = ZW2 - ZW1, which the generator derives and writes, and ZW2. ZW1 is 0.
+struct BaseLine {
+  double rw1 = 0.0;
+  double rd = 0.0;
+  double zd = 0.0;
+  double zw2 = 0.0;
+
+  explicit BaseLine(const Design& design) {
+    const float rw1_read = generator_reads(design.request.aperture_radius);
+    const float rw2_read = generator_reads(design.request.final_radius);
+    const float zw2_read = generator_reads(design.end);
+    rw1 = viewer_reads(rw1_read);
+    rd = viewer_reads(stored(static_cast<double>(rw2_read) - static_cast<double>(rw1_read)));
+    zd = viewer_reads(stored(static_cast<double>(zw2_read) - 0.0));
+    zw2 = viewer_reads(zw2_read);
+  }
+
+  // The node at the aperture plane: -REF(ZW1), REF(RW1).
+  Point start() const { return {-0.0, rw1}; }
+};
+
+// The nodes of a corr wall as hornwall_corr writes them: after the start, each
+// corrugation up its near face, across its top and down its far face, both faces standing
+// on the base line's radius at the near face.
+class CorrNodes {
+ public:
+  explicit CorrNodes(const Design& design)
+      : base_(design),
+        nvar_(design.variable),
+        nrem_(std::int64_t{design.count} - design.variable),
+        dual_(is_dual(design)) {
+    ct_ = viewer_reads(generator_reads(design.thickness));
+    const double gap = viewer_reads(generator_reads(variable_step(design)));
+    double zc = viewer_reads(generator_reads(design.first));  // ZC1 = REF(D1)
+    for (int k = 0; k < nvar_; ++k) {
+      if (k > 0) zc = zc + gap + ct_;  // REF(ZC(k-1))+REF(Dk)+REF(CT)
+      zc_.push_back(zc);
+      rc_.push_back(base_.rd * zc / base_.zd + base_.rw1);
+      c_.push_back(
+          viewer_reads(generator_reads(design.variable_heights[static_cast<std::size_t>(k)])));
+    }
+    zcf_ = zc;
+    if (nrem_ > 0) zcs_ = (base_.zw2 - zcf_ - ct_) / static_cast<double>(nrem_);
+    cd_ = {generator_reads(design.cd1), generator_reads(design.cd2), generator_reads(design.cd3),
+           generator_reads(design.cd4)};
+  }
+
+  std::int64_t corrugations() const { return nvar_ + nrem_; }
+  Point start() const { return base_.start(); }
+
+  // The height written for corrugation `k` (from 0), as hornwall_view reads it.
+  double height(std::int64_t k) {
+    if (k < nvar_) return c_[static_cast<std::size_t>(k)];
+    const float height = remaining_height(k - nvar_ + 1);
+    if (height != last_height_) {
+      // Heights repeat along a wall: each is read back once per run of them.
+      last_height_ = height;
+      last_read_ = viewer_reads(height);
+    }
+    return last_read_;
+  }
+
+  // The nodes of corrugation `k` (from 0), in the file's order, into `out`; their number.
+  std::size_t nodes(std::int64_t k, Nodes& out) {
+    double near = 0.0, far = 0.0, foot = 0.0, top = 0.0;
+    if (k < nvar_) {
+      const auto v = static_cast<std::size_t>(k);
+      near = -zc_[v];
+      far = -zc_[v] - ct_;
+      foot = rc_[v];
+      top = rc_[v] + c_[v];
+    } else {
+      const std::int64_t i = k - nvar_ + 1;
+      const auto at = static_cast<double>(i);
+      near = -zcf_ - zcs_ * at;
+      far = -zcf_ - zcs_ * at - ct_;
+      foot = base_.rd * (zcf_ + zcs_ * at) / base_.zd + base_.rw1;
+      top = foot + height(k);
+    }
+    out[0] = {near, foot};
+    out[1] = {near, top};
+    out[2] = {far, top};
+    out[3] = {far, foot};
+    return 4;
+  }
+
+ private:
+  // The height the generator computes for remaining corrugation `i` (from 1): a single
+  // one takes CD1; in the dual band the even ones follow the second taper, taken at their
+  // own index.
+  float remaining_height(std::int64_t i) const {
+    if (nrem_ == 1) return cd_[0];
+    const bool second = dual_ && i % 2 == 0;
+    const auto first = static_cast<double>(cd_[second ? 2 : 0]);
+    const auto last = static_cast<double>(cd_[second ? 3 : 1]);
+    return stored(first +
+                  (last - first) * static_cast<double>(i - 1) / static_cast<double>(nrem_ - 1));
+  }
+
+  BaseLine base_;
+  int nvar_;
+  std::int64_t nrem_;
+  bool dual_;
+  double ct_ = 0.0;
+  std::vector<double> zc_, rc_, c_;  // ZCk, RCk and Ck of the variable corrugations
+  double zcf_ = 0.0;
+  double zcs_ = 0.0;
+  std::array<float, 4> cd_{};  // CD1 to CD4, as the generator holds them
+  float last_height_ = 0.0f;   // the last remaining height read back, and its value
+  double last_read_ = 0.0;
+};
+
+// The nodes of a sinecorr wall as hornwall_sinecorr writes them: after the start, the
+// first corrugation's foot on the base line, then each corrugation's NSPL points of a
+// raised cosine, the last of them back on the base line.
+class SineNodes {
+ public:
+  explicit SineNodes(const Design& design)
+      : base_(design),
+        nvar_(design.variable),
+        ncr_(std::int64_t{design.count} - design.variable),
+        nspl_(design.request.points),
+        dual_(is_dual(design)) {
+    nspl_value_ = count_as_real(nspl_);
+    splc_ = viewer_reads(stored(2.0 * static_cast<double>(generator_pi) / nspl_));
+    const double length = viewer_reads(generator_reads(variable_step(design)));
+    double zc = viewer_reads(generator_reads(design.first));  // ZC1 = REF(D1)
+    zc_.push_back(zc);
+    for (int k = 0; k < nvar_; ++k) {
+      zc = zc + length;  // ZC(k+1) = REF(ZCk)+REF(D(k+1))
+      zc_.push_back(zc);
+      c_.push_back(
+          viewer_reads(generator_reads(design.variable_heights[static_cast<std::size_t>(k)])));
+    }
+    length_ = length;
+    rc1_ = base_.rd * zc_[0] / base_.zd + base_.rw1;
+    zcf_ = zc;
+    if (ncr_ > 0) {
+      zcs_ = (base_.zw2 - zcf_) / static_cast<double>(ncr_);
+      ncr_value_ = count_as_real(ncr_);
+    }
+    cd_ = {viewer_reads(generator_reads(design.cd1)), viewer_reads(generator_reads(design.cd2)),
+           viewer_reads(generator_reads(design.cd3)), viewer_reads(generator_reads(design.cd4))};
+  }
+
+  std::int64_t corrugations() const { return nvar_ + ncr_; }
+  Point start() const { return base_.start(); }
+
+  // The height written for corrugation `k` (from 0), as hornwall_view evaluates it: a
+  // remaining one's follows the first taper or, in the dual band for even i, the second.
+  double height(std::int64_t k) const {
+    if (k < nvar_) return c_[static_cast<std::size_t>(k)];
+    const std::int64_t i = k - nvar_ + 1;
+    const bool second = dual_ && i % 2 == 0;
+    const double first = cd_[second ? 2 : 0];
+    const double last = cd_[second ? 3 : 1];
+    return first + (last - first) * (static_cast<double>(i) - 1.0) / ncr_value_;
+  }
+
+  std::size_t nodes(std::int64_t k, Nodes& out) const {
+    std::size_t n = 0;
+    if (k < nvar_) {
+      const auto v = static_cast<std::size_t>(k);
+      if (k == 0) out[n++] = {-zc_[0], rc1_};
+      for (int j = 1; j <= nspl_; ++j) {
+        const auto at = static_cast<double>(j);
+        out[n++] = {-zc_[v] - length_ / nspl_value_ * at,
+                    base_.rd * (zc_[v] + length_ / nspl_value_ * at) / base_.zd + base_.rw1 +
+                        c_[v] / 2.0 * (1.0 - std::cos(splc_ * at))};
+      }
+      return n;
+    }
+    const std::int64_t i = k - nvar_ + 1;
+    const double height = this->height(k);
+    const auto before = static_cast<double>(i - 1);
+    for (int j = 1; j <= nspl_; ++j) {
+      const auto at = static_cast<double>(j);
+      const double along = before + at / nspl_value_;
+      out[n++] = {-zcf_ - zcs_ * along, base_.rd * (zcf_ + zcs_ * along) / base_.zd + base_.rw1 +
+                                            height / 2.0 * (1.0 - std::cos(splc_ * at))};
+    }
+    return n;
+  }
+
+ private:
+  BaseLine base_;
+  int nvar_;
+  std::int64_t ncr_;
+  int nspl_;
+  bool dual_;
+  double nspl_value_ = 0.0;  // NSPL, SPLC and NCR as the file gives them
+  double splc_ = 0.0;
+  double ncr_value_ = 0.0;
+  double length_ = 0.0;  // each variable corrugation's length
+  std::vector<double> zc_, c_;
+  double rc1_ = 0.0;
+  double zcf_ = 0.0;
+  double zcs_ = 0.0;
+  std::array<double, 4> cd_{};
+};
+
+// Adds `p` to the lower convex hull of the nodes before it, taken in rising z, as
+// hornwall_view does: a corner on or above the line from the one before it to `p` goes.
+void extend_hull(std::vector<Point>& hull, const Point& p) {
+  while (hull.size() >= 2) {
+    const Point& a = hull[hull.size() - 2];
+    const Point& b = hull.back();
+    if ((b.z - a.z) * (p.rho - a.rho) - (b.rho - a.rho) * (p.z - a.z) > 0.0) break;
+    hull.pop_back();
+  }
+  hull.push_back(p);
+}
+
+// The rho of the hull at `z`, within its z range.
+double base_at(const std::vector<Point>& hull, double z) {
+  const auto after = std::lower_bound(hull.begin(), hull.end(), z,
+                                      [](const Point& node, double at) { return node.z < at; });
+  if (after == hull.end()) return hull.back().rho;
+  if (after == hull.begin() || after->z == z) return after->rho;
+  const Point& a = *(after - 1);
+  const Point& b = *after;
+  return a.rho + (b.rho - a.rho) * ((z - a.z) / (b.z - a.z));
+}
+
+// Where a run of corrugations that serve none of a band, after one that does, breaks the
+// interleave: it is two or more long and one that serves the band follows it.
+class InterleaveWatch {
+ public:
+  void add(double serves, std::size_t index) {
+    if (serves > 0.0) {
+      if (served_ && run_ >= 2 && !found_) found_ = {index - run_, index - 1};
+      served_ = true;
+      run_ = 0;
+    } else if (served_) {
+      ++run_;
+    }
+  }
+  const std::optional<std::pair<std::size_t, std::size_t>>& found() const { return found_; }
+
+ private:
+  bool served_ = false;  // a corrugation before the current run serves the band
+  std::size_t run_ = 0;  // the corrugations since the last that serves it
+  std::optional<std::pair<std::size_t, std::size_t>> found_;
+};
+
+// The corrugations found, one at a time, judged against the bands as they come and
+// against the heights written.
+class Tally {
+ public:
+  // `written(k)` is the height written for corrugation k, from 0 to `count` - 1, in the
+  // unit.
+  Tally(const std::vector<FrequencyBand>& bands, double metres, std::size_t count,
+        std::function<double(std::size_t)> written, double tolerance)
+      : metres_(metres),
+        watches_(bands.size()),
+        count_(count),
+        written_(std::move(written)),
+        tolerance_(tolerance) {
+    for (const FrequencyBand& band : bands) counters_.emplace_back(band);
+  }
+
+  void add(double height, double peak_z) {
+    if (found_ == 0) {
+      lowest_ = highest_ = height;
+    } else {
+      lowest_ = std::min(lowest_, height);
+      highest_ = std::max(highest_, height);
+      const double pitch = std::abs(last_peak_ - peak_z);
+      if (!widest_ || pitch > *widest_) widest_ = pitch;
+    }
+    last_peak_ = peak_z;
+    if (found_ < count_) {
+      const double written = written_(found_);
+      const double off = std::abs(height - written);
+      if (off > tolerance_ &&
+          (!misread_ || off > std::abs(misread_->measured - misread_->written))) {
+        misread_ = WallMeasure::Misread{found_, height, written};
+      }
+    }
+    for (std::size_t b = 0; b < counters_.size(); ++b) {
+      watches_[b].add(counters_[b].add(height * metres_), found_);
+    }
+    ++found_;
+  }
+
+  WallMeasure measure() const {
+    WallMeasure measured;
+    for (const CoverageCounter& counter : counters_)
+      measured.coverage.push_back(counter.coverage());
+    for (const InterleaveWatch& watch : watches_)
+      measured.interleave_breaks.push_back(watch.found());
+    measured.corrugations = found_;
+    measured.lowest = lowest_;
+    measured.highest = highest_;
+    measured.widest_pitch = widest_;
+    measured.misread = misread_;
+    measured.tolerance = tolerance_;
+    return measured;
+  }
+
+ private:
+  double metres_;
+  std::vector<CoverageCounter> counters_;
+  std::vector<InterleaveWatch> watches_;
+  std::size_t count_;
+  std::function<double(std::size_t)> written_;
+  double tolerance_;
+  std::size_t found_ = 0;
+  double lowest_ = 0.0;
+  double highest_ = 0.0;
+  double last_peak_ = 0.0;
+  std::optional<double> widest_;
+  std::optional<WallMeasure::Misread> misread_;
+};
+
+// A radial face: consecutive steps between nodes at one z, in one direction.
+struct Face {
+  double z;
+  double from;
+  double to;
+  bool rim;  // it starts at the wall's first node
+  bool rising() const { return to > from; }
+};
+
+// Visits every node of `wall`, in the file's order or backwards, while `visit` returns
+// true.
+template <typename Wall, typename Visit>
+void each_node(Wall& wall, bool backwards, Visit visit) {
+  Nodes nodes{};
+  const std::int64_t count = wall.corrugations();
+  if (!backwards && !visit(wall.start())) return;
+  for (std::int64_t step = 0; step < count; ++step) {
+    const std::int64_t k = backwards ? count - 1 - step : step;
+    const std::size_t n = wall.nodes(k, nodes);
+    for (std::size_t m = 0; m < n; ++m) {
+      if (!visit(nodes[backwards ? n - 1 - m : m])) return;
+    }
+  }
+  if (backwards) visit(wall.start());
+}
+
+// The lower hull of the nodes, built as hornwall_view builds it: in rising z, and at one
+// z in rising rho.
+class HullBuilder {
+ public:
+  // Takes the nodes backwards, from the far end, in which order their z rises.
+  void add(const Point& p) {
+    if (!tied_.empty() && tied_.back().z != p.z) flush();
+    tied_.push_back(p);
+  }
+  std::vector<Point> finish() {
+    flush();
+    return std::move(hull_);
+  }
+
+ private:
+  void flush() {
+    std::sort(tied_.begin(), tied_.end(),
+              [](const Point& a, const Point& b) { return a.rho < b.rho; });
+    for (const Point& p : tied_) extend_hull(hull_, p);
+    tied_.clear();
+  }
+  std::vector<Point> tied_;  // the nodes at one z, not yet in the hull
+  std::vector<Point> hull_;
+};
+
+// What hornwall_view's crossing check sees of a wall whose z never rises: the nodes less
+// their near repeats (within the tolerance in both z and rho of the last one kept), where
+// three kept in a row at one z that turn back in rho fold the wall onto itself.
+class FoldWatch {
+ public:
+  explicit FoldWatch(double tolerance) : tolerance_(tolerance) {}
+  // Takes the next node; false when it folds the wall.
+  bool add(const Point& p) {
+    if (kept_ > 0 && std::abs(p.z - last_.z) <= tolerance_ &&
+        std::abs(p.rho - last_.rho) <= tolerance_) {
+      return true;
+    }
+    const bool folds = kept_ >= 2 && before_.z == last_.z && p.z == last_.z &&
+                       (last_.rho - before_.rho > 0) != (p.rho - last_.rho > 0);
+    before_ = last_;
+    last_ = p;
+    ++kept_;
+    return !folds;
+  }
+
+ private:
+  double tolerance_;
+  Point before_, last_;
+  std::size_t kept_ = 0;
+};
+
+// The corrugations of a wall with radial faces, as hornwall_view pairs its faces: a step
+// is a face when its ends lie at one z (within `z_within`) and apart in rho (by more than
+// the tolerance); a rising face followed by a falling one is a corrugation as high as the
+// rising face. The step from the wall's first node is its rim, a face of its own that
+// starts no corrugation.
+class FacePairs {
+ public:
+  FacePairs(Tally& tally, double z_within, double tolerance)
+      : tally_(tally), z_within_(z_within), tolerance_(tolerance) {}
+  void step(const Point& a, const Point& b) {
+    const bool rim = steps_++ == 0;
+    if (!is_face(a, b)) {
+      joined_ = false;
+      return;
+    }
+    if (joined_ && !current_->rim && current_->rising() == (b.rho > a.rho)) {
+      current_->to = b.rho;
+    } else {
+      if (current_) pair(*current_);
+      current_ = Face{a.z, a.rho, b.rho, rim};
+    }
+    joined_ = true;
+  }
+  void finish() {
+    if (current_) pair(*current_);
+  }
+  bool is_face(const Point& a, const Point& b) const {
+    return std::abs(b.z - a.z) <= z_within_ && std::abs(b.rho - a.rho) > tolerance_;
+  }
+
+ private:
+  void pair(const Face& face) {
+    if (pending_ && !pending_->rim && pending_->rising() && !face.rising()) {
+      tally_.add(pending_->to - pending_->from, pending_->z);
+      pending_.reset();
+    } else {
+      pending_ = face;
+    }
+  }
+  Tally& tally_;
+  double z_within_;
+  double tolerance_;
+  std::size_t steps_ = 0;
+  bool joined_ = false;          // the last step was a face
+  std::optional<Face> current_;  // the face being followed
+  std::optional<Face> pending_;  // the last face, not yet paired
+};
+
+// The corrugations of a wall without radial faces, as hornwall_view finds them above the
+// lower hull: a bump is a run of nodes above it by more than the tolerance, as high as the
+// highest of them.
+class Bumps {
+ public:
+  Bumps(Tally& tally, const std::vector<Point>& hull, double tolerance)
+      : tally_(tally), hull_(hull), tolerance_(tolerance) {}
+  void node(const Point& p) {
+    if (hull_.size() < 2) return;  // no base to measure against: no corrugations
+    const double height = p.rho - base_at(hull_, p.z);
+    if (height <= tolerance_) {
+      finish();
+    } else if (!peak_ || height > height_) {
+      peak_ = p;
+      height_ = height;
+    }
+  }
+  void finish() {
+    if (peak_) tally_.add(height_, peak_->z);
+    peak_.reset();
+  }
+
+ private:
+  Tally& tally_;
+  const std::vector<Point>& hull_;
+  double tolerance_;
+  std::optional<Point> peak_;  // the highest node so far of the bump being crossed
+  double height_ = 0.0;        // its height above the hull
+};
+
+template <typename Wall>
+Result<WallMeasure> measure(Wall wall, const Design& design) {
+  const std::string unit = " " + design.request.unit;
+  // Backwards the nodes come in rising z, as hornwall_view sorts them for the hull, as
+  // long as z never rises along the wall.
+  double largest = 0.0;    // of every coordinate
+  double largest_z = 0.0;  // of z alone
+  bool finite = true;
+  std::optional<Point> rise;   // a node after which z rises along the wall
+  std::optional<Point> after;  // the node after, along the wall
+  HullBuilder hull_builder;
+  each_node(wall, true, [&](const Point& p) {
+    finite = finite && std::isfinite(p.z) && std::isfinite(p.rho);
+    largest = std::max({largest, std::abs(p.z), std::abs(p.rho)});
+    largest_z = std::max(largest_z, std::abs(p.z));
+    if (after && after->z > p.z) rise = p;
+    after = p;
+    hull_builder.add(p);
+    return true;
+  });
+  if (!finite) {
+    return Reason{
+        "the wall's nodes do not all evaluate to finite numbers: its lengths are too "
+        "small or too large for the generator's single precision"};
+  }
+  if (rise) {
+    return Reason{"the wall as written runs back towards the aperture after z " +
+                  figure_text(rise->z) + unit};
+  }
+  const std::vector<Point> hull = hull_builder.finish();
+  // hornwall_view tells apart a millionth of the largest coordinate, and in the z of a
+  // radial face a millionth of the largest z: its ends are written from the same
+  // expressions, and agree to the last digits of z whatever the radii.
+  const double tolerance = 1e-6 * largest;
+  const double z_within = 1e-6 * largest_z;
+
+  Tally tally(
+      design.bands, *metres_per_unit(design.request.unit),
+      static_cast<std::size_t>(wall.corrugations()),
+      [&wall](std::size_t k) { return wall.height(static_cast<std::int64_t>(k)); }, tolerance);
+  FacePairs faces(tally, z_within, tolerance);
+  Bumps bumps(tally, hull, tolerance);
+  FoldWatch folds(tolerance);
+
+  // Whether the wall has a radial face: then hornwall_view measures it by its faces.
+  bool faced = false;
+  std::optional<Point> previous;
+  each_node(wall, false, [&](const Point& p) {
+    faced = previous && faces.is_face(*previous, p);
+    previous = p;
+    return !faced;
+  });
+
+  std::optional<std::string> fault;
+  previous.reset();
+  each_node(wall, false, [&](const Point& p) {
+    if (p.rho < -tolerance) {
+      fault = "the wall as written has a negative radius at z " + figure_text(p.z) + unit;
+    } else if (!folds.add(p)) {
+      fault = "the wall as written folds back onto itself at z " + figure_text(p.z) + unit;
+    }
+    if (faced && previous) faces.step(*previous, p);
+    if (!faced) bumps.node(p);
+    previous = p;
+    return !fault;
+  });
+  if (fault) return Reason{*fault};
+  faces.finish();
+  bumps.finish();
+  WallMeasure measured = tally.measure();
+  measured.largest = largest;
+  return measured;
+}
+
+}  // namespace
+
+std::string answer_real(double value) {
+  std::string written = shortest_text(value);
+  if (written.find_first_of(".e") == std::string::npos) written += ".0";
+  return written;
+}
+
+std::string figure_text(double value) {
+  std::array<char, 32> text{};
+  const auto written =
+      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 6);
+  return std::string(text.data(), written.ptr);
+}
+
+double variable_step(const Design& design) {
+  if (design.request.wall == WallKind::sinecorr) return design.pitch;
+  return design.pitch - design.thickness;
+}
+
+double round_to_digits(double value, int digits, Towards towards) {
+  if (value == 0.0 || !std::isfinite(value)) return value;
+  const bool negative = value < 0.0;
+  const double magnitude = std::abs(value);
+  std::array<char, 64> text{};
+  const char* const end = std::to_chars(text.data(), text.data() + text.size(), magnitude,
+                                        std::chars_format::scientific, digits - 1)
+                              .ptr;
+  // A negative value goes up towards zero: its magnitude goes down.
+  const bool larger = (towards == Towards::up) != negative;
+  const std::optional<double> near = read_double(text.data(), end);
+  if (near && (larger ? *near >= magnitude : *near <= magnitude)) {
+    return negative ? -*near : *near;
+  }
+  // A number so near the ends of the doubles that it has no neighbour of those digits on
+  // its side stays as it is.
+  const std::optional<double> next =
+      near || !larger ? next_in_digits(text.data(), end, digits, larger ? 1 : -1) : std::nullopt;
+  if (!next) return value;
+  return negative ? -*next : *next;
+}
+
+float generator_reads(double value) {
+  const std::string text = answer_real(value);
+  float read = 0.0f;
+  std::from_chars(text.data(), text.data() + text.size(), read);
+  return read;
+}
+
+double viewer_reads(float value) {
+  std::array<char, sci_width> field{};
+  write_sci12_4(field.data(), value);
+  const char* begin = field.data();
+  while (*begin == ' ') ++begin;
+  double read = 0.0;
+  std::from_chars(begin, field.data() + field.size(), read);
+  return read;
+}
+
+Result<void> check_readable(const Design& design) {
+  const Request& request = design.request;
+  const bool corr = request.wall == WallKind::corr;
+  std::vector<std::pair<std::string, double>> numbers = {
+      {"RW1", request.aperture_radius}, {"RW2", request.final_radius}, {"ZW2", design.end}};
+  if (corr) numbers.emplace_back("CT", design.thickness);
+  numbers.emplace_back("D1", design.first);
+  const auto numbered = [](char letter, int k) { return letter + std::to_string(k); };
+  for (int k = 1; k <= design.variable; ++k) {
+    // sinecorr gives each variable corrugation's length D(k+1), corr the gap Dk before it.
+    if (!corr || k >= 2)
+      numbers.emplace_back(numbered('D', corr ? k : k + 1), variable_step(design));
+    numbers.emplace_back(numbered('C', k),
+                         design.variable_heights[static_cast<std::size_t>(k - 1)]);
+  }
+  numbers.insert(numbers.end(), {{"CD1", design.cd1}, {"CD2", design.cd2}});
+  if (is_dual(design)) numbers.insert(numbers.end(), {{"CD3", design.cd3}, {"CD4", design.cd4}});
+  for (const auto& [symbol, value] : numbers) {
+    if (std::abs(value) <= largest_readable) continue;
+    return Reason{symbol + " would be " + figure_text(value) + " " + request.unit +
+                  ", more than the generators read, " + shortest_text(largest_readable)};
+  }
+  return {};
+}
+
+Result<WallMeasure> measure_written_wall(const Design& design) {
+  if (design.request.wall == WallKind::sinecorr) return measure(SineNodes(design), design);
+  return measure(CorrNodes(design), design);
+}
+
+}  // namespace hornwall::design
