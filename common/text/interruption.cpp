@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <utility>
@@ -20,7 +21,7 @@ struct Mark {
   bool only_if_empty = false;
   dev_t device = 0;
   ino_t inode = 0;
-  char name[256] = {};  // a file name is at most 255 bytes
+  char name[4096] = {};  // a path is at most 4095 bytes
 };
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -66,7 +67,21 @@ void on_interruption(int signal_number, siginfo_t* info, void*) {
   errno = saved_errno;
 }
 
+sigset_t interruption_set() {
+  sigset_t set;
+  ::sigemptyset(&set);
+  for (const int signal_number : interruptions) ::sigaddset(&set, signal_number);
+  return set;
+}
+
 }  // namespace
+
+InterruptionsHeld::InterruptionsHeld() {
+  const sigset_t held = interruption_set();
+  ::sigprocmask(SIG_BLOCK, &held, &previous_);
+}
+
+InterruptionsHeld::~InterruptionsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
 void remove_marked_files_when_interrupted() {
   for (const int signal_number : interruptions) {

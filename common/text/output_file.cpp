@@ -158,6 +158,7 @@ struct Opened {
   int fd = -1;  // -1: the name holds no file yet (without rules.lock)
   bool writable = false;
   bool created = false;  // this open made the file
+  MarkedFile mark;       // ... which an interruption removes while it is empty
 };
 
 // Opens `path` as `rules` say; 0, or the errno of the failure.
@@ -169,20 +170,28 @@ int open_name(const std::string& path, const OutputRules& rules, Opened& opened)
     struct stat link {};
     const bool dangling = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
                           ::access(path.c_str(), F_OK) != 0;
-    fd = open_descriptor(path, O_WRONLY | O_CREAT | O_EXCL);
-    if (fd >= 0) {
-      opened = {fd, true, true};
-      return 0;
+    {
+      const InterruptionsHeld held;
+      fd = open_descriptor(path, O_WRONLY | O_CREAT | O_EXCL);
+      if (fd >= 0) {
+        const struct stat made = file_status(fd);
+        opened = {fd, true, true, MarkedFile(AT_FDCWD, path, true, made.st_dev, made.st_ino)};
+        return 0;
+      }
     }
     fd = open_descriptor(path, O_WRONLY | O_CREAT);
     if (fd >= 0) {
-      opened = {fd, true, dangling && file_status(fd).st_size == 0};
+      const struct stat made = file_status(fd);
+      const bool created = dangling && made.st_size == 0;
+      opened = {
+          fd, true, created,
+          created ? MarkedFile(AT_FDCWD, path, true, made.st_dev, made.st_ino) : MarkedFile()};
       return 0;
     }
   } else {
     fd = open_descriptor(path, O_WRONLY);
     if (fd >= 0 || errno == ENOENT) {
-      opened = {fd, fd >= 0, false};
+      opened = {fd, fd >= 0, false, {}};
       return 0;
     }
   }
@@ -190,7 +199,7 @@ int open_name(const std::string& path, const OutputRules& rules, Opened& opened)
   if (is_permission_failure(denied) && rules.protected_fails_at_first_write) {
     fd = open_descriptor(path, O_RDONLY);
     if (fd >= 0) {
-      opened = {fd, false, false};
+      opened = {fd, false, false, {}};
       return 0;
     }
   }
@@ -430,6 +439,7 @@ std::optional<OutputRefusal> OutputFile::open(const std::string& path, const Out
   if (opened.created) {
     place->created = true;
     place->created_identity = {status.st_dev, status.st_ino};
+    place->created_mark = std::move(opened.mark);
   }
   // A failure from here on leaves nothing behind: the file this open made goes too.
   const auto refused = [&place, &path](int error) {
@@ -456,7 +466,11 @@ std::optional<OutputRefusal> OutputFile::open(const std::string& path, const Out
     place->folder = open_folder(folder);
     if (place->folder < 0) return refused(errno);
     place->base = std::move(base);
-    place->fd = make_hidden_file(place->folder, place->base, place->hidden);
+    {
+      const InterruptionsHeld held;
+      place->fd = make_hidden_file(place->folder, place->base, place->hidden);
+      if (place->fd >= 0) place->hidden_mark = MarkedFile(place->folder, place->hidden);
+    }
     if (place->fd < 0) {
       // A folder that takes no new file leaves the named file to be written in place.
       const int error = errno;
@@ -474,6 +488,7 @@ std::optional<OutputRefusal> OutputFile::open(const std::string& path, const Out
       close_descriptor(place->fd);
       ::unlinkat(place->folder, place->hidden.c_str(), 0);
       place->hidden.clear();
+      place->hidden_mark.clear();
       beside = false;
     }
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <string_view>
@@ -17,10 +18,24 @@ namespace hornwall {
 // Called once by each main, before any output is opened.
 void remove_marked_files_when_interrupted();
 
-// A file that an interrupted run removes: `name` in the folder open as `folder`, for as
-// long as the mark lives. With `only_if_empty`, only while it is still the file of
-// `device` and `inode` and empty (a file the run created to hold a new name). When every
-// place for marks is taken, the file is not marked.
+// Holds off the interruptions for as long as it lives, so that a file made and marked in
+// its time cannot be left unmarked between the two; an interruption meanwhile comes when it
+// ends.
+class InterruptionsHeld {
+ public:
+  InterruptionsHeld();
+  ~InterruptionsHeld();
+  InterruptionsHeld(const InterruptionsHeld&) = delete;
+  InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// A file that an interrupted run removes: `name` in the folder open as `folder` (AT_FDCWD:
+// `name` is a path from the current folder), for as long as the mark lives. With `only_if_empty`,
+// only while it is still the file of `device` and `inode` and empty (a file the run created to hold
+// a new name). When every place for marks is taken, the file is not marked.
 class MarkedFile {
  public:
   MarkedFile() = default;
