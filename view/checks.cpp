@@ -146,7 +146,7 @@ void check_band_gaps(const Profile& profile, const CoverageSummary& summary,
     }
     std::size_t last = i;
     while (last + 1 < band_samples && coverage.counts[last + 1] == 0) ++last;
-    diagnostics.report(Finding::band_gap, profile.first_row_line(), [&] {
+    diagnostics.report(Finding::low_coverage, profile.first_row_line(), [&] {
       const std::string where = last == i ? "at " + band.frequency_text(band.sample(i))
                                           : "from " + band.frequency_text(band.sample(i)) + " to " +
                                                 band.frequency_text(band.sample(last));
