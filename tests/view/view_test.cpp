@@ -724,14 +724,14 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
   const Parsed full = parse({"--mirror", "h.zul", "-q", "--table=t.csv", "-opic.svg"});
   EXPECT_EQ(full.usage_error, "");
   EXPECT_EQ(full.options.file, "h.zul");
-  EXPECT_EQ(full.options.svg_path, "pic.svg");
-  EXPECT_EQ(full.options.table_path, "t.csv");
+  EXPECT_EQ(full.options.path(Output::picture), "pic.svg");
+  EXPECT_EQ(full.options.path(Output::table), "t.csv");
   EXPECT_TRUE(full.options.mirror && full.options.quiet);
   const Parsed spaced = parse({"--tab", "-", "-o", "x.svg", "--", "-odd.zul"});
-  EXPECT_EQ(spaced.options.table_path, "-");
-  EXPECT_EQ(spaced.options.svg_path, "x.svg");
+  EXPECT_EQ(spaced.options.path(Output::table), "-");
+  EXPECT_EQ(spaced.options.path(Output::picture), "x.svg");
   EXPECT_EQ(spaced.options.file, "-odd.zul");
-  EXPECT_EQ(parse({"h.zul"}).options.svg_path, "h.zul.svg");
+  EXPECT_EQ(parse({"h.zul"}).options.path(Output::picture), "h.zul.svg");
   EXPECT_EQ(parse({"h.zul", "-o", "H.SVG"}).usage_error, "");
   EXPECT_TRUE(parse({"--version"}).options.version);
   EXPECT_TRUE(parse({"-h", "--nonsense"}).usage_error.empty() == false);
@@ -934,8 +934,8 @@ TEST(ViewFiles, RefusesOutputsThatOverwriteTheObjectFile) {
   for (const auto& c : cases) {
     ViewOptions options;
     options.file = input;
-    options.svg_path = c.svg;
-    options.table_path = c.table;
+    options.paths[static_cast<std::size_t>(Output::picture)] = c.svg;
+    options.paths[static_cast<std::size_t>(Output::table)] = c.table;
     EXPECT_EQ(output_clash(options), c.clash) << c.svg << " " << c.table;
   }
 }
