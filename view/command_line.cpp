@@ -10,8 +10,9 @@ namespace hornwall::view {
 namespace {
 
 // The options that name no output.
-constexpr std::array<OptionSpec, 6> other_options = {{
+constexpr std::array<OptionSpec, 7> other_options = {{
     {"band", 0, true},
+    {"min-coverage", 0, true},
     {"strict"},
     {"mirror"},
     {"quiet", 'q'},
@@ -33,6 +34,11 @@ Result<void> apply(std::string_view name, std::string_view value, ViewOptions& o
     if (name == output_table[k].option.name) options.paths[k] = value;
   }
   if (name == "band") return add_band(options.bands, value);
+  if (name == "min-coverage") {
+    const Result<double> percent = parse_min_coverage(value);
+    if (!percent.ok()) return Reason{percent.reason()};
+    options.min_coverage = percent.value();
+  }
   if (name == "strict") options.strict = true;
   if (name == "mirror") options.mirror = true;
   if (name == "quiet") options.quiet = true;
@@ -135,6 +141,9 @@ std::string help_text() {
       "                        Hz, kHz, MHz, GHz (9.5GHz:10.5GHz); twice for a dual\n"
       "                        band. A corrugation h high is capacitive where\n"
       "                        4 f h / c, modulo 2, lies between 1 and 2\n"
+      "      --min-coverage P  warn of band frequencies at which fewer than P percent\n"
+      "                        of a profile's corrugations are capacitive (default\n"
+      "                        25); the summary's margin keeps to it too\n"
       "      --strict          count warnings as errors in the exit status\n"
       "  -q, --quiet           print no summary, only errors and warnings\n"
       "  -h, --help            show this help and exit\n"

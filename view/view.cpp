@@ -46,7 +46,7 @@ Examined examine(ByteSource& source, CheckSettings settings) {
   examined.wall.tolerance = geometry_tolerance(examined.wall);
   settings.tolerance = examined.wall.tolerance;
   for (Profile& profile : examined.wall.profiles) find_corrugations(profile, settings.tolerance);
-  measure_bands(examined.wall, settings.bands);
+  measure_bands(examined.wall, settings.bands, settings.min_coverage);
   check_wall(examined.wall, settings, examined.diagnostics);
   return examined;
 }
@@ -83,7 +83,7 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
 
   std::optional<Examined> examined;
   try {
-    examined.emplace(examine(source, {0.0, options.mirror, options.bands}));
+    examined.emplace(examine(source, {0.0, options.mirror, options.bands, options.min_coverage}));
   } catch (const ReadFailure& failure) {
     return trouble(console.err,
                    "cannot read " + quoted_printable(options.file) + ": " + failure.what());

@@ -596,7 +596,8 @@ TEST(ViewBands, WarnOfGapsSparseWallsAndBrokenInterleaves) {
       {"a band beyond the first window",
        fins({tall, tall, tall, tall}, 1.5),
        {"10:30"},
-       "t.zul:6: warning: no corrugation of 'f' is capacitive from 19.7 to 29.4 GHz\n"},
+       "t.zul:6: warning: fewer than 25% of the corrugations of 'f' are capacitive from 19.7 to "
+       "29.4 GHz (at worst 0 of 4, at 19.7 GHz)\n"},
       {"fins too far apart",
        fins({tall, tall, tall}, 4.0),
        {"10:19"},
@@ -732,6 +733,8 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
   EXPECT_EQ(spaced.options.path(Output::picture), "x.svg");
   EXPECT_EQ(spaced.options.file, "-odd.zul");
   EXPECT_EQ(parse({"h.zul"}).options.path(Output::picture), "h.zul.svg");
+  EXPECT_EQ(parse({"h.zul"}).options.min_coverage, 25.0);
+  EXPECT_EQ(parse({"h.zul", "--min-coverage=100", "--min-c", "0"}).options.min_coverage, 0.0);
   EXPECT_EQ(parse({"h.zul", "-o", "H.SVG"}).usage_error, "");
   EXPECT_TRUE(parse({"--version"}).options.version);
   EXPECT_TRUE(parse({"-h", "--nonsense"}).usage_error.empty() == false);
@@ -754,6 +757,12 @@ TEST(ViewCommandLine, ReadsOptionsTheGnuWay) {
       {{"a.zul", "--band=0:5"}, "invalid band '0:5': its frequencies must be above zero"},
       {{"a.zul", "--band", "10:11", "--band", "12:13", "--band", "14:15"},
        "option '--band' may be given at most twice, for two bands"},
+      {{"a.zul", "--min-coverage", "100.5"},
+       "invalid minimum coverage '100.5': it must lie from 0 to 100 percent"},
+      {{"a.zul", "--min-coverage=half"},
+       "invalid minimum coverage 'half': write a percentage from 0 to 100, a number alone (25, "
+       "12.5)"},
+      {{"a.zul", "--mi", "5"}, "ambiguous option '--mi'"},
       {{"a.zul", "--table", "-", "--corrugations", "-"},
        "the table and the corrugations cannot both go to standard output"},
       {{"a.zul", "--table="}, "option '--table' needs a value"},
@@ -1048,6 +1057,18 @@ TEST(ViewRun, ChecksBandsWritesCorrugationsAndCountsWarningsWhenStrict) {
             "f,2,-6,-7,7.625,1,3,4,9.829260918032787,1\n"
             "f,3,-10,-11,7.625,1,,,9.829260918032787,1\n");
   EXPECT_EQ(run_program({horn, "--strict", "-q", "--band", "10:19"}).status, 1);
+  // Two fins of 4.7 mm (15.9 to 31.9 GHz) beside one of 7.625 mm (9.8 to 19.7 GHz), 2 mm
+  // apart: one of three at 10-12 GHz, 33.3%.
+  const std::string third = scratch.write("third.zul", fins({7.625, 4.7, 4.7}, 2.0));
+  const struct {
+    std::string_view percent;
+    int status;
+  } strict[] = {{"33.3", 0}, {"33.34", 1}, {"0", 0}};
+  for (const auto& c : strict) {
+    const ProgramRun run = run_program(
+        {third, "--strict", "-q", "--band", "10:12", "--min-coverage", std::string(c.percent)});
+    EXPECT_EQ(run.status, c.status) << c.percent << ": " << run.err;
+  }
   const ProgramRun listed = run_program({horn, "--corrugations", "-"});
   EXPECT_TRUE(listed.out.starts_with("profile,index,z_near,z_far,height,thickness,gap,pitch\n"));
   EXPECT_NE(listed.err.find("  3 corrugations: height 7.625 mm, thickness 1 mm, pitch 4 mm\n"),
@@ -1266,23 +1287,63 @@ TEST(ViewSamples, FindTheCorrugationsTheirAnswersAskFor) {
   }
 }
 
-// By hand: the example's 47 fins are 7.6477 mm high, a quarter wave at c / 4h = 9.80 GHz and
-// half a wave at 19.60 GHz, so each is capacitive over the whole of 10-12 GHz; their pitch
-// of 3.122 mm is 8.0 to the 24.98 mm wavelength at 12 GHz.
-TEST(ViewSamples, TheSingleBandCorrExampleServesItsWholeBand) {
-  FileSource source;
-  ASSERT_TRUE(source.open(HORNWALL_EXAMPLES_DIR "/corr-single.zul").ok());
-  CheckSettings settings;
-  settings.bands = {parse_band("10:12").value()};
-  const Examined examined = examine(source, settings);
-  std::ostringstream summary;
-  write_summary(examined.wall, examined.diagnostics, summary, settings.bands);
-  EXPECT_NE(summary.str().find("  band 10-12 GHz: at 10.00 GHz 47 of 47 corrugations are "
-                               "capacitive (100.0%), at 10.00 GHz 47 of 47; 8.0 corrugations per "
-                               "wavelength at 12.00 GHz\n"),
-            std::string::npos)
-      << summary.str();
-  EXPECT_EQ(examined.diagnostics.warning_count(), 0u);
+// The figures of two shipped examples, worked by hand (c = 299 792 458 m/s; the threshold is
+// 25%; each band is judged at 401 frequencies, a 400th of its width apart).
+//
+// corr-single against 10-12 GHz: its 47 fins are 7.6477 mm high, a quarter wave at
+// c / 4h = 9.800086 GHz and half a wave at 19.600171 GHz, so each is capacitive over the
+// whole band: worst 47 of 47 at its first frequency, mean 100%. Shifted down, the band keeps
+// all 47 until its bottom reaches 9.800086 GHz, where none is left: the shift
+// 1 - 9.800086 / 10 = 1.9991% ends the margin, shown rounded down, -1.9%. Shifted up, its
+// top reaches 19.600171 GHz only at +63.3%: the margin is the whole 50%. The pitch of 3.122
+// mm is 8.0 to the 24.98 mm wavelength at 12 GHz.
+//
+// corr-dual against 10-12 and 17-20 GHz: 43 tall fins of 7.6477 mm (9.800086 to 19.600171
+// GHz) and 42 short ones of 4.4986 mm (16.660320 to 33.320640 GHz); 22 of 85 meet 25%.
+// - 10-12 GHz: the tall fins alone, 43 of 85 (51%) everywhere, mean 51%; down as for
+//   corr-single, -1.9%; up, the short fins take over from 16.66 GHz before the tall ones
+//   close at 19.60 GHz, beyond the top shifted by 50% (18 GHz): +50.0%. Pitch 1.873 mm:
+//   13.3 to the wavelength at 12 GHz.
+// - 17-20 GHz: the short fins everywhere, the tall ones up to 19.600171 GHz, so the fewest,
+//   42, from the first frequency above it, 17 + 347 * 0.0075 = 19.6025 GHz ("19.60"). The
+//   tall fins serve frequencies 0 to 346, 347 of 401: the mean is (43 * 347 + 42 * 401) /
+//   (85 * 401) = 31763 / 34085 = 93%. Down, below the short fins' 16.66 GHz the tall ones
+//   still hold 43 (51%), down to 9.800086 GHz: 1 - 9.800086 / 17 = 42.35%, -42.3%. Up, the
+//   short fins hold 42 (49%) up to 33.3 GHz, past 30 GHz: +50.0%. 8.0 per wavelength at
+//   20 GHz.
+TEST(ViewSamples, TheCorrExamplesHaveTheFiguresWorkedByHand) {
+  const struct {
+    std::string_view example;
+    std::vector<std::string_view> bands;
+    std::string lines;
+  } cases[] = {
+      {"corr-single.zul",
+       {"10:12"},
+       "  band 10-12 GHz: worst 47 of 47 capacitive (100%) at 10.00 GHz, mean 100%, margin "
+       "-1.9% / +50.0% at 25%; 8.0 per wavelength at 12.00 GHz\n"},
+      {"corr-dual.zul",
+       {"10:12", "17:20"},
+       "  band 10-12 GHz: worst 43 of 85 capacitive (51%) at 10.00 GHz, mean 51%, margin -1.9% / "
+       "+50.0% at 25%; 13.3 per wavelength at 12.00 GHz\n"
+       "  band 17-20 GHz: worst 42 of 85 capacitive (49%) at 19.60 GHz, mean 93%, margin -42.3% "
+       "/ +50.0% at 25%; 8.0 per wavelength at 20.00 GHz\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.example);
+    FileSource source;
+    ASSERT_TRUE(source.open(std::string(HORNWALL_EXAMPLES_DIR "/") + std::string(c.example)).ok());
+    CheckSettings settings;
+    for (const std::string_view band : c.bands) settings.bands.push_back(parse_band(band).value());
+    const Examined examined = examine(source, settings);
+    std::ostringstream summary;
+    write_summary(examined.wall, examined.diagnostics, summary, settings.bands);
+    EXPECT_NE(summary.str().find("\n" + c.lines + "variables: "), std::string::npos)
+        << summary.str();
+    EXPECT_EQ(examined.diagnostics.warning_count(), 0u);
+    const BandFigures& low = examined.wall.profiles.at(0).bands.at(0);
+    EXPECT_NEAR(low.down, 1.0 - speed_of_light / (4.0 * 7.6477e-3) / 10e9, 1e-9);
+    EXPECT_EQ(low.up, 0.5);
+  }
 }
 
 TEST(ViewSamples, TableReadsBackToTheEvaluatedNodes) {
