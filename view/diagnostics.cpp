@@ -55,6 +55,22 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
   out << text;
 }
 
+std::string verdict_text(const Diagnostics& diagnostics, bool strict) {
+  const auto counted = [](std::uint64_t count, std::string_view what) {
+    return std::to_string(count) + " " + std::string(what) + (count == 1 ? "" : "s");
+  };
+  const std::uint64_t errors = diagnostics.error_count(), warnings = diagnostics.warning_count();
+  if (errors > 0) {
+    return "fails with " + counted(errors, "error") +
+           (warnings > 0 ? " and " + counted(warnings, "warning") : "");
+  }
+  if (warnings == 0) return "passes";
+  std::string text = strict ? "fails with " : "passes with ";
+  text += counted(warnings, "warning");
+  if (strict) text += " (strict)";
+  return text;
+}
+
 std::string short_number(double value, int digits) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";

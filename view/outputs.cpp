@@ -9,7 +9,9 @@
 namespace hornwall::view {
 
 void write_picture(const Examined& examined, const ViewOptions& options, std::ostream& out) {
-  write_svg(examined.wall, {options.file, options.mirror, options.bands}, out);
+  const std::string verdict = verdict_text(examined.diagnostics, options.strict);
+  write_svg(examined.wall,
+            {options.file, options.mirror, options.bands, options.min_coverage, verdict}, out);
 }
 
 void write_nodes(const Examined& examined, const ViewOptions&, std::ostream& out) {

@@ -384,7 +384,7 @@ inline std::string output_fault(std::string_view text, bool mirror,
   const Diagnostics& diagnostics = examined.diagnostics;
   std::ostringstream messages, picture, table, corrugations, summary;
   write_diagnostics(diagnostics, file, messages);
-  write_svg(examined.wall, {file, mirror, bands}, picture);
+  write_svg(examined.wall, {file, mirror, bands, default_min_coverage, "passes"}, picture);
   write_node_table(examined.wall, table);
   write_corrugation_table(examined.wall, bands, corrugations);
   write_summary(examined.wall, diagnostics, summary, bands);

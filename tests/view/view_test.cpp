@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "hornwall/band_figures.hpp"
 #include "hornwall/bands.hpp"
 #include "hornwall/object_writer.hpp"
 #include "hornwall/text.hpp"
@@ -576,6 +577,45 @@ TEST(ViewBands, DrawWindowsFinerThanThePanelAsOneHalfShadedBar) {
   }
 }
 
+// The band panel's frequencies: the bands, the quarter waves of the fins that serve them
+// and the ends of the margins, 5% beyond, within half the lowest bottom and one and a half
+// times the highest top. A 7.625 mm fin serves 9.829 to 19.659 GHz (and 29.488 to 39.317
+// GHz); a 38.2 mm one 1.962 to 3.924 GHz, and 10-12 GHz only through its third window
+// (9.809 to 11.771 GHz); a 1 mm one opens at 75 GHz.
+TEST(ViewBands, ThePanelSpansTheBandsTheirQuarterWavesAndTheirMargins) {
+  const double quarter = speed_of_light / (4.0 * 7.625e-3);
+  const struct {
+    std::string_view what;
+    std::string wall;
+    std::vector<std::string_view> bands;
+    double low, high;
+  } cases[] = {
+      {"up to the margin's cap", fins({7.625, 7.625}, 2.0), {"10:12"}, 0.95 * quarter, 1.05 * 18e9},
+      {"up to where the fins close",
+       fins({7.625, 7.625}, 2.0),
+       {"10:19"},
+       0.95 * quarter,
+       1.05 * 2.0 * quarter},
+      {"no fin serves the band", fins({1.0, 1.0}, 2.0), {"10:12"}, 0.95 * 10e9, 1.05 * 12e9},
+      {"a quarter wave below half the band", fins({38.2}, 2.0), {"10:12"}, 0.95 * 5e9, 1.05 * 12e9},
+      {"two bands, the upper served from the lower's fins' second window",
+       fins({7.625, 7.625}, 2.0),
+       {"10:12", "30:31"},
+       0.95 * quarter,
+       1.05 * 4.0 * quarter},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextSource source(c.wall);
+    CheckSettings settings;
+    for (const std::string_view band : c.bands) settings.bands.push_back(parse_band(band).value());
+    const Examined examined = examine(source, settings);
+    const FrequencyRange range = band_panel_range(examined.wall, settings.bands);
+    EXPECT_NEAR(range.low, c.low, 1e-6 * c.low);
+    EXPECT_NEAR(range.high, c.high, 1e-6 * c.high);
+  }
+}
+
 TEST(ViewBands, WarnOfGapsSparseWallsAndBrokenInterleaves) {
   const double tall = 7.625, short_fin = 4.5;  // quarter waves a little below 10 and 17 GHz
   const struct {
@@ -1078,6 +1118,73 @@ TEST(ViewRun, ChecksBandsWritesCorrugationsAndCountsWarningsWhenStrict) {
   const ProgramRun banded = run_program({horn, "-q", "--band", "10:19"});
   EXPECT_GT(contents(horn + ".svg").size(), svg.size()) << "the band panel";
   EXPECT_NE(contents(horn + ".svg").find("band 10-19 GHz"), std::string::npos);
+}
+
+// The numbers of the attribute `name` of each element `tag` whose text or attributes hold
+// `marker`, in order.
+std::vector<double> values_where(const std::string& svg, std::string_view tag,
+                                 std::string_view marker, const std::string& name) {
+  std::vector<double> values;
+  std::string opening(1, '<');
+  opening += tag;
+  opening += ' ';
+  for (auto at = svg.find(opening); at != std::string::npos; at = svg.find(opening, at + 1)) {
+    const std::string element = svg.substr(at, svg.find('\n', at) - at);
+    if (element.find(marker) == std::string::npos) continue;
+    const std::vector<double> found = attribute_values(element, name);
+    values.insert(values.end(), found.begin(), found.end());
+  }
+  return values;
+}
+
+TEST(ViewBands, TitleTheBandsAndTheirVerdictAndKeepTheirNamesClearOfTheBars) {
+  const Scratch scratch;
+  const std::string horn =
+      scratch.write("horn.zul", contents(HORNWALL_EXAMPLES_DIR "/corr-dual.zul"));
+  const struct {
+    std::vector<std::string> options;
+    std::string title;
+    std::vector<std::string_view> names;
+  } cases[] = {
+      {{"--band", "10:12", "--band", "17:20"},
+       ", bands 10-12 GHz and 17-20 GHz: passes",
+       {"10-12 GHz", "17-20 GHz"}},
+      {{"--band", "10:12", "--min-coverage", "60"},
+       ", band 10-12 GHz: passes with 1 warning",
+       {"10-12 GHz"}},
+      {{"--band", "10:12", "--min-coverage", "60", "--strict"},
+       ", band 10-12 GHz: fails with 1 warning (strict)",
+       {"10-12 GHz"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    std::vector<std::string> arguments = {horn, "-q"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    run_program(arguments);
+    const std::string svg = contents(horn + ".svg");
+    EXPECT_NE(svg.find("<title>" + horn + c.title + "</title>"), std::string::npos);
+    EXPECT_NE(svg.find(">" + horn + c.title + "</text>"), std::string::npos);
+    // The bars (in the profile's colour) end left of every band's name.
+    double bars_end = 0.0;
+    const std::vector<double> x = values_where(svg, "rect", "fill=\"#1f77b4\"", "x");
+    const std::vector<double> width = values_where(svg, "rect", "fill=\"#1f77b4\"", "width");
+    ASSERT_EQ(x.size(), width.size());
+    ASSERT_GE(x.size(), 43u);
+    for (std::size_t i = 0; i < x.size(); ++i) bars_end = std::max(bars_end, x[i] + width[i]);
+    for (const std::string_view name : c.names) {
+      std::string shown(1, '>');
+      shown += name;
+      shown += '<';
+      const std::vector<double> at = values_where(svg, "text", shown, "x");
+      ASSERT_EQ(at.size(), 1u) << name;
+      EXPECT_GT(at[0], bars_end + 100.0) << name;
+    }
+    // The z ticks under the wall and again under the panel; a worst point per band; the
+    // threshold.
+    EXPECT_EQ(values_where(svg, "text", ">-150<", "x").size(), 2u);
+    EXPECT_EQ(values_where(svg, "circle", "r=\"4\"", "cx").size(), c.names.size());
+    EXPECT_EQ(values_where(svg, "line", "stroke=\"#b22\"", "x1").size(), 1u);
+  }
 }
 
 // An object file read, evaluated and checked.

@@ -146,6 +146,11 @@ class Diagnostics {
 void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_name,
                        std::ostream& out);
 
+// How a run with these findings comes out, as a few words: "passes", "passes with 1
+// warning", "fails with 2 errors and 1 warning", and with `strict`, where warnings fail,
+// "fails with 3 warnings (strict)".
+std::string verdict_text(const Diagnostics& diagnostics, bool strict);
+
 // A number for a message or the summary: at most `digits` significant digits, the
 // shortest form ("100", "-51.5", "1.5321e-14"); "NaN", "Infinity" and "-Infinity" as
 // the object files write them.
