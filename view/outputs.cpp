@@ -2,6 +2,7 @@
 
 #include "hornwall/view/command_line.hpp"
 #include "hornwall/view/corrugation_table.hpp"
+#include "hornwall/view/json_report.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/svg_drawing.hpp"
 #include "hornwall/view/view.hpp"
@@ -20,6 +21,10 @@ void write_nodes(const Examined& examined, const ViewOptions&, std::ostream& out
 
 void write_corrugations(const Examined& examined, const ViewOptions& options, std::ostream& out) {
   write_corrugation_table(examined.wall, options.bands, out);
+}
+
+void write_json(const Examined& examined, const ViewOptions& options, std::ostream& out) {
+  write_json_report(examined, options, out);
 }
 
 }  // namespace hornwall::view

@@ -25,6 +25,7 @@
 #include "hornwall/view/checks.hpp"
 #include "hornwall/view/command_line.hpp"
 #include "hornwall/view/expression.hpp"
+#include "hornwall/view/json_report.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/summary.hpp"
 #include "hornwall/view/svg_drawing.hpp"
@@ -825,6 +826,36 @@ std::vector<double> attribute_values(const std::string& svg, const std::string& 
 }
 
 // The library's fixed form with two decimals is the oracle of the picture's numbers.
+TEST(ViewReport, WritesStringsAsJsonOfEveryByteAndNumbersThatReadBack) {
+  const struct {
+    std::string text;
+    std::string json;
+  } strings[] = {
+      {"horn.zul", "\"horn.zul\""},
+      {"a\"b\\c/d", "\"a\\\"b\\\\c/d\""},
+      {std::string("\0\x01\n\x1f\x7f", 5), "\"\\u0000\\u0001\\u000a\\u001f\\u007f\""},
+      {"caf\xc3\xa9.zul", "\"caf\\u00c3\\u00a9.zul\""},
+      {"\xff", "\"\\u00ff\""},
+  };
+  for (const auto& c : strings) {
+    std::string written;
+    append_json_string(written, c.text);
+    EXPECT_EQ(written, c.json);
+  }
+  const struct {
+    double value;
+    std::string_view json;
+  } numbers[] = {{10e9, "1e+10"},    {19602500000.0, "19602500000"},
+                 {0.1, "0.1"},       {-0.0, "-0"},
+                 {1e-7, "1e-07"},    {0.5, "0.5"},
+                 {INFINITY, "null"}, {NAN, "null"}};
+  for (const auto& c : numbers) {
+    std::string written;
+    append_json_number(written, c.value);
+    EXPECT_EQ(written, c.json) << c.value;
+  }
+}
+
 TEST(ViewPicture, WritesNumbersAsTheLibraryDoesWithTwoDecimals) {
   std::mt19937_64 random(12345);
   std::vector<double> values = {0.0,   -0.0,   0.005,  0.015,  0.125,  -0.125, 2.675,
@@ -1074,6 +1105,10 @@ TEST(ViewRun, NamesFilesSafelyAndRefusesWhatWouldGoWrong) {
       {{hostile, "-o", dir + "/same.svg", "--table", dir + "/same.svg"},
        2,
        "hornwall_view: the picture and the table cannot both go to '" + dir + "/same.svg'\n"},
+      {{hostile, "--json", dir + "/same.json", "--corrugations", dir + "/./same.json"},
+       2,
+       "hornwall_view: the corrugations and the report cannot both go to '" + dir +
+           "/same.json'\n"},
   };
   for (const auto& c : cases) {
     const ProgramRun run = run_program(c.arguments);

@@ -17,8 +17,8 @@ struct Examined;
 struct ViewOptions;
 
 // The outputs, in the order they are written, checked and listed.
-enum class Output : std::uint8_t { picture, table, corrugations };
-inline constexpr std::size_t output_kinds = static_cast<std::size_t>(Output::corrugations) + 1;
+enum class Output : std::uint8_t { picture, table, corrugations, json };
+inline constexpr std::size_t output_kinds = static_cast<std::size_t>(Output::json) + 1;
 
 // Writes an output of the run that `options` describe from the file `examined` to `out`.
 using OutputWriter = void (*)(const Examined& examined, const ViewOptions& options,
@@ -42,6 +42,7 @@ struct OutputSpec {
 void write_picture(const Examined& examined, const ViewOptions& options, std::ostream& out);
 void write_nodes(const Examined& examined, const ViewOptions& options, std::ostream& out);
 void write_corrugations(const Examined& examined, const ViewOptions& options, std::ostream& out);
+void write_json(const Examined& examined, const ViewOptions& options, std::ostream& out);
 
 // The outputs, one row each in the order of `Output`: the compiler refuses a table that
 // misses an output or holds one out of its place.
@@ -76,6 +77,16 @@ inline constexpr std::array<OutputSpec, output_kinds> output_table = {{
      true,
      false,
      write_corrugations},
+    {Output::json,
+     "report",
+     {"json", 0, true},
+     "OUT.json",
+     "write what the summary, the messages and the band\nfigures say as JSON (its form: "
+     "hornwall_view(1));\n'-' as for --table",
+     "",
+     true,
+     false,
+     write_json},
 }};
 
 // True when every row of `table` stands at its output's place.
