@@ -228,10 +228,10 @@ void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& d
 // One check: reads the wall and reports its findings.
 using Check = void (*)(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
 
-// The checks, in the order they run.
-constexpr std::array<Check, 8> checks = {check_has_profile, check_node_counts, check_nodes,
-                                         check_crossings,   check_joins,       check_drawable,
-                                         check_band_units,  check_bands};
+// The checks, in the order they run; their count is the list's.
+constexpr auto checks =
+    std::to_array<Check>({check_has_profile, check_node_counts, check_nodes, check_crossings,
+                          check_joins, check_drawable, check_band_units, check_bands});
 
 }  // namespace
 

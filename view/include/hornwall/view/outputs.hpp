@@ -89,11 +89,12 @@ inline constexpr std::array<OutputSpec, output_kinds> output_table = {{
      write_json},
 }};
 
-// True when every row of `table` stands at its output's place.
+// True when every row of `table` stands at its output's place and has a name and an
+// option (a row cut short before its writer has neither).
 constexpr bool rows_in_place(const std::array<OutputSpec, output_kinds>& table) {
   for (std::size_t k = 0; k < table.size(); ++k) {
     const OutputSpec& row = table[k];
-    if (static_cast<std::size_t>(row.output) != k || row.name.empty() || row.write == nullptr) {
+    if (static_cast<std::size_t>(row.output) != k || row.name.empty() || row.option.name.empty()) {
       return false;
     }
   }
