@@ -380,14 +380,14 @@ struct JsonValue {
   Kind kind = Kind::null;
   bool boolean = false;
   double number = 0.0;
-  std::string text;  // a string's bytes (each character a byte), or a number as written
-  std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;  // in order
+  std::string text;              // a string's bytes (each character a byte), or a number as written
+  std::vector<JsonValue> items;  // an array's items, an object's members' values, in order
+  std::vector<std::string> keys;  // an object's members' keys, in order
 
   // The member `key` of an object, or nullptr.
   const JsonValue* find(std::string_view key) const {
-    for (const auto& [name, value] : members) {
-      if (name == key) return &value;
+    for (std::size_t i = 0; i < keys.size() && i < items.size(); ++i) {
+      if (keys[i] == key) return &items[i];
     }
     return nullptr;
   }
@@ -517,12 +517,10 @@ inline std::string json_fault(std::string_view text, JsonValue& value) {
           if (at >= text.size() || text[at] != ':')
             return fault = at_byte(at, "':' missing after a key"), false;
           ++at;
-          out.members.emplace_back(std::move(key), JsonValue{});
-          if (!self(self, out.members.back().second, depth + 1)) return false;
-        } else {
-          out.items.emplace_back();
-          if (!self(self, out.items.back(), depth + 1)) return false;
+          out.keys.push_back(std::move(key));
         }
+        out.items.emplace_back();
+        if (!self(self, out.items.back(), depth + 1)) return false;
         blanks();
         if (at < text.size() && text[at] == ',') {
           ++at;

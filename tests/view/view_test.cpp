@@ -845,10 +845,14 @@ TEST(ViewReport, WritesStringsAsJsonOfEveryByteAndNumbersThatReadBack) {
   const struct {
     double value;
     std::string_view json;
-  } numbers[] = {{10e9, "1e+10"},    {19602500000.0, "19602500000"},
-                 {0.1, "0.1"},       {-0.0, "-0"},
-                 {1e-7, "1e-07"},    {0.5, "0.5"},
-                 {INFINITY, "null"}, {NAN, "null"}};
+  } numbers[] = {{10e9, "1e+10"},
+                 {19602500000.0, "19602500000"},
+                 {0.1, "0.1"},
+                 {-0.0, "-0"},
+                 {1e-7, "1e-07"},
+                 {0.5, "0.5"},
+                 {std::numeric_limits<double>::infinity(), "null"},
+                 {std::numeric_limits<double>::quiet_NaN(), "null"}};
   for (const auto& c : numbers) {
     std::string written;
     append_json_number(written, c.value);
