@@ -92,16 +92,24 @@ class JsonWriter {
   bool after_key_ = false;
 };
 
-// {"low": L, "high": H} of `values`, or null for none.
-void write_range(JsonWriter& json, const std::vector<double>& values) {
-  if (values.empty()) {
+// The least and the most of the values given to add().
+struct Range {
+  std::optional<double> low, high;
+  void add(double value) {
+    low = low ? std::min(*low, value) : value;
+    high = high ? std::max(*high, value) : value;
+  }
+};
+
+// {"low": L, "high": H} of `range`, or null for no values.
+void write_range(JsonWriter& json, const Range& range) {
+  if (!range.low) {
     json.null();
     return;
   }
-  const auto [low, high] = std::minmax_element(values.begin(), values.end());
   json.open('{', true);
-  json.key("low").number(*low);
-  json.key("high").number(*high);
+  json.key("low").number(*range.low);
+  json.key("high").number(*range.high);
   json.close('}');
 }
 
@@ -124,12 +132,12 @@ std::string_view corrugated_name(Corrugated corrugated) {
 }
 
 void write_corrugations(JsonWriter& json, const Profile& profile) {
-  std::vector<double> heights, far_heights, thicknesses, pitches;
+  Range heights, far_heights, thicknesses, pitches;
   for (const Corrugation& c : profile.corrugations) {
-    heights.push_back(c.height);
-    far_heights.push_back(c.far_height);
-    thicknesses.push_back(c.thickness);
-    if (c.pitch) pitches.push_back(*c.pitch);
+    heights.add(c.height);
+    far_heights.add(c.far_height);
+    thicknesses.add(c.thickness);
+    if (c.pitch) pitches.add(*c.pitch);
   }
   json.open('{');
   json.key("count").count(profile.corrugations.size());
@@ -186,11 +194,11 @@ void write_band(JsonWriter& json, const Profile& profile, const FrequencyBand& b
 }
 
 void write_profile(JsonWriter& json, const Profile& profile, std::span<const FrequencyBand> bands) {
-  std::vector<double> z, rho;
+  Range z, rho;
   for (const Node& node : profile.nodes) {
     if (!node.ok) continue;
-    z.push_back(node.z);
-    rho.push_back(node.rho);
+    z.add(node.z);
+    rho.add(node.rho);
   }
   json.open('{');
   json.key("name").string(profile.name);
