@@ -131,26 +131,39 @@ void check_band_units(const Wall& wall, const CheckSettings& settings, Diagnosti
   }
 }
 
-// Frequencies of a band at which no corrugation of a profile is capacitive, a warning a
-// stretch. Only a profile whose summary finds such a frequency is counted again.
-void check_band_gaps(const Profile& profile, const CoverageSummary& summary,
-                     CoverageCounter& counter, double metres, Diagnostics& diagnostics) {
-  if (summary.fewest != 0) return;
+// The stretches of a band's frequencies at which fewer than the threshold of a profile's
+// corrugations are capacitive, a warning a stretch, naming its worst frequency. Only a
+// profile whose worst coverage is below the threshold is counted again.
+void check_coverage(const Profile& profile, const BandFigures& figures, CoverageCounter& counter,
+                    double metres, Diagnostics& diagnostics) {
+  const std::uint64_t total = figures.coverage.corrugations;
+  const double percent = figures.min_coverage;
+  if (meets_percent(figures.coverage.fewest, total, percent)) return;
   count_band(counter, profile, metres);
   const Coverage& coverage = counter.coverage();
   const FrequencyBand& band = counter.band();
+  const auto below = [&](std::size_t i) {
+    return !meets_percent(coverage.counts[i], total, percent);
+  };
   for (std::size_t i = 0; i < band_samples;) {
-    if (coverage.counts[i] != 0) {
+    if (!below(i)) {
       ++i;
       continue;
     }
-    std::size_t last = i;
-    while (last + 1 < band_samples && coverage.counts[last + 1] == 0) ++last;
-    diagnostics.report(Finding::band_gap, profile.first_row_line(), [&] {
-      const std::string where = last == i ? "at " + band.frequency_text(band.sample(i))
-                                          : "from " + band.frequency_text(band.sample(i)) + " to " +
-                                                band.frequency_text(band.sample(last));
-      return "no corrugation of " + shown_name(profile.name) + " is capacitive " + where + " GHz";
+    std::size_t last = i, worst = i;
+    for (; last + 1 < band_samples && below(last + 1); ++last) {
+      if (coverage.counts[last + 1] < coverage.counts[worst]) worst = last + 1;
+    }
+    diagnostics.report(Finding::low_coverage, profile.first_row_line(), [&] {
+      const auto at = [&](std::size_t sample) { return band.frequency_text(band.sample(sample)); };
+      const std::string count =
+          std::to_string(coverage.counts[worst]) + " of " + std::to_string(total);
+      const std::string where = last == i
+                                    ? "at " + at(i) + " GHz (" + count + ")"
+                                    : "from " + at(i) + " to " + at(last) + " GHz (at worst " +
+                                          count + ", at " + at(worst) + " GHz)";
+      return "fewer than " + shortest_text(percent) + "% of the corrugations of " +
+             shown_name(profile.name) + " are capacitive " + where;
     });
     i = last + 1;
   }
@@ -203,7 +216,7 @@ void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& d
       continue;
     }
     for (std::size_t b = 0; b < settings.bands.size(); ++b) {
-      check_band_gaps(profile, profile.bands[b], counters[b], *metres, diagnostics);
+      check_coverage(profile, profile.bands[b], counters[b], *metres, diagnostics);
       check_density(profile, settings.bands[b], *metres, diagnostics);
       if (settings.bands.size() == 2) {
         check_interleave(profile, settings.bands[b], b, diagnostics);
@@ -215,10 +228,10 @@ void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& d
 // One check: reads the wall and reports its findings.
 using Check = void (*)(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
 
-// The checks, in the order they run.
-constexpr std::array<Check, 8> checks = {check_has_profile, check_node_counts, check_nodes,
-                                         check_crossings,   check_joins,       check_drawable,
-                                         check_band_units,  check_bands};
+// The checks, in the order they run; their count is the list's.
+constexpr auto checks =
+    std::to_array<Check>({check_has_profile, check_node_counts, check_nodes, check_crossings,
+                          check_joins, check_drawable, check_band_units, check_bands});
 
 }  // namespace
 

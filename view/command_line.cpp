@@ -9,12 +9,10 @@
 namespace hornwall::view {
 namespace {
 
-// The options, each known by its long name.
-constexpr std::array<OptionSpec, 9> view_options = {{
-    {"output", 'o', true},
-    {"table", 0, true},
-    {"corrugations", 0, true},
+// The options that name no output.
+constexpr std::array<OptionSpec, 7> other_options = {{
     {"band", 0, true},
+    {"min-coverage", 0, true},
     {"strict"},
     {"mirror"},
     {"quiet", 'q'},
@@ -22,13 +20,26 @@ constexpr std::array<OptionSpec, 9> view_options = {{
     {"version"},
 }};
 
+// Every option, each known by its long name: the outputs' first.
+constexpr auto view_options = [] {
+  std::array<OptionSpec, output_kinds + other_options.size()> all{};
+  for (std::size_t k = 0; k < output_kinds; ++k) all[k] = output_table[k].option;
+  for (std::size_t i = 0; i < other_options.size(); ++i) all[output_kinds + i] = other_options[i];
+  return all;
+}();
+
 // Takes the option `name` with its `value` into `options`; returns what is wrong with it.
 Result<void> apply(std::string_view name, std::string_view value, ViewOptions& options) {
+  for (std::size_t k = 0; k < output_kinds; ++k) {
+    if (name == output_table[k].option.name) options.paths[k] = value;
+  }
   if (name == "band") return add_band(options.bands, value);
+  if (name == "min-coverage") {
+    const Result<double> percent = parse_min_coverage(value);
+    if (!percent.ok()) return Reason{percent.reason()};
+    options.min_coverage = percent.value();
+  }
   if (name == "strict") options.strict = true;
-  if (name == "corrugations") options.corrugations_path = value;
-  if (name == "output") options.svg_path = value;
-  if (name == "table") options.table_path = value;
   if (name == "mirror") options.mirror = true;
   if (name == "quiet") options.quiet = true;
   if (name == "help") options.help = true;
@@ -36,11 +47,34 @@ Result<void> apply(std::string_view name, std::string_view value, ViewOptions& o
   return {};
 }
 
-// True when `path` ends in ".svg", in any case.
-bool is_svg_name(std::string_view path) {
-  constexpr std::string_view suffix = ".svg";
+// True when `path` ends in `suffix`, in any case.
+bool ends_with_suffix(std::string_view path, std::string_view suffix) {
   return path.size() >= suffix.size() &&
          equal_ignoring_case(path.substr(path.size() - suffix.size()), suffix);
+}
+
+// The help's lines of the output `row`: its option and operand, then its text, indented.
+std::string output_help(const OutputSpec& row) {
+  constexpr std::size_t text_column = 24;
+  std::string spelled = "  ";
+  spelled += row.option.letter != 0 ? std::string{'-', row.option.letter, ',', ' '} : "    ";
+  spelled += "--";
+  spelled += row.option.name;
+  spelled += ' ';
+  spelled += row.operand;
+  std::string text = spelled;
+  if (spelled.size() + 2 > text_column) {
+    text += '\n';
+    text.append(text_column, ' ');
+  } else {
+    text.append(text_column - spelled.size(), ' ');
+  }
+  for (const char c : row.help) {
+    text += c;
+    if (c == '\n') text.append(text_column, ' ');
+  }
+  text += '\n';
+  return text;
 }
 
 }  // namespace
@@ -67,50 +101,60 @@ Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
                   quoted_printable(files[1])};
   }
   result.file = files[0];
-  if (result.svg_path.empty()) result.svg_path = result.file + ".svg";
-  if (result.svg_path == "-") return Reason{"the picture cannot go to standard output"};
-  if (!is_svg_name(result.svg_path)) {
-    return Reason{"the picture's name must end in '.svg': " + quoted_printable(result.svg_path)};
-  }
-  if (result.table_path == "-" && result.corrugations_path == "-") {
-    return Reason{"the table and the corrugations cannot both go to standard output"};
+  const OutputSpec* to_console = nullptr;
+  for (std::size_t k = 0; k < output_kinds; ++k) {
+    const OutputSpec& row = output_table[k];
+    std::string& path = result.paths[k];
+    if (path.empty() && row.always) path = result.file + std::string(row.suffix);
+    if (path.empty()) continue;
+    if (path == "-" && !row.console) {
+      return Reason{"the " + std::string(row.name) + " cannot go to standard output"};
+    }
+    if (path == "-") {
+      if (to_console != nullptr) {
+        return Reason{"the " + std::string(to_console->name) + " and the " + std::string(row.name) +
+                      " cannot both go to standard output"};
+      }
+      to_console = &row;
+      continue;
+    }
+    if (!ends_with_suffix(path, row.suffix)) {
+      return Reason{"the " + std::string(row.name) + "'s name must end in " +
+                    single_quoted(row.suffix) + ": " + quoted_printable(path)};
+    }
   }
   return result;
 }
 
 std::string_view usage_line() { return "usage: hornwall_view [OPTIONS] FILE\n"; }
 
-std::string_view help_text() {
-  return "usage: hornwall_view [OPTIONS] FILE\n"
-         "Evaluates the object file FILE, checks the wall it describes, draws it as an SVG\n"
-         "picture and can export its nodes.\n"
-         "\n"
-         "  -o, --output OUT.svg  write the picture to OUT.svg (default: FILE.svg); its\n"
-         "                        name must end in .svg\n"
-         "      --mirror          draw the mirror image below the axis as well\n"
-         "      --table OUT.csv   write the evaluated nodes as CSV (profile,index,z,rho);\n"
-         "                        '-' writes them to standard output, and the summary\n"
-         "                        then goes to standard error\n"
-         "      --corrugations OUT.csv\n"
-         "                        write the corrugations as CSV (profile,index,z_near,\n"
-         "                        z_far,height,thickness,gap,pitch; with --band also\n"
-         "                        q_GHz and the part of each band each is capacitive\n"
-         "                        over); '-' as for --table\n"
-         "      --band F1:F2      check the corrugations against a band, in GHz or with\n"
-         "                        Hz, kHz, MHz, GHz (9.5GHz:10.5GHz); twice for a dual\n"
-         "                        band. A corrugation h high is capacitive where\n"
-         "                        4 f h / c, modulo 2, lies between 1 and 2\n"
-         "      --strict          count warnings as errors in the exit status\n"
-         "  -q, --quiet           print no summary, only errors and warnings\n"
-         "  -h, --help            show this help and exit\n"
-         "      --version         show the version and exit\n"
-         "\n"
-         "Every output is written whole or not at all: an existing file is replaced only\n"
-         "once its successor is complete.\n"
-         "Exit status: 0 when the file is sound (warnings allowed), 1 when it has errors,\n"
-         "2 for a usage error or a file that cannot be read or written.\n";
+std::string help_text() {
+  std::string text =
+      "usage: hornwall_view [OPTIONS] FILE\n"
+      "Evaluates the object file FILE, checks the wall it describes, draws it as an SVG\n"
+      "picture and can export its nodes.\n"
+      "\n";
+  for (const OutputSpec& row : output_table) text += output_help(row);
+  text +=
+      "      --mirror          draw the mirror image below the axis as well\n"
+      "      --band F1:F2      check the corrugations against a band, in GHz or with\n"
+      "                        Hz, kHz, MHz, GHz (9.5GHz:10.5GHz); twice for a dual\n"
+      "                        band. A corrugation h high is capacitive where\n"
+      "                        4 f h / c, modulo 2, lies between 1 and 2\n"
+      "      --min-coverage P  warn of band frequencies at which fewer than P percent\n"
+      "                        of a profile's corrugations are capacitive (default\n"
+      "                        25); the summary's margin keeps to it too\n"
+      "      --strict          count warnings as errors in the exit status\n"
+      "  -q, --quiet           print no summary, only errors and warnings\n"
+      "  -h, --help            show this help and exit\n"
+      "      --version         show the version and exit\n"
+      "\n"
+      "Every output is written whole or not at all: an existing file is replaced only\n"
+      "once its successor is complete.\n"
+      "Exit status: 0 when the file is sound (warnings allowed), 1 when it has errors,\n"
+      "2 for a usage error or a file that cannot be read or written.\n";
+  return text;
 }
-
 std::string version_line() {
   return std::string("hornwall_view (hornwall) ") + HORNWALL_VERSION + "\n";
 }

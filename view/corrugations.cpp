@@ -183,20 +183,22 @@ void count_band(CoverageCounter& counter, const Profile& profile, double metres)
   }
 }
 
-void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands) {
-  std::vector<CoverageCounter> counters(bands.begin(), bands.end());
+void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands, double min_coverage) {
+  std::vector<BandJudge> judges;
+  judges.reserve(bands.size());
+  for (const FrequencyBand& band : bands) judges.emplace_back(band, min_coverage);
   for (Profile& profile : wall.profiles) {
     profile.bands.clear();
     const std::optional<double> metres = metres_per_unit(profile.unit);
     if (profile.corrugations.empty() || !metres) continue;
     profile.bands.reserve(std::min(bands.size(), most_bands));
-    for (std::size_t b = 0; b < counters.size() && b < most_bands; ++b) {
-      counters[b].reset();
+    for (std::size_t b = 0; b < judges.size() && b < most_bands; ++b) {
+      judges[b].reset();
       for (Corrugation& corrugation : profile.corrugations) {
         corrugation.capacitive[b] =
-            static_cast<std::uint16_t>(counters[b].add_samples(corrugation.height * *metres));
+            static_cast<std::uint16_t>(judges[b].add(corrugation.height * *metres));
       }
-      profile.bands.push_back(counters[b].summary());
+      profile.bands.push_back(judges[b].figures());
     }
   }
 }

@@ -7,48 +7,6 @@
 #include "hornwall/text.hpp"
 
 namespace hornwall::view {
-namespace {
-
-// What the note about findings not shown says of each kind.
-std::string_view kind_name(Finding kind) {
-  switch (kind) {
-    case Finding::unreadable: return "not a well-formed block";
-    case Finding::no_profile: return "no profile";
-    case Finding::unparsable: return "cannot parse";
-    case Finding::undefined: return "reference to undefined variable";
-    case Finding::cycle: return "reference each other in a cycle";
-    case Finding::not_finite: return "is not finite";
-    case Finding::crossing: return "crosses itself";
-    case Finding::defined_again: return "is defined again";
-    case Finding::few_nodes: return "fewer than two nodes";
-    case Finding::negative_radius: return "has a negative radius";
-    case Finding::runs_back: return "runs back towards the aperture";
-    case Finding::no_join: return "does not join";
-    case Finding::undrawable: return "cannot draw";
-    case Finding::band_unit: return "length unit unknown to the band check";
-    case Finding::band_gap: return "no corrugation is capacitive";
-    case Finding::sparse: return "corrugations per wavelength";
-    case Finding::interleave: return "the interleave breaks";
-  }
-  return "finding";
-}
-
-}  // namespace
-
-Severity severity_of(Finding kind) {
-  switch (kind) {
-    case Finding::defined_again:
-    case Finding::few_nodes:
-    case Finding::negative_radius:
-    case Finding::runs_back:
-    case Finding::no_join:
-    case Finding::undrawable:
-    case Finding::band_gap:
-    case Finding::sparse:
-    case Finding::interleave: return Severity::warning;
-    default: return Severity::error;
-  }
-}
 
 void Diagnostics::report(Finding kind, std::uint64_t line, std::string text) {
   if (shows(kind)) kept_.push_back({line, kind, std::move(text)});
@@ -91,10 +49,26 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
     text += ": note: " + std::to_string(found - Diagnostics::shown_per_kind) + " more ";
     text += severity_of(kind) == Severity::error ? "errors" : "warnings";
     text += " of this kind not shown: ";
-    text += kind_name(kind);
+    text += finding_spec(kind).note;
     text += '\n';
   }
   out << text;
+}
+
+std::string verdict_text(const Diagnostics& diagnostics, bool strict) {
+  const auto counted = [](std::uint64_t count, std::string_view what) {
+    return std::to_string(count) + " " + std::string(what) + (count == 1 ? "" : "s");
+  };
+  const std::uint64_t errors = diagnostics.error_count(), warnings = diagnostics.warning_count();
+  if (errors > 0) {
+    return "fails with " + counted(errors, "error") +
+           (warnings > 0 ? " and " + counted(warnings, "warning") : "");
+  }
+  if (warnings == 0) return "passes";
+  std::string text = strict ? "fails with " : "passes with ";
+  text += counted(warnings, "warning");
+  if (strict) text += " (strict)";
+  return text;
 }
 
 std::string short_number(double value, int digits) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <variant>
 
+#include "hornwall/text.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/output_text.hpp"
 
@@ -201,18 +202,34 @@ void side_label(Svg& svg, double middle, std::string_view text) {
   svg.label(margin_left - 55.0, middle, "middle", text, turn);
 }
 
-void draw_ticks(Svg& svg, const Frame& frame, std::string_view unit) {
-  const double bottom = frame.y(frame.rho_low);
-  const double right = frame.x(frame.z_high);
+// The z ticks of `frame` from `top` to `bottom`: a grid line each, a tick and its label
+// under `bottom`.
+void draw_z_ticks(Svg& svg, const Frame& frame, double top, double bottom) {
   const double z_step = tick_step(frame.z_half);
   const double z_first = std::ceil(frame.z_low / z_step);
   for (int i = 0; i <= most_ticks && (z_first + i) * z_step <= frame.z_high; ++i) {
     const double k = z_first + i;
     const double x = frame.x(k * z_step);
-    svg.line(x, margin_top, x, bottom, grid_style);
+    svg.line(x, top, x, bottom, grid_style);
     svg.line(x, bottom, x, bottom + 5.0, tick_style);
     svg.label(x, bottom + 18.0, "middle", short_number(k * z_step + 0.0));
   }
+}
+
+// An axis's name with its unit: "z (mm)", or "z" for none.
+std::string axis_name(std::string_view name, std::string_view unit) {
+  std::string text(name);
+  if (unit.empty()) return text;
+  text += " (";
+  text += unit;
+  text += ')';
+  return text;
+}
+
+void draw_ticks(Svg& svg, const Frame& frame, std::string_view unit) {
+  const double bottom = frame.y(frame.rho_low);
+  const double right = frame.x(frame.z_high);
+  draw_z_ticks(svg, frame, margin_top, bottom);
   const double rho_step = tick_step(frame.rho_half);
   const double rho_first = std::ceil(frame.rho_low / rho_step);
   for (int i = 0; i <= most_ticks && (rho_first + i) * rho_step <= frame.rho_high; ++i) {
@@ -222,9 +239,8 @@ void draw_ticks(Svg& svg, const Frame& frame, std::string_view unit) {
     svg.line(margin_left - 5.0, y, margin_left, y, tick_style);
     svg.label(margin_left - 8.0, y + 4.0, "end", short_number(k * rho_step + 0.0));
   }
-  const std::string unit_text = unit.empty() ? std::string() : " (" + std::string(unit) + ")";
-  svg.label(margin_left + frame.plot_width() / 2.0, bottom + 38.0, "middle", "z" + unit_text);
-  side_label(svg, margin_top + frame.plot_height() / 2.0, "rho" + unit_text);
+  svg.label(margin_left + frame.plot_width() / 2.0, bottom + 38.0, "middle", axis_name("z", unit));
+  side_label(svg, margin_top + frame.plot_height() / 2.0, axis_name("rho", unit));
 }
 
 void draw_axis_and_aperture(Svg& svg, const Frame& frame) {
@@ -292,26 +308,28 @@ bool append_hundredths(std::string& out, double value) {
   return true;
 }
 
-constexpr double panel_height = 200.0;
-constexpr double panel_gap = 40.0;  // between the panel and the legend
+constexpr double panel_height = 240.0;
+constexpr double panel_below = 50.0;   // under the panel: its z ticks and their name
+constexpr double coverage_gap = 40.0;  // between the panel and the coverage plot
+constexpr double coverage_width = 160.0;
+constexpr double band_label_width = 90.0;  // right of the coverage plot
 constexpr std::size_t most_bars = 5000;
+constexpr std::size_t most_curves = colours.size();  // corrugated profiles with a coverage curve
 constexpr std::array<std::string_view, 2> band_shades = {"#e8eef7", "#f7eee4"};
+constexpr std::string_view band_edge_style =
+    "stroke=\"#777\" stroke-width=\"1\" stroke-dasharray=\"6 3\"";
+constexpr std::string_view threshold_style =
+    "stroke=\"#b22\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"";
 
-// The frequency axis of the band panel: from a little below the lowest band to a little
-// above the highest, in hertz, mapped to picture units from `top` down.
+// The frequency axis of the band panel, in hertz, mapped to picture units from `top` down.
 struct FrequencyAxis {
   double low = 0.0, high = 1.0, top = 0.0;
   double y(double hertz) const { return top + panel_height * (high - hertz) / (high - low); }
 };
 
-FrequencyAxis frequency_axis(std::span<const FrequencyBand> bands, double top) {
-  double low = bands.front().low, high = bands.front().high;
-  for (const FrequencyBand& band : bands) {
-    low = std::min(low, band.low);
-    high = std::max(high, band.high);
-  }
-  const double pad = 0.1 * (high - low);
-  return {std::max(0.0, low - pad), high + pad, top};
+FrequencyAxis frequency_axis(const Wall& wall, std::span<const FrequencyBand> bands, double top) {
+  const FrequencyRange range = band_panel_range(wall, bands);
+  return {range.low, range.high, top};
 }
 
 // Whether a corrugation `height` metres high opens and closes its windows more than once
@@ -321,22 +339,8 @@ bool windows_finer_than_the_panel(double height, const FrequencyAxis& axis) {
          2.0 * quarter_wave_frequency(height) < (axis.high - axis.low) / panel_height;
 }
 
-// The panel under the wall: frequency upwards, the bands shaded, each corrugation a bar
-// coloured where it is capacitive.
-void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, const Wall& wall,
-                     std::span<const FrequencyBand> bands, double top) {
-  Svg svg(out);
-  const FrequencyAxis axis = frequency_axis(bands, top);
-  const double right = frame.x(frame.z_high);
-  for (std::size_t b = 0; b < bands.size(); ++b) {
-    const double y_high = axis.y(bands[b].high), y_low = axis.y(bands[b].low);
-    svg.element("rect",
-                {{"x", margin_left},
-                 {"y", y_high},
-                 {"width", frame.plot_width()},
-                 {"height", y_low - y_high}},
-                " fill=\"" + std::string(band_shades[b % band_shades.size()]) + "\"");
-  }
+// The frequency ticks left of the panel.
+void draw_frequency_ticks(Svg& svg, const FrequencyAxis& axis) {
   const double step = tick_step((axis.high - axis.low) / 2.0e9) * 1e9;
   const double first = std::ceil(axis.low / step);
   for (int i = 0; i <= most_ticks && (first + i) * step <= axis.high; ++i) {
@@ -345,13 +349,20 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
     svg.line(margin_left - 5.0, y, margin_left, y, tick_style);
     svg.label(margin_left - 8.0, y + 4.0, "end", short_number(k * step / 1e9 + 0.0));
   }
+}
+
+// The bars: each corrugation coloured at the frequencies at which it is capacitive.
+void draw_bars(std::string& out, std::ostream& sink, const Frame& frame, const Wall& wall,
+               const FrequencyAxis& axis) {
+  Svg svg(out);
   std::size_t bars = 0;
   for (const Profile& profile : wall.profiles) bars += profile.corrugations.size();
   if (bars > most_bars) {
-    svg.label(margin_left + 8.0, top + panel_height / 2.0, "start",
+    svg.label(margin_left + 8.0, axis.top + panel_height / 2.0, "start",
               std::to_string(bars) + " corrugations: too many to draw one by one", marking_fill);
+    return;
   }
-  for (std::size_t p = 0; p < wall.profiles.size() && bars <= most_bars; ++p) {
+  for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
     const Profile& profile = wall.profiles[p];
     const std::optional<double> metres = metres_per_unit(profile.unit);
     if (!metres) continue;
@@ -380,23 +391,137 @@ void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, c
       write_out_when_large(out, sink);
     }
   }
-  // The bands' names, over the bars on a pale ground, at the right of each band.
-  for (const FrequencyBand& band : bands) {
-    const std::string name = "band " + band.label();
-    const double width = 7.0 * static_cast<double>(name.size()) + 8.0;
+}
+
+// The band panel and the coverage plot beside it share the frequency axis: the bands
+// shaded with their edges as lines, both panels framed.
+void draw_bands_across(Svg& svg, std::span<const FrequencyBand> bands, const FrequencyAxis& axis,
+                       double left, double right) {
+  for (std::size_t b = 0; b < bands.size(); ++b) {
+    const double y_high = axis.y(bands[b].high), y_low = axis.y(bands[b].low);
     svg.element("rect",
-                {{"x", right - width - 4.0},
-                 {"y", axis.y(band.high) + 2.0},
-                 {"width", width},
-                 {"height", 16.0}},
-                " fill=\"white\" fill-opacity=\"0.85\"");
-    svg.label(right - 8.0, axis.y(band.high) + 14.0, "end", name, marking_fill);
+                {{"x", left}, {"y", y_high}, {"width", right - left}, {"height", y_low - y_high}},
+                " fill=\"" + std::string(band_shades[b % band_shades.size()]) + "\"");
   }
+}
+
+void draw_band_edges(Svg& svg, std::span<const FrequencyBand> bands, const FrequencyAxis& axis,
+                     double left, double right) {
+  for (const FrequencyBand& band : bands) {
+    for (const double edge : {band.low, band.high}) {
+      svg.line(left, axis.y(edge), right, axis.y(edge), band_edge_style);
+    }
+  }
+}
+
+// The coverage plot: for each corrugated profile (the first most_curves), the part of its
+// corrugations that are capacitive against frequency, thin over the whole axis and thick
+// over each band's own judged frequencies; the threshold as a line; each band's worst
+// point marked.
+void draw_coverage(Svg& svg, const Wall& wall, std::span<const FrequencyBand> bands,
+                   const FrequencyAxis& axis, double left, double min_coverage) {
+  const auto x = [&](double part) { return left + coverage_width * part; };
+  for (const double percent : {0.0, 25.0, 50.0, 75.0, 100.0}) {
+    const double at = x(percent / 100.0);
+    svg.line(at, axis.top, at, axis.top + panel_height, grid_style);
+    svg.line(at, axis.top + panel_height, at, axis.top + panel_height + 5.0, tick_style);
+    svg.label(at, axis.top + panel_height + 18.0, "middle", short_number(percent));
+  }
+  svg.label(x(0.5), axis.top + panel_height + 38.0, "middle", "coverage (%)");
+  std::size_t curves = 0, corrugated = 0;
+  std::string points;
+  const auto curve = [&](const CoverageCounter& counter, std::string_view style) {
+    const Coverage& coverage = counter.coverage();
+    points.clear();
+    for (std::size_t i = 0; i < band_samples; ++i) {
+      if (!points.empty()) points += ' ';
+      append_fixed(points, x(static_cast<double>(coverage.counts[i]) /
+                             static_cast<double>(coverage.corrugations)));
+      points += ',';
+      append_fixed(points, axis.y(counter.band().sample(i)));
+    }
+    svg.element("polyline", {{"points", std::string_view(points)}}, style);
+  };
+  std::optional<CoverageCounter> whole;
+  for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
+    const Profile& profile = wall.profiles[p];
+    const std::optional<double> metres = metres_per_unit(profile.unit);
+    if (!metres || profile.corrugations.empty() || profile.bands.size() != bands.size()) continue;
+    if (++corrugated > most_curves) continue;
+    ++curves;
+    const std::string colour(colours[p % colours.size()]);
+    if (!whole) whole.emplace(FrequencyBand{axis.low, axis.high});
+    whole->reset();
+    for (const Corrugation& c : profile.corrugations) whole->add_samples(c.height * *metres);
+    curve(*whole,
+          " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1\" stroke-opacity=\"0.6\"");
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+      CoverageCounter judged(bands[b]);
+      for (const Corrugation& c : profile.corrugations) judged.add_samples(c.height * *metres);
+      curve(judged, " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2.5\"");
+      const BandFigures& figures = profile.bands[b];
+      svg.element(
+          "circle",
+          {{"cx", x(figures.worst())}, {"cy", axis.y(bands[b].sample(figures.coverage.fewest_at))}},
+          " r=\"4\" fill=\"white\" stroke=\"" + colour + "\" stroke-width=\"2\"");
+    }
+  }
+  const double threshold = x(min_coverage / 100.0);
+  svg.line(threshold, axis.top, threshold, axis.top + panel_height, threshold_style);
+  svg.label(threshold, axis.top - 6.0, "middle", "at least " + shortest_text(min_coverage) + "%",
+            " fill=\"#b22\"");
+  if (corrugated > curves) {
+    svg.label(x(0.0), axis.top + panel_height + 52.0, "start",
+              "the first " + std::to_string(curves) + " of " + std::to_string(corrugated) +
+                  " corrugated profiles drawn",
+              marking_fill);
+  }
+  svg.element("rect",
+              {{"x", left}, {"y", axis.top}, {"width", coverage_width}, {"height", panel_height}},
+              " fill=\"none\" stroke=\"#999\"");
+}
+
+// The bands' names right of the coverage plot, each at its band's middle, moved down
+// where it would meet the one above.
+void draw_band_names(Svg& svg, std::span<const FrequencyBand> bands, const FrequencyAxis& axis,
+                     double left) {
+  std::vector<std::pair<double, std::string>> names;
+  for (const FrequencyBand& band : bands)
+    names.emplace_back(axis.y((band.low + band.high) / 2.0) + 4.0, band.label());
+  std::sort(names.begin(), names.end());
+  double free_from = axis.top - 100.0;
+  for (auto& [y, name] : names) {
+    y = std::max(y, free_from);
+    svg.label(left, y, "start", name, marking_fill);
+    free_from = y + 16.0;
+  }
+}
+
+// The panel under the wall and the coverage plot right of it: frequency upwards, on the
+// wall's z axis (its ticks under the panel).
+void draw_band_panel(std::string& out, std::ostream& sink, const Frame& frame, const Wall& wall,
+                     const DrawingOptions& options, std::string_view unit, double top) {
+  Svg svg(out);
+  const std::span<const FrequencyBand> bands = options.bands;
+  const FrequencyAxis axis = frequency_axis(wall, bands, top);
+  const double right = frame.x(frame.z_high);
+  const double coverage_left = right + coverage_gap;
+  draw_bands_across(svg, bands, axis, margin_left, right);
+  draw_bands_across(svg, bands, axis, coverage_left, coverage_left + coverage_width);
+  draw_z_ticks(svg, frame, top, top + panel_height);
+  draw_frequency_ticks(svg, axis);
+  draw_bars(out, sink, frame, wall, axis);
+  draw_band_edges(svg, bands, axis, margin_left, right);
+  draw_band_edges(svg, bands, axis, coverage_left, coverage_left + coverage_width);
   svg.element(
       "rect",
       {{"x", margin_left}, {"y", top}, {"width", frame.plot_width()}, {"height", panel_height}},
       " fill=\"none\" stroke=\"#999\"");
   side_label(svg, top + panel_height / 2.0, "frequency (GHz)");
+  svg.label(margin_left + frame.plot_width() / 2.0, top + panel_height + 38.0, "middle",
+            axis_name("z", unit));
+  draw_coverage(svg, wall, bands, axis, coverage_left, options.min_coverage);
+  draw_band_names(svg, bands, axis, coverage_left + coverage_width + 8.0);
 }
 
 // True when the picture has a band panel: bands were given and a profile has corrugations.
@@ -404,6 +529,19 @@ bool has_band_panel(const Wall& wall, std::span<const FrequencyBand> bands) {
   if (bands.empty()) return false;
   return std::any_of(wall.profiles.begin(), wall.profiles.end(),
                      [](const Profile& profile) { return !profile.corrugations.empty(); });
+}
+
+// The picture's title: the file's name, and with bands, the bands and the verdict.
+std::string title_of(const DrawingOptions& options) {
+  std::string title(options.title);
+  if (options.bands.empty()) return title;
+  title += options.bands.size() == 1 ? ", band " : ", bands ";
+  for (std::size_t b = 0; b < options.bands.size(); ++b) {
+    if (b > 0) title += " and ";
+    title += options.bands[b].label();
+  }
+  if (!options.verdict.empty()) title += ": " + std::string(options.verdict);
+  return title;
 }
 
 }  // namespace
@@ -420,6 +558,38 @@ void append_fixed(std::string& out, double value) {
   out.append(digits.data(), written.ptr);
 }
 
+FrequencyRange band_panel_range(const Wall& wall, std::span<const FrequencyBand> bands) {
+  if (bands.empty()) return {0.0, 0.0};
+  double bottom = bands.front().low, ceiling = bands.front().high;
+  for (const FrequencyBand& band : bands) {
+    bottom = std::min(bottom, band.low);
+    ceiling = std::max(ceiling, band.high);
+  }
+  const double floor_limit = (1.0 - most_shift) * bottom;
+  const double ceiling_limit = (1.0 + most_shift) * ceiling;
+  double low = bottom, high = ceiling;
+  for (const Profile& profile : wall.profiles) {
+    const std::optional<double> metres = metres_per_unit(profile.unit);
+    if (!metres || profile.bands.size() != bands.size()) continue;
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+      const BandFigures& figures = profile.bands[b];
+      if (!figures.meets) continue;
+      low = std::min(low, bands[b].low * (1.0 - figures.down));
+      high = std::max(high, bands[b].high * (1.0 + figures.up));
+    }
+    for (const Corrugation& corrugation : profile.corrugations) {
+      const bool serves =
+          std::any_of(corrugation.capacitive.begin(),
+                      corrugation.capacitive.begin() + static_cast<std::ptrdiff_t>(bands.size()),
+                      [](std::uint16_t samples) { return samples > 0; });
+      if (serves) low = std::min(low, quarter_wave_frequency(corrugation.height * *metres));
+    }
+  }
+  low = std::max(low, floor_limit);
+  high = std::min(high, ceiling_limit);
+  return {0.95 * low, 1.05 * high};
+}
+
 bool fits_picture(const Wall& wall, bool mirror) { return frame_of(wall, mirror).has_value(); }
 
 void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& out) {
@@ -430,9 +600,12 @@ void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& ou
     if (unit.empty()) unit = profile.unit;
   }
   const bool panel = fitted && has_band_panel(wall, options.bands);
-  const double panel_top = margin_top + frame.plot_height() + margin_bottom;
-  const double legend_top = panel_top + 10.0 + (panel ? panel_height + panel_gap : 0.0);
-  const double width = std::max(margin_left + frame.plot_width() + margin_right, 400.0);
+  // The panel's frequency labels and the threshold's name stand above it.
+  const double panel_top = margin_top + frame.plot_height() + margin_bottom + (panel ? 20.0 : 0.0);
+  const double legend_top = panel_top + 10.0 + (panel ? panel_height + panel_below : 0.0);
+  const double beside = panel ? coverage_gap + coverage_width + band_label_width : 0.0;
+  const double width = std::max(margin_left + frame.plot_width() + beside + margin_right, 400.0);
+  const std::string title = title_of(options);
   const double height = legend_top + legend_row * static_cast<double>(wall.profiles.size()) + 10.0;
 
   std::string text;
@@ -447,9 +620,9 @@ void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& ou
   text += ' ';
   append_fixed(text, height);
   text += "\" font-family=\"sans-serif\" font-size=\"12\">\n<title>";
-  append_text(text, options.title);
+  append_text(text, title);
   text += "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  svg.label(margin_left, 24.0, "start", options.title, " font-size=\"14\"");
+  svg.label(margin_left, 24.0, "start", title, " font-size=\"14\"");
   draw_ticks(svg, frame, unit);
   svg.element("rect",
               {{"x", margin_left},
@@ -458,7 +631,7 @@ void write_svg(const Wall& wall, const DrawingOptions& options, std::ostream& ou
                {"height", frame.plot_height()}},
               " fill=\"none\" stroke=\"#999\"");
   draw_axis_and_aperture(svg, frame);
-  if (panel) draw_band_panel(text, out, frame, wall, options.bands, panel_top);
+  if (panel) draw_band_panel(text, out, frame, wall, options, unit, panel_top);
 
   for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
     const Profile& profile = wall.profiles[p];

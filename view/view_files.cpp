@@ -44,34 +44,25 @@ bool is_device(const std::string& path) {
 
 std::string output_clash(const ViewOptions& options) {
   const std::string object_file = quoted_printable(options.file);
-  if (same_file(options.svg_path, options.file)) {
-    return "the picture cannot overwrite the object file " + object_file;
-  }
-  // The files besides the picture, and what each is called in a message.
-  const std::pair<std::string_view, const std::string*> outputs[] = {
-      {"the picture", &options.svg_path},
-      {"the table", &options.table_path},
-      {"the corrugations", &options.corrugations_path}};
-  if (is_standard_output(options.svg_path)) {
-    return "the picture cannot go to " + quoted_printable(options.svg_path) +
-           ", which is standard output";
-  }
-  for (std::size_t i = 1; i < std::size(outputs); ++i) {
-    const auto& [what, path] = outputs[i];
-    if (path->empty() || *path == "-") continue;
-    if (is_standard_output(*path)) {
-      return std::string(what) + " cannot go to " + quoted_printable(*path) +
-             ", which is standard output: give " + (i == 1 ? "--table" : "--corrugations") + " -";
+  for (std::size_t i = 0; i < output_kinds; ++i) {
+    const OutputSpec& row = output_table[i];
+    const std::string& path = options.paths[i];
+    const std::string what = "the " + std::string(row.name);
+    if (path.empty() || path == "-") continue;
+    if (same_file(path, options.file))
+      return what + " cannot overwrite the object file " + object_file;
+    if (is_standard_output(path)) {
+      std::string text =
+          what + " cannot go to " + quoted_printable(path) + ", which is standard output";
+      if (row.console) text += ": give --" + std::string(row.option.name) + " -";
+      return text;
     }
-    if (same_file(*path, options.file)) {
-      return std::string(what) + " cannot overwrite the object file " + object_file;
-    }
-    if (is_device(*path)) continue;
+    if (is_device(path)) continue;
     for (std::size_t j = 0; j < i; ++j) {
-      const auto& [other, other_path] = outputs[j];
-      if (!other_path->empty() && *other_path != "-" && same_file(*path, *other_path)) {
-        return std::string(other) + " and " + std::string(what) + " cannot both go to " +
-               quoted_printable(*path);
+      const std::string& other = options.paths[j];
+      if (!other.empty() && other != "-" && same_file(path, other)) {
+        return "the " + std::string(output_table[j].name) + " and " + what + " cannot both go to " +
+               quoted_printable(path);
       }
     }
   }

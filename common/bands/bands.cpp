@@ -149,15 +149,15 @@ void CoverageCounter::for_each_run(double height, Visit visit) const {
   }
 }
 
-std::size_t CoverageCounter::add_samples(double height) {
+std::size_t CoverageCounter::add_samples(double height, std::uint32_t count) {
   std::size_t capacitive = 0;
   for_each_run(height, [&](std::size_t first, std::size_t end) {
-    for (std::size_t i = first; i < end; ++i) ++coverage_.counts[i];
+    for (std::size_t i = first; i < end; ++i) coverage_.counts[i] += count;
     capacitive += end - first;
     touched_from_ = std::min(touched_from_, first);
     touched_to_ = std::max(touched_to_, end);
   });
-  ++coverage_.corrugations;
+  coverage_.corrugations += count;
   return capacitive;
 }
 
@@ -219,7 +219,7 @@ std::string per_wavelength_text(double pitch, const FrequencyBand& band) {
          band.frequency_text(band.high) + " GHz";
 }
 
-std::string density_text(double pitch, const FrequencyBand& band) {
+std::string density_number(double pitch, const FrequencyBand& band) {
   const double density = per_wavelength(pitch, band.high);
   const auto shown_below = [&](const std::string& text) {
     double shown = 0.0;
@@ -232,7 +232,12 @@ std::string density_text(double pitch, const FrequencyBand& band) {
   while (density < fewest_per_wavelength && !shown_below(text) && decimals < most_decimals) {
     text = fixed_text(density, ++decimals);
   }
-  return text + " corrugations per wavelength at " + band.frequency_text(band.high) + " GHz";
+  return text;
+}
+
+std::string density_text(double pitch, const FrequencyBand& band) {
+  return density_number(pitch, band) + " corrugations per wavelength at " +
+         band.frequency_text(band.high) + " GHz";
 }
 
 std::string coverage_text(const FrequencyBand& band, const Coverage& coverage,

@@ -5,23 +5,28 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "hornwall/view/corrugation_table.hpp"
+#include "hornwall/view/json_report.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/summary.hpp"
 #include "hornwall/view/svg_drawing.hpp"
 #include "hornwall/view/view.hpp"
 
-// Strict readers of what hornwall_view writes: its messages, its picture, its node table
-// and its summary. Each returns "" when the text has the form the viewer promises, or why
-// it has not, with the byte or line where it goes wrong. output_fault() views a text and
-// reads back all four; the fuzz target stops on any reason it gives, and the unit tests
-// run it over the fuzz corpus and show that each reader refuses what it must.
+// Strict readers of what hornwall_view writes: its messages, its picture, its node table,
+// its summary and its JSON report. Each returns "" when the text has the form the viewer
+// promises, or why it has not, with the byte or line where it goes wrong. output_fault()
+// views a text and reads back all five; the fuzz target stops on any reason it gives, and
+// the unit tests run it over the fuzz corpus and show that each reader refuses what it
+// must.
 namespace hornwall::view::output_checks {
 
 namespace detail {
@@ -369,25 +374,314 @@ inline std::string summary_fault(std::string_view summary, std::uint64_t errors,
   return "";
 }
 
+// A JSON value as json_fault reads it.
+struct JsonValue {
+  enum class Kind { null, boolean, number, string, array, object };
+  Kind kind = Kind::null;
+  bool boolean = false;
+  double number = 0.0;
+  std::string text;              // a string's bytes (each character a byte), or a number as written
+  std::vector<JsonValue> items;  // an array's items, an object's members' values, in order
+  std::vector<std::string> keys;  // an object's members' keys, in order
+
+  // The member `key` of an object, or nullptr.
+  const JsonValue* find(std::string_view key) const {
+    for (std::size_t i = 0; i < keys.size() && i < items.size(); ++i) {
+      if (keys[i] == key) return &items[i];
+    }
+    return nullptr;
+  }
+};
+
+// Reads `text` as one JSON value (RFC 8259) of the plain kind the report is, into `value`:
+// ASCII only; blanks only between tokens (space, tab, line end, carriage return); objects
+// whose keys are strings, none twice; no comma before a closing bracket; strings without
+// raw control bytes, whose escapes are \" \\ \/ \b \f \n \r \t or \u and four
+// hexadecimal digits naming a character below 0x100 (a byte, as the report writes every
+// byte); numbers of JSON's form that read back whole to a finite double; nesting at most 32
+// deep; nothing after the value but blanks.
+inline std::string json_fault(std::string_view text, JsonValue& value) {
+  using namespace detail;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return at_byte(i, "a byte outside ASCII");
+  }
+  const auto blanks = [&] {
+    while (at < text.size() &&
+           (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r')) {
+      ++at;
+    }
+  };
+  const auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string fault;
+  const auto string = [&](std::string& out) {
+    ++at;  // the opening quote
+    for (;;) {
+      if (at >= text.size())
+        return fault = at_byte(at, "a string without its closing quote"), false;
+      const char c = text[at];
+      if (c == '"') {
+        ++at;
+        return true;
+      }
+      if (static_cast<unsigned char>(c) < 0x20)
+        return fault = at_byte(at, "a control byte in a string"), false;
+      if (c != '\\') {
+        out += c;
+        ++at;
+        continue;
+      }
+      if (at + 1 >= text.size()) return fault = at_byte(at, "an escape cut short"), false;
+      const char e = text[at + 1];
+      const std::string_view simple = "\"\\/bfnrt", meant = "\"\\/\b\f\n\r\t";
+      if (const std::size_t k = simple.find(e); k != std::string_view::npos) {
+        out += meant[k];
+        at += 2;
+        continue;
+      }
+      if (e != 'u' || at + 6 > text.size()) return fault = at_byte(at, "an unknown escape"), false;
+      int code = 0;
+      for (std::size_t d = 0; d < 4; ++d) {
+        const int digit = hex(text[at + 2 + d]);
+        if (digit < 0)
+          return fault = at_byte(at, "a \\u escape without four hexadecimal digits"), false;
+        code = code * 16 + digit;
+      }
+      if (code >= 0x100) return fault = at_byte(at, "a character beyond a byte"), false;
+      out += static_cast<char>(code);
+      at += 6;
+    }
+  };
+  const auto number = [&](JsonValue& out) {
+    const std::size_t from = at;
+    const auto digits = [&] {
+      const std::size_t start = at;
+      while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+      return at > start;
+    };
+    if (text[at] == '-') ++at;
+    if (at < text.size() && text[at] == '0') {
+      ++at;
+    } else if (!digits()) {
+      return fault = at_byte(from, "a number without digits"), false;
+    }
+    if (at < text.size() && text[at] == '.') {
+      ++at;
+      if (!digits()) return fault = at_byte(from, "a number without digits after its point"), false;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+      ++at;
+      if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+      if (!digits()) return fault = at_byte(from, "a number without digits in its exponent"), false;
+    }
+    out.kind = JsonValue::Kind::number;
+    out.text = std::string(text.substr(from, at - from));
+    const auto read =
+        std::from_chars(out.text.data(), out.text.data() + out.text.size(), out.number);
+    if (read.ec != std::errc() || read.ptr != out.text.data() + out.text.size() ||
+        !std::isfinite(out.number)) {
+      return fault = at_byte(from, "a number that does not read back to a finite double"), false;
+    }
+    return true;
+  };
+  constexpr int most_depth = 32;
+  const auto parse = [&](auto& self, JsonValue& out, int depth) -> bool {
+    blanks();
+    if (at >= text.size()) return fault = at_byte(at, "a value missing"), false;
+    const char c = text[at];
+    if (c == '{' || c == '[') {
+      if (depth >= most_depth) return fault = at_byte(at, "nested too deep"), false;
+      const bool object = c == '{';
+      out.kind = object ? JsonValue::Kind::object : JsonValue::Kind::array;
+      ++at;
+      blanks();
+      if (at < text.size() && text[at] == (object ? '}' : ']')) {
+        ++at;
+        return true;
+      }
+      for (;;) {
+        if (object) {
+          blanks();
+          if (at >= text.size() || text[at] != '"')
+            return fault = at_byte(at, "a member without a string key"), false;
+          std::string key;
+          if (!string(key)) return false;
+          if (out.find(key) != nullptr)
+            return fault = at_byte(at, "key '" + key.substr(0, 40) + "' repeated"), false;
+          blanks();
+          if (at >= text.size() || text[at] != ':')
+            return fault = at_byte(at, "':' missing after a key"), false;
+          ++at;
+          out.keys.push_back(std::move(key));
+        }
+        out.items.emplace_back();
+        if (!self(self, out.items.back(), depth + 1)) return false;
+        blanks();
+        if (at < text.size() && text[at] == ',') {
+          ++at;
+          blanks();
+          if (at < text.size() && (text[at] == '}' || text[at] == ']')) {
+            return fault = at_byte(at, "a comma before a closing bracket"), false;
+          }
+          continue;
+        }
+        if (at < text.size() && text[at] == (object ? '}' : ']')) {
+          ++at;
+          return true;
+        }
+        return fault = at_byte(at, object ? "',' or '}' missing" : "',' or ']' missing"), false;
+      }
+    }
+    if (c == '"') {
+      out.kind = JsonValue::Kind::string;
+      return string(out.text);
+    }
+    if (c == '-' || (c >= '0' && c <= '9')) return number(out);
+    for (const auto& [word, kind, truth] :
+         {std::tuple{std::string_view("null"), JsonValue::Kind::null, false},
+          std::tuple{std::string_view("true"), JsonValue::Kind::boolean, true},
+          std::tuple{std::string_view("false"), JsonValue::Kind::boolean, false}}) {
+      if (text.substr(at).starts_with(word)) {
+        out.kind = kind;
+        out.boolean = truth;
+        at += word.size();
+        return true;
+      }
+    }
+    return fault = at_byte(at, "no JSON value"), false;
+  };
+  value = JsonValue{};
+  if (!parse(parse, value, 0)) return fault;
+  blanks();
+  if (at != text.size()) return at_byte(at, "something after the value");
+  return "";
+}
+
+// Reads `report` as the JSON report of `examined`, written for the object file `file` with
+// `bands`, and compares it with what the other outputs state: the version; the counts of
+// errors and warnings and the status they give; every finding kept, in order, with its
+// file, kind, severity, line and text, and the findings only counted; each profile's name,
+// nodes and bands, each band's worst count and margin to the last bit.
+inline std::string report_fault(std::string_view report, const Examined& examined,
+                                std::string_view file, std::span<const FrequencyBand> bands) {
+  JsonValue root;
+  if (std::string fault = json_fault(report, root); !fault.empty()) return fault;
+  const auto count = [](const JsonValue* value) -> std::optional<std::uint64_t> {
+    if (value == nullptr || value->kind != JsonValue::Kind::number || value->number < 0 ||
+        value->number != std::floor(value->number)) {
+      return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(value->number);
+  };
+  if (root.kind != JsonValue::Kind::object) return "not an object";
+  if (count(root.find("version")) != std::uint64_t{json_version}) return "no version 1";
+  const Diagnostics& diagnostics = examined.diagnostics;
+  if (count(root.find("errors")) != diagnostics.error_count() ||
+      count(root.find("warnings")) != diagnostics.warning_count()) {
+    return "the counts of errors and warnings disagree";
+  }
+  if (count(root.find("status")) != std::uint64_t{diagnostics.error_count() > 0 ? 1u : 0u}) {
+    return "the status disagrees";
+  }
+  const JsonValue* findings = root.find("findings");
+  const std::vector<Diagnostic> kept = diagnostics.sorted();
+  if (findings == nullptr || findings->items.size() != kept.size()) {
+    return "the findings do not list every finding kept";
+  }
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    const JsonValue& found = findings->items[i];
+    const FindingSpec& spec = finding_spec(kept[i].kind);
+    const JsonValue* where = found.find("file");
+    const JsonValue* kind = found.find("kind");
+    const JsonValue* severity = found.find("severity");
+    const JsonValue* text = found.find("text");
+    if (where == nullptr || where->text != file || kind == nullptr || kind->text != spec.name ||
+        severity == nullptr ||
+        severity->text != (spec.severity == Severity::error ? "error" : "warning") ||
+        count(found.find("line")) != kept[i].line || text == nullptr ||
+        text->text != kept[i].text) {
+      return "finding " + std::to_string(i + 1) + " disagrees with the messages";
+    }
+  }
+  std::uint64_t noted = 0;
+  const JsonValue* not_shown = root.find("not_shown");
+  if (not_shown == nullptr) return "no not_shown";
+  for (const JsonValue& item : not_shown->items) noted += count(item.find("count")).value_or(0);
+  if (kept.size() + noted != diagnostics.error_count() + diagnostics.warning_count()) {
+    return "the findings and those not shown do not account for every finding";
+  }
+  const JsonValue* profiles = root.find("profiles");
+  const std::vector<Profile>& walls = examined.wall.profiles;
+  if (profiles == nullptr || profiles->items.size() != walls.size()) {
+    return "the profiles disagree in number";
+  }
+  for (std::size_t p = 0; p < walls.size(); ++p) {
+    const JsonValue& profile = profiles->items[p];
+    const std::string where = "profile " + std::to_string(p + 1) + ": ";
+    const JsonValue* name = profile.find("name");
+    if (name == nullptr || name->text != walls[p].name) return where + "its name";
+    if (count(profile.find("nodes")) != walls[p].nodes.size() ||
+        count(profile.find("not_evaluated")) != walls[p].missing) {
+      return where + "its nodes";
+    }
+    const JsonValue* figures = profile.find("bands");
+    const std::size_t measured = walls[p].bands.size() == bands.size() ? bands.size() : 0;
+    if (figures == nullptr || figures->items.size() != measured) return where + "its bands";
+    for (std::size_t b = 0; b < measured; ++b) {
+      const BandFigures& expected = walls[p].bands[b];
+      const JsonValue& band = figures->items[b];
+      const JsonValue* worst = band.find("worst");
+      const JsonValue* margin = band.find("margin");
+      if (worst == nullptr || count(worst->find("count")) != expected.coverage.fewest) {
+        return where + "its worst count";
+      }
+      if (margin == nullptr || (margin->kind == JsonValue::Kind::null) == expected.meets) {
+        return where + "whether it meets the threshold";
+      }
+      if (expected.meets && (margin->find("down") == nullptr || margin->find("up") == nullptr ||
+                             margin->find("down")->number != expected.down ||
+                             margin->find("up")->number != expected.up)) {
+        return where + "its margin";
+      }
+    }
+  }
+  return "";
+}
+
 // Views `text` as the object file "fuzz.zul" in memory, as run_view does, and reads back
-// its messages, picture, node table and summary. Beyond their forms: the exit status that
+// its messages, picture, node table, summary and JSON report. Beyond their forms (and
+// the report's agreement with the rest, see report_fault): the exit status that
 // run_view would give is 1 exactly when an error line is written; the lines and notes
 // account for every finding counted; the text, which cannot change, never reads as
 // changed; each profile counts its nodes that are not evaluated, and the table has a row
 // for each of the others.
 inline std::string output_fault(std::string_view text, bool mirror,
-                                std::span<const FrequencyBand> bands = {}) {
+                                std::span<const FrequencyBand> bands = {},
+                                double min_coverage = default_min_coverage) {
   constexpr std::string_view file = "fuzz.zul";
   TextSource source(text);
-  const Examined examined =
-      examine(source, {0.0, mirror, std::vector<FrequencyBand>(bands.begin(), bands.end())});
+  const Examined examined = examine(
+      source, {0.0, mirror, std::vector<FrequencyBand>(bands.begin(), bands.end()), min_coverage});
   const Diagnostics& diagnostics = examined.diagnostics;
-  std::ostringstream messages, picture, table, corrugations, summary;
+  std::ostringstream messages, picture, table, corrugations, summary, report;
   write_diagnostics(diagnostics, file, messages);
-  write_svg(examined.wall, {file, mirror, bands}, picture);
+  write_svg(examined.wall, {file, mirror, bands, min_coverage, "passes"}, picture);
   write_node_table(examined.wall, table);
   write_corrugation_table(examined.wall, bands, corrugations);
   write_summary(examined.wall, diagnostics, summary, bands);
+  ViewOptions options;
+  options.file = file;
+  options.bands.assign(bands.begin(), bands.end());
+  options.mirror = mirror;
+  options.min_coverage = min_coverage;
+  options.paths[static_cast<std::size_t>(Output::picture)] = std::string(file) + ".svg";
+  options.paths[static_cast<std::size_t>(Output::json)] = "-";
+  write_json_report(examined, options, report);
 
   const int status = diagnostics.error_count() == 0 ? 0 : 1;
   const auto last_line = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1;
@@ -433,6 +727,9 @@ inline std::string output_fault(std::string_view text, bool mirror,
           summary_fault(summary.str(), diagnostics.error_count(), diagnostics.warning_count());
       !fault.empty()) {
     return "summary: " + fault;
+  }
+  if (std::string fault = report_fault(report.str(), examined, file, bands); !fault.empty()) {
+    return "report: " + fault;
   }
   return "";
 }

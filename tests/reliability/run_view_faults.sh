@@ -3,7 +3,7 @@
 # cannot be written (a missing folder, a full device, a full console, standard output by
 # another name, a file without write permission or with a second link), on a run that a
 # signal ends, and on hostile files of about a megabyte that a careless reader would take
-# quadratic time or unbounded messages over; and hornwall_design's answers file on the
+# quadratic time or unbounded messages over (or a careless margin search, many windows); and hornwall_design's answers file on the
 # same outputs. Each case states the first line of stderr, the exit status and what must
 # hold afterwards; every run's peak memory is bounded.
 #
@@ -77,6 +77,13 @@ signal_while_checking() {  # sends SIGNAL once the viewer's hidden picture is th
   kill -s "$1" "$pid"
   wait "$pid"
 }
+deep_fins() {  # 16 000 fins of distinct heights from 100 to 160 mm: each opens many windows
+  profile_head w
+  printf '        0.   50.\n'
+  seq 0 15999 | awk '{ z = -(1 + 2 * $1); h = 150 + 60 * $1 / 16000;
+    printf "  %d. 50.\n  %d. %.6f\n  %.1f %.6f\n  %.1f 50.\n", z, z, h, z - 0.5, h, z - 0.5 }'
+  printf '        -32002.   50.\n    )\n)\n'
+}
 corr_design() {  # designs a corr wall for 10-12 GHz into the answers file $1
   "$design" corr --band 10:12 --aperture-radius 60 --final-radius 20 --length 150 -o "$1"
 }
@@ -101,6 +108,9 @@ cases=(
   "a table on a full device # printf 'old picture\n' > old.svg # \$view -q -o old.svg --table /dev/full s.zul # hornwall_view: cannot write '/dev/full': No space left on device # 2 # files=old.svg,s.zul old=old.svg"
   "the summary to a full console # printf 'old picture\n' > old.svg # \$view -o old.svg s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
   "a table to a full console # printf 'old picture\n' > old.svg # \$view -q -o old.svg --table - s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
+  "a report on a full device # printf 'old picture\n' > old.svg # \$view -q -o old.svg --json /dev/full s.zul # hornwall_view: cannot write '/dev/full': No space left on device # 2 # files=old.svg,s.zul old=old.svg"
+  "a report to a full console # printf 'old picture\n' > old.svg # \$view -q -o old.svg --json - s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
+  "the report to standard output by name # : # \$view --json /dev/stdout s.zul > out.txt # hornwall_view: the report cannot go to '/dev/stdout', which is standard output: give --json - # 2 # files=out.txt,s.zul"
   "the corrugations to standard output by name # : # \$view --corrugations /dev/stdout s.zul > out.txt # hornwall_view: the corrugations cannot go to '/dev/stdout', which is standard output: give --corrugations - # 2 # files=out.txt,s.zul"
   "the picture to standard output through a link # ln -s /dev/stdout pic.svg # \$view -o pic.svg s.zul > out.txt # hornwall_view: the picture cannot go to 'pic.svg', which is standard output # 2 # files=out.txt,pic.svg,s.zul"
   "a picture without write permission # printf 'old picture\n' > old.svg; chmod a-w old.svg # \$view -q -o old.svg s.zul # hornwall_view: cannot write 'old.svg': Permission denied # 2 # files=old.svg,s.zul old=old.svg user"
@@ -115,11 +125,12 @@ cases=(
   "many undefined references # many_undefined > u.zul # \$view -q u.zul # u.zul:1: error: reference to undefined variable 'U0' in variable 'A' # 1 # files=s.zul,u.zul,u.zul.svg seconds=5 bounded notes=1 note=variable"
   "a chain closed by its last member # long_chain > c.zul # \$view -q c.zul # c.zul:1: error: variables 'V0', 'V1', 'V2', 'V3', 'V4' and 15995 more reference each other in a cycle # 1 # files=c.zul,c.zul.svg,s.zul seconds=5 bounded notes=0"
   "a long profile name on failing rows # long_name > n.zul # \$view -q n.zul # n.zul:6: error: reference to undefined variable 'Q' in z of node 1 of 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...' # 1 # files=n.zul,n.zul.svg,s.zul seconds=5 bounded notes=1 note=variable"
+  "deep fins of distinct heights against two bands # deep_fins > d.zul # \$view -q --band 10:12 --band 17:20 --json d.json d.zul # # 0 # files=d.json,d.zul,d.zul.svg,s.zul seconds=5 bounded"
   "a zigzag wall crossing itself # zigzag > z.zul # \$view -q z.zul # z.zul:8: warning: node 3 of 'w' runs back towards the aperture: z rises from -1 to 0 # 1 # files=s.zul,z.zul,z.zul.svg seconds=5 bounded notes=2 note=itself note=aperture"
 )
 
 export -f sound_wall profile_head cut_inside_a_number many_undefined long_chain long_name zigzag \
-  long_wall signal_while_checking corr_design
+  long_wall signal_while_checking corr_design deep_fins
 export source_dir view design
 failed=0
 for entry in "${cases[@]}"; do

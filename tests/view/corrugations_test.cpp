@@ -41,10 +41,11 @@ struct Viewed {
 };
 
 Viewed view_nodes(const Nodes& nodes, const std::vector<std::string_view>& bands = {},
-                  std::string_view unit = "mm") {
+                  std::string_view unit = "mm", double min_coverage = default_min_coverage) {
   const std::string text = wall_text(nodes, unit);
   TextSource source(text);
   CheckSettings settings;
+  settings.min_coverage = min_coverage;
   for (const std::string_view band : bands) settings.bands.push_back(parse_band(band).value());
   Examined examined = examine(source, settings);
   std::ostringstream messages;
@@ -440,9 +441,12 @@ Nodes fins_of(std::initializer_list<double> heights) {
 }
 
 TEST(ViewBands, SummariseABandByWhereTheFewestAndTheMostAreCapacitive) {
-  // Over 10-20 GHz the 7.625 mm fin serves up to 19.65 GHz, the 4.5 mm one from 16.675
-  // GHz: one of two at 10 GHz, both from 16.675 GHz; 2.5 mm is 6.0 to the 15 mm wavelength
-  // at 20 GHz.
+  // Over 10-20 GHz the 7.625 mm fin serves from c / 4h = 9.829 GHz to 19.659 GHz, the
+  // 4.5 mm one from 16.655 GHz: one of two at 10 GHz. Of the 401 frequencies, 0.025 GHz
+  // apart, the tall fin serves 387 (up to 19.650), the short one 134 (from 16.675): a mean
+  // of 521 / 802 = 65%. One of two meets 25% from 9.829 GHz up, past 30 GHz: the band may
+  // fall by 1 - 9.829 / 10 = 1.7% and rise by the whole 50%. 2.5 mm is 6.0 to the 15 mm
+  // wavelength at 20 GHz.
   const std::string text = wall_text(fins_of({7.625, 4.5}));
   TextSource source(text);
   CheckSettings settings;
@@ -453,8 +457,8 @@ TEST(ViewBands, SummariseABandByWhereTheFewestAndTheMostAreCapacitive) {
   EXPECT_EQ(summary.str(),
             "profile f: unit mm, 10 nodes, z -7 to 0, rho 50 to 57.625, closed\n"
             "  2 corrugations: height 4.5 to 7.625 mm, thickness 1 mm, pitch 2.5 mm\n"
-            "  band 10-20 GHz: at 10.0 GHz 1 of 2 corrugations are capacitive (50.0%), at 16.7 "
-            "GHz 2 of 2; 6.0 corrugations per wavelength at 20.0 GHz\n"
+            "  band 10-20 GHz: worst 1 of 2 capacitive (50%) at 10.0 GHz, mean 65%, margin -1.7% "
+            "/ +50.0% at 25%; 6.0 per wavelength at 20.0 GHz\n"
             "variables: 0\n"
             "errors: 0, warnings: 0\n");
   const std::string one = wall_text(fins_of({7.625}));
@@ -498,26 +502,72 @@ TEST(ViewBands, WarnOfARunThatServesNothingOnlyWhereItBreaksAnInterleave) {
       {"a single band served by none",
        fins_of({dead, dead}),
        {"10:12"},
-       "t.zul:6: warning: no corrugation of 'f' is capacitive from 10.00 to 12.00 GHz\n"},
+       "t.zul:6: warning: fewer than 25% of the corrugations of 'f' are capacitive from 10.00 to "
+       "12.00 GHz (at worst 0 of 2, at 10.00 GHz)\n"},
       {"a band the fins serve up to 19.65 GHz",
        fins_of({tall, tall}),
        {"10:20"},
-       "t.zul:6: warning: no corrugation of 'f' is capacitive from 19.7 to 20.0 GHz\n"},
+       "t.zul:6: warning: fewer than 25% of the corrugations of 'f' are capacitive from 19.7 to "
+       "20.0 GHz (at worst 0 of 2, at 19.7 GHz)\n"},
       {"a band the fins serve from 9.83 GHz",
        fins_of({tall, tall}),
        {"9:12"},
-       "t.zul:6: warning: no corrugation of 'f' is capacitive from 9.00 to 9.82 GHz\n"},
+       "t.zul:6: warning: fewer than 25% of the corrugations of 'f' are capacitive from 9.00 to "
+       "9.82 GHz (at worst 0 of 2, at 9.00 GHz)\n"},
       {"two stretches no fin serves",
        fins_of({tall, tall}),
        {"5:30"},
-       "t.zul:6: warning: no corrugation of 'f' is capacitive from 5.0 to 9.8 GHz\n"
-       "t.zul:6: warning: no corrugation of 'f' is capacitive from 19.7 to 29.4 GHz\n"
+       "t.zul:6: warning: fewer than 25% of the corrugations of 'f' are capacitive from 5.0 to "
+       "9.8 GHz (at worst 0 of 2, at 5.0 GHz)\n"
+       "t.zul:6: warning: fewer than 25% of the corrugations of 'f' are capacitive from 19.7 to "
+       "29.4 GHz (at worst 0 of 2, at 19.7 GHz)\n"
        "t.zul:6: warning: profile 'f' has 4.0 corrugations per wavelength at 30.0 GHz (at least 5 "
        "are needed)\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(view_nodes(c.nodes, c.bands).messages, c.messages);
+  }
+}
+
+// The warning names each stretch of a band where fewer than the threshold of the fins are
+// capacitive, and the worst frequency in it. The fins' windows: 7.625 mm, 9.829 to 19.659
+// GHz; 4.7 mm, 15.946 to 31.893 GHz; 10.7 mm, 7.004 to 14.009 GHz; 1 mm, from 75 GHz.
+TEST(ViewBands, WarnWhereTheCoverageFallsBelowTheThreshold) {
+  const double tall = 7.625, short_fin = 4.7, deep = 10.7, dead = 1.0;
+  const std::string below = "t.zul:6: warning: fewer than ";
+  const struct {
+    std::string_view what;
+    Nodes nodes;
+    std::string_view band;
+    double percent;
+    std::string messages;
+  } cases[] = {
+      {"one of four, exactly 25%", fins_of({tall, short_fin, short_fin, short_fin}), "10:12", 25.0,
+       ""},
+      {"one of four, short of 25.1%", fins_of({tall, short_fin, short_fin, short_fin}), "10:12",
+       25.1,
+       below + "25.1% of the corrugations of 'f' are capacitive from 10.00 to 12.00 GHz (at worst "
+               "1 of 4, at 10.00 GHz)\n"},
+      {"none, against no threshold", fins_of({dead, dead}), "10:12", 0.0, ""},
+      {"none, against the smallest threshold", fins_of({dead, dead}), "10:12", 1e-9,
+       below + "1e-09% of the corrugations of 'f' are capacitive from 10.00 to 12.00 GHz (at "
+               "worst 0 of 2, at 10.00 GHz)\n"},
+      // 10.7 mm serves the band up to 14.009 GHz, 4.7 mm from 15.946 GHz: none between.
+      {"a dip in the middle", fins_of({deep, short_fin}), "10:20", 25.0,
+       below + "25% of the corrugations of 'f' are capacitive from 14.0 to 15.9 GHz (at worst 0 "
+               "of 2, at 14.0 GHz)\n"},
+      // One of two nowhere meets 60%: one stretch, the band, whose worst is the dip.
+      {"the whole band, worst in the middle", fins_of({deep, short_fin}), "10:20", 60.0,
+       below + "60% of the corrugations of 'f' are capacitive from 10.0 to 20.0 GHz (at worst 0 "
+               "of 2, at 14.0 GHz)\n"},
+      // 10-19.66 GHz is judged every 0.02415 GHz: only its top lies above 19.659 GHz.
+      {"one frequency", fins_of({tall, tall}), "10:19.66", 25.0,
+       below + "25% of the corrugations of 'f' are capacitive at 19.66 GHz (0 of 2)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(view_nodes(c.nodes, {c.band}, "mm", c.percent).messages, c.messages);
   }
 }
 

@@ -155,6 +155,50 @@ TEST(ViewOutputChecks, SummariesEndWithTheCounts) {
   }
 }
 
+TEST(ViewOutputChecks, ReportsAreStrictJsonOfBytes) {
+  const struct {
+    std::string json;
+    std::string fault;
+  } cases[] = {
+      {"{\"a\": [1, -0, 2.5e-3, true, null, \"x\\u00e9\\\"\\\\\\n\"], \"b\": {}}\n", ""},
+      {"[]", ""},
+      {"", "at byte 0: a value missing"},
+      {"{\"a\": 1,}", "at byte 8: a comma before a closing bracket"},
+      {"[1,]", "at byte 3: a comma before a closing bracket"},
+      {"{\"a\": 1 \"b\": 2}", "at byte 8: ',' or '}' missing"},
+      {"{a: 1}", "at byte 1: a member without a string key"},
+      {"{\"a\" 1}", "at byte 5: ':' missing after a key"},
+      {"{\"a\": 1, \"a\": 2}", "at byte 12: key 'a' repeated"},
+      {"[01]", "at byte 2: ',' or ']' missing"},
+      {"[1.]", "at byte 1: a number without digits after its point"},
+      {"[1e]", "at byte 1: a number without digits in its exponent"},
+      {"[-]", "at byte 1: a number without digits"},
+      {"[+1]", "at byte 1: no JSON value"},
+      {"[1e999]", "at byte 1: a number that does not read back to a finite double"},
+      {"[NaN]", "at byte 1: no JSON value"},
+      {"[\"a\x01\"]", "at byte 3: a control byte in a string"},
+      {"[\"\xc3\xa9\"]", "at byte 2: a byte outside ASCII"},
+      {"[\"\\x41\"]", "at byte 2: an unknown escape"},
+      {"[\"\\u00g1\"]", "at byte 2: a \\u escape without four hexadecimal digits"},
+      {"[\"\\u0100\"]", "at byte 2: a character beyond a byte"},
+      {"[\"abc", "at byte 5: a string without its closing quote"},
+      {"[1] [2]", "at byte 4: something after the value"},
+      {"{\"a\": tru}", "at byte 6: no JSON value"},
+      {std::string(33, '[') + std::string(33, ']'), "at byte 32: nested too deep"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.json);
+    JsonValue value;
+    EXPECT_EQ(json_fault(c.json, value), c.fault);
+  }
+  JsonValue value;
+  ASSERT_EQ(json_fault(cases[0].json, value), "");
+  const JsonValue& list = *value.find("a");
+  EXPECT_EQ(list.items.at(1).text, "-0");
+  EXPECT_EQ(list.items.at(2).number, 2.5e-3);
+  EXPECT_EQ(list.items.at(5).text, "x\xe9\"\\\n");
+}
+
 // The fuzz corpus is a regression suite of its own: the examples, hostile files and every
 // input that once found a fault, viewed as the fuzz target views them.
 TEST(ViewOutputChecks, EveryFileOfTheFuzzCorpusKeepsTheOutputsForms) {
@@ -172,6 +216,7 @@ TEST(ViewOutputChecks, EveryFileOfTheFuzzCorpusKeepsTheOutputsForms) {
       EXPECT_EQ(output_fault(text, mirror), "") << file << (mirror ? " mirrored" : "");
     }
     EXPECT_EQ(output_fault(text, false, bands), "") << file << " with two bands";
+    EXPECT_EQ(output_fault(text, true, bands, 60.0), "") << file << " with two bands at 60%";
   }
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the real hornwall_view on every shipped example, the golden cases of the horns that
-# the programs' descriptions work through and every golden object file (found now, not when the build was configured): the
-# exit status, the picture (well-formed for xmllint, rendered by rsvg-convert to
-# something other than an empty canvas) and the table. Then the command line itself.
+# the programs' descriptions work through and every golden object file (found now, not when
+# the build was configured): the exit status, the picture (well-formed for xmllint, rendered
+# by rsvg-convert to something other than an empty canvas) and the table; each example
+# designed for bands again against them. Then the command line itself.
 # Usage: run_view_checks.sh HORNWALL_VIEW SOURCE_DIR
 set -u
 view=$1
@@ -62,6 +63,20 @@ samples=("$source_dir"/examples/*.zul
 [ ${#samples[@]} -ge 14 ] || fail "only ${#samples[@]} sample object files found"
 for file in "${samples[@]}"; do check_file "$file" 0; done
 for file in "$source_dir"/tests/golden/*/*/expect/files/*.zul; do check_file "$file" "0 1"; done
+# Each example designed for bands, checked and drawn against them: its band panel and
+# coverage plot.
+banded=0
+for answers in "$source_dir"/examples/*.answers; do
+  read -r -a bands <<< "$(head -n 1 "$answers" | grep -o -- '--band [^ ]*' | tr '\n' ' ')"
+  [ ${#bands[@]} -gt 0 ] || continue
+  object=${answers%.answers}.zul
+  "$view" -q --strict --mirror "${bands[@]}" -o "$work/bands.svg" "$object" ||
+    fail "$object: exit status with ${bands[*]}"
+  grep -q "coverage (%)" "$work/bands.svg" || fail "$object: no coverage plot"
+  check_picture "$work/bands.svg"
+  banded=$((banded + 1))
+done
+[ "$banded" -ge 6 ] || fail "only $banded examples checked against their bands"
 
 # The command line, its messages and exit statuses.
 cd "$work" || exit 1

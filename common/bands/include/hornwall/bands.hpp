@@ -110,9 +110,9 @@ class CoverageCounter {
   // Judges a corrugation `height` metres high: the part of the band over which it is
   // capacitive.
   double add(double height) { return capacitive_part(add_samples(height)); }
-  // Judges a corrugation `height` metres high: at how many of the band's frequencies it is
-  // capacitive. Each is judged as is_capacitive judges it.
-  std::size_t add_samples(double height);
+  // Judges `count` corrugations `height` metres high: at how many of the band's
+  // frequencies each is capacitive. Each is judged as is_capacitive judges it.
+  std::size_t add_samples(double height, std::uint32_t count = 1);
   // Forgets the corrugations judged, to judge another row.
   void reset();
   // The counts at each frequency and the number of corrugations judged.
@@ -158,6 +158,8 @@ std::string per_wavelength_text(double pitch, const FrequencyBand& band);
 // fewest_per_wavelength the number lies: "4.99 corrugations per wavelength at 20.0 GHz",
 // never "5.0" for fewer than 5.
 std::string density_text(double pitch, const FrequencyBand& band);
+// The number of density_text alone: "4.99", "8.0".
+std::string density_number(double pitch, const FrequencyBand& band);
 
 // The line that tells how `coverage` finds its corrugations over `band`: at which
 // frequency the fewest are capacitive and how many, at which the most, and how many

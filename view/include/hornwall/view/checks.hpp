@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "hornwall/band_figures.hpp"
 #include "hornwall/bands.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/wall.hpp"
@@ -18,6 +19,9 @@ struct CheckSettings {
   bool mirror = false;
   // The frequency bands the corrugations are checked against: none, one or two.
   std::vector<FrequencyBand> bands;
+  // The least coverage of a band, in percent: the part of a profile's corrugations that
+  // must be capacitive at each of its frequencies.
+  double min_coverage = default_min_coverage;
 };
 
 // The tolerance of the geometric checks: 1e-6 of the largest coordinate magnitude of
@@ -35,8 +39,9 @@ double geometry_tolerance(const Wall& wall);
 //   not where the previous profile with nodes ends (on its first row's line);
 // - nodes too far apart or too close together to draw;
 // - with bands, for each corrugated profile: a length unit that does not convert to
-//   metres (an error), and for each band the frequencies at which no corrugation is
-//   capacitive, fewer than 5 corrugations per wavelength at the band's top (judged by the
+//   metres (an error), and for each band each stretch of its frequencies at which fewer
+//   than min_coverage percent of the corrugations are capacitive (none at all when that is
+//   0), fewer than 5 corrugations per wavelength at the band's top (judged by the
 //   widest pitch), and, with two bands, two or more consecutive corrugations capacitive
 //   over none of one band while the corrugations on both sides of them are (the
 //   interleave breaks); on the profile's first node row.

@@ -31,9 +31,11 @@ std::optional<double> widest_pitch(const Profile& profile);
 
 // Measures every corrugated profile of `wall` against each of `bands` (at most
 // most_bands), for the profiles whose length unit converts to metres: sets the profile's
-// `bands` and each corrugation's `capacitive`. The bands' frequencies are worked out once
-// for the wall, and a profile keeps a few numbers per band whatever its corrugations.
-void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands);
+// `bands` to the figures of merit against `min_coverage` percent and each corrugation's
+// `capacitive`. The bands' frequencies are worked out once for the wall, and a profile
+// keeps a few numbers per band whatever its corrugations.
+void measure_bands(Wall& wall, const std::vector<FrequencyBand>& bands,
+                   double min_coverage = default_min_coverage);
 
 // Counts into `counter`, reset first, the corrugations of `profile`, whose length unit is
 // `metres` long: the band's counts at each of its frequencies, for a check that needs more

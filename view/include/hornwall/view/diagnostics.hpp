@@ -14,7 +14,7 @@ namespace hornwall::view {
 
 enum class Severity { error, warning };
 
-// What a finding is about. Each kind has one severity, and at most
+// What a finding is about. Each kind has one row in `finding_table`, and at most
 // Diagnostics::shown_per_kind findings of one kind are kept; the rest are counted.
 enum class Finding : std::uint8_t {
   unreadable,       // text that is not a well-formed block; reading stops there
@@ -31,14 +31,62 @@ enum class Finding : std::uint8_t {
   no_join,          // consecutive profiles that do not meet
   undrawable,       // nodes too far apart or too close together to draw
   band_unit,        // a corrugated profile whose length unit a band check cannot convert
-  band_gap,         // frequencies of a band at which no corrugation is capacitive
+  low_coverage,     // frequencies of a band at which too few corrugations are capacitive
   sparse,           // fewer than 5 corrugations per wavelength at a band's top
   interleave,       // a dual band's interleave broken by corrugations that serve neither
 };
-inline constexpr std::size_t finding_kinds = 17;
+inline constexpr std::size_t finding_kinds = static_cast<std::size_t>(Finding::interleave) + 1;
+
+// What is known of each kind of finding: one row a kind.
+struct FindingSpec {
+  Finding kind;
+  std::string_view name;  // as the JSON report names it: "undefined", "low_coverage"
+  Severity severity;
+  std::string_view note;  // what the note on findings not shown calls it
+};
+
+// The kinds of finding, in the order of `Finding`: the compiler refuses a table that misses
+// a kind or holds one out of its place.
+inline constexpr std::array<FindingSpec, finding_kinds> finding_table = {{
+    {Finding::unreadable, "unreadable", Severity::error, "not a well-formed block"},
+    {Finding::no_profile, "no_profile", Severity::error, "no profile"},
+    {Finding::unparsable, "unparsable", Severity::error, "cannot parse"},
+    {Finding::undefined, "undefined", Severity::error, "reference to undefined variable"},
+    {Finding::cycle, "cycle", Severity::error, "reference each other in a cycle"},
+    {Finding::not_finite, "not_finite", Severity::error, "is not finite"},
+    {Finding::crossing, "crossing", Severity::error, "crosses itself"},
+    {Finding::defined_again, "defined_again", Severity::warning, "is defined again"},
+    {Finding::few_nodes, "few_nodes", Severity::warning, "fewer than two nodes"},
+    {Finding::negative_radius, "negative_radius", Severity::warning, "has a negative radius"},
+    {Finding::runs_back, "runs_back", Severity::warning, "runs back towards the aperture"},
+    {Finding::no_join, "no_join", Severity::warning, "does not join"},
+    {Finding::undrawable, "undrawable", Severity::warning, "cannot draw"},
+    {Finding::band_unit, "band_unit", Severity::error, "length unit unknown to the band check"},
+    {Finding::low_coverage, "low_coverage", Severity::warning,
+     "too few corrugations are capacitive"},
+    {Finding::sparse, "sparse", Severity::warning, "corrugations per wavelength"},
+    {Finding::interleave, "interleave", Severity::warning, "the interleave breaks"},
+}};
+
+// True when every row of `table` stands at its kind's place and has a name and a note.
+constexpr bool rows_in_place(const std::array<FindingSpec, finding_kinds>& table) {
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    const FindingSpec& row = table[k];
+    if (static_cast<std::size_t>(row.kind) != k || row.name.empty() || row.note.empty()) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(rows_in_place(finding_table), "one row per kind of finding, in the enum's order");
+
+// The row of a kind of finding.
+constexpr const FindingSpec& finding_spec(Finding kind) {
+  return finding_table[static_cast<std::size_t>(kind)];
+}
 
 // The severity of a kind of finding.
-Severity severity_of(Finding kind);
+constexpr Severity severity_of(Finding kind) { return finding_spec(kind).severity; }
 
 // One finding: the 1-based line it concerns, its kind and its text (without the
 // "FILE:LINE: error: " prefix).
@@ -97,6 +145,11 @@ class Diagnostics {
 // neither can reach the terminal as control sequences.
 void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_name,
                        std::ostream& out);
+
+// How a run with these findings comes out, as a few words: "passes", "passes with 1
+// warning", "fails with 2 errors and 1 warning", and with `strict`, where warnings fail,
+// "fails with 3 warnings (strict)".
+std::string verdict_text(const Diagnostics& diagnostics, bool strict);
 
 // A number for a message or the summary: at most `digits` significant digits, the
 // shortest form ("100", "-51.5", "1.5321e-14"); "NaN", "Infinity" and "-Infinity" as

@@ -14,10 +14,10 @@ namespace hornwall::view {
 // them could not be evaluated), z and rho ranges of its evaluated nodes, and how it ends
 // (closed, open at the end of the file, or cut short); a line on its corrugations (their
 // count and the ranges of their heights, thicknesses or extents and pitches, in the
-// file's unit, or that it has none); and for each of `bands` a line on how its
-// corrugations suit it: at which frequency the fewest of them are capacitive and how
-// many, at which the most, and how many corrugations there are per wavelength at the
-// band's top. Then the number of variables, then the numbers of errors and warnings:
+// file's unit, or that it has none); and for each of `bands` a line of the figures of merit
+// of its corrugations (as figures_text writes it: the worst coverage and where, the mean
+// coverage, the margin against the threshold, the density at the band's top). Then the
+// number of variables, then the numbers of errors and warnings:
 //   profile horn_exterior: unit mm, 2 nodes, z -10 to 0, rho 10 to 11, closed
 //     no corrugations
 //   variables: 9

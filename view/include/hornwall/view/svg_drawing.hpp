@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "hornwall/band_figures.hpp"
 #include "hornwall/bands.hpp"
 #include "hornwall/view/wall.hpp"
 
@@ -15,10 +16,20 @@ namespace hornwall::view {
 struct DrawingOptions {
   std::string_view title;  // shown as the picture's title (the object file's name)
   bool mirror = false;     // add the mirror image below the axis
-  // The bands checked: with any, a second panel under the wall, on the same z axis, shows
-  // frequency upwards, each band shaded, and each corrugation as a bar coloured at the
-  // frequencies at which it is capacitive.
+  // The bands checked. With any, the title names them and the verdict, and when a profile
+  // has corrugations a panel under the wall, on the same z axis (its ticks under the
+  // panel), shows frequency upwards: each band shaded between its edges drawn as lines,
+  // and each corrugation as a bar coloured at the frequencies at which it is capacitive.
+  // The axis spans every band, the quarter-wave frequency of every corrugation that
+  // serves one and the ends of each margin, 5% beyond (never past half the lowest band's
+  // bottom or one and a half times the highest band's top). Right of it, on the same
+  // frequency axis, a coverage plot: for each corrugated profile (the first 8) the part
+  // of its corrugations capacitive at each frequency, thick over each band's own judged
+  // frequencies, each band's worst point marked, and the threshold as a line; right of
+  // that, the bands' names.
   std::span<const FrequencyBand> bands = {};
+  double min_coverage = default_min_coverage;  // the threshold, in percent
+  std::string_view verdict = {};               // how the check came out, for the title: "passes"
 };
 
 // Appends `value` with two decimals, exactly as std::to_chars writes it in fixed form with
@@ -31,6 +42,14 @@ void append_fixed(std::string& out, double value);
 // drawn at one scale: they lie neither too far apart (beyond what a double can span) nor
 // too close together (less than the smallest normal double).
 bool fits_picture(const Wall& wall, bool mirror);
+
+// The frequencies, in hertz, that the band panel of `wall` checked against `bands` spans:
+// every band, the quarter-wave frequency of every corrugation that serves a band (is
+// capacitive over some of it) and the ends of each margin of a band that meets its
+// threshold, but never below half the lowest band's bottom nor above one and a half times
+// the highest band's top (the shifts a margin searches); then 5% beyond that at each end.
+// Nothing for no bands.
+FrequencyRange band_panel_range(const Wall& wall, std::span<const FrequencyBand> bands);
 
 // Writes an SVG picture of the evaluated nodes of `wall` to `out`: z horizontal, rho
 // vertical at the same scale, each profile in its own colour with a legend, the axis

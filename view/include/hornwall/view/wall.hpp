@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hornwall/band_figures.hpp"
 #include "hornwall/bands.hpp"
 #include "hornwall/view/names.hpp"
 #include "hornwall/view/object_file.hpp"
@@ -60,7 +61,7 @@ struct Profile {
   std::size_t missing = 0;  // nodes that are not ok
   Corrugated corrugated = Corrugated::none;
   std::vector<Corrugation> corrugations;  // in file order
-  std::vector<CoverageSummary> bands;     // one per band checked, when its unit is known
+  std::vector<BandFigures> bands;         // one per band checked, when its unit is known
 
   // The line of its first node row, or of its name when it has none.
   std::uint64_t first_row_line() const { return nodes.empty() ? line : nodes.front().line; }
