@@ -1078,8 +1078,13 @@ TEST(ViewRun, WritesEveryOutputWholeOrNone) {
   EXPECT_EQ(listing(scratch.folder),
             (std::vector<std::string>{"horn.zul", "horn.zul.svg", "t.csv"}));
   if (geteuid() != 0) {
+    // A picture without write permission is refused, as the object file is, and stays.
+    const std::string before = contents(picture);
     fs::permissions(picture, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(run_program({horn}).status, 0) << "a read-only picture is replaced, as editors do";
+    const ProgramRun kept = run_program({horn});
+    EXPECT_EQ(kept.status, 2);
+    EXPECT_EQ(kept.err, "hornwall_view: cannot write '" + picture + "': Permission denied\n");
+    EXPECT_EQ(contents(picture), before);
     EXPECT_EQ(fs::status(picture).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::group_read);
   }
