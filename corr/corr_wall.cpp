@@ -161,15 +161,15 @@ void write_variable_corrugation(ObjectWriter& out, std::int64_t k) {
 }
 
 // Remaining corrugation `i` stands `i` pitches ZCS behind ZCF, its height the pieces
-// `height`: a number, or an expression.
+// `pieces`: a number, or an expression.
 template <typename... Height>
-void write_remaining_corrugation(ObjectWriter& out, std::int64_t i, const Height&... height) {
+void write_remaining_corrugation(ObjectWriter& out, std::int64_t i, const Height&... pieces) {
   const Int3 index{i};
   write_corrugation(
       out, expression("-REF(ZCF)-REF(ZCS)*", index),
       expression("-REF(ZCF)-REF(ZCS)*", index, "-REF(CT)"),
       expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)"),
-      expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)+", height...));
+      expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)+", pieces...));
 }
 
 // The remaining corrugations, their heights as numbers or, parametric, as expressions over
