@@ -9,6 +9,7 @@
 #include "hornwall/options.hpp"
 #include "hornwall/output_file.hpp"
 #include "hornwall/text.hpp"
+#include "wall_rules.hpp"
 
 namespace hornwall::design {
 namespace {
@@ -47,6 +48,34 @@ Result<Number> number_for(std::string_view option, std::string_view value, Valid
 }
 
 bool positive(double value) { return std::isfinite(value) && value > 0.0; }
+
+// The options that not every wall takes.
+constexpr std::array<std::string_view, 6> wall_options = {
+    "final-radius", "taper", "variable", "slot-ratio", "min-thickness", "points"};
+
+// The names of the designable walls for which `belongs` holds, for a message: "corr and
+// sinecorr", with `last` ("and") before the last.
+template <typename Belongs>
+std::string wall_names(Belongs belongs, std::string_view last) {
+  std::vector<std::string_view> names;
+  for (const WallRule* wall : designable_walls()) {
+    if (belongs(*wall)) names.push_back(wall->name);
+  }
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i + 1 == names.size() && i > 0) {
+      text.append(" ").append(last).append(" ");
+    } else if (i > 0) {
+      text.append(", ");
+    }
+    text.append(names[i]);
+  }
+  return text;
+}
+
+bool has(std::span<const std::string_view> names, std::string_view name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
 
 // Takes one option with its value into `invocation`.
 Result<void> take(std::string_view name, std::string_view value, Invocation& invocation,
@@ -104,8 +133,10 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     if (const Result<void> read = length(first); !read.ok()) return read;
     request.first = first;
   } else if (name == "variable") {
+    // At most as many as the wall's generator gives variables of their own, once the wall
+    // is known.
     const Result<int> read = number_for<int>(
-        name, value, [](int n) { return n >= 1 && n <= 7; }, "from 1 to 7");
+        name, value, [](int) { return true; }, "a whole number");
     if (!read.ok()) return Reason{read.reason()};
     request.variable = read.value();
   } else if (name == "points") {
@@ -132,28 +163,38 @@ bool was_given(const std::vector<std::string_view>& given, std::string_view name
   return std::find(given.begin(), given.end(), name) != given.end();
 }
 
-// What the whole command line must hold together.
+// What the whole command line must hold together, for its wall.
 Result<void> check_together(const Invocation& invocation,
                             const std::vector<std::string_view>& given) {
   const Request& request = invocation.request;
+  const WallRule& wall = *request.wall;
+  const AnswersSchema& schema = *wall.program->answers;
   if (request.bands.empty()) return Reason{"no band given: --band F1:F2 (GHz), once or twice"};
-  for (const std::string_view needed : {"aperture-radius", "final-radius", "length"}) {
+  for (const std::string_view needed : {"aperture-radius", "length"}) {
     if (!was_given(given, needed)) {
       return Reason{"option '--" + std::string(needed) + "' is needed"};
     }
   }
-  const bool corr = request.wall == WallKind::corr;
-  if (corr && request.unit == "cm") {
-    return Reason{"hornwall_corr has no unit 'cm': its units are in, ft, mm and m"};
-  }
-  for (const std::string_view option : {"slot-ratio", "min-thickness"}) {
-    if (!corr && was_given(given, option)) {
-      return Reason{"option '--" + std::string(option) +
-                    "' is for corr only: sine corrugations have no thickness"};
+  for (const std::string_view needed : wall.needs) {
+    if (!was_given(given, needed)) {
+      return Reason{"option '--" + std::string(needed) + "' is needed for " +
+                    std::string(wall.name)};
     }
   }
-  if (corr && was_given(given, "points")) {
-    return Reason{"option '--points' is for sinecorr only"};
+  for (const std::string_view option : wall_options) {
+    if (!was_given(given, option) || has(wall.options, option)) continue;
+    return Reason{"option '--" + std::string(option) + "' is for " +
+                  wall_names([&](const WallRule& w) { return has(w.options, option); }, "and") +
+                  " only"};
+  }
+  if (!unit_code_of(schema.units, request.unit)) {
+    return Reason{std::string(wall.program->name) + " has no unit " + single_quoted(request.unit) +
+                  ": its units are " + unit_names_text(schema.units)};
+  }
+  if (request.bands.size() == 2 && !request.one_set && !has_dual_band(schema)) {
+    return Reason{std::string(wall.program->name) +
+                  " has no dual band: give one band, or two that one set of corrugations "
+                  "serves with --one-set"};
   }
   if (request.taper && request.bands.size() == 2) {
     return Reason{"option '--taper' goes with one band"};
@@ -161,7 +202,13 @@ Result<void> check_together(const Invocation& invocation,
   if (request.one_set && request.bands.size() != 2) {
     return Reason{"option '--one-set' goes with two bands"};
   }
-  if (request.bands.size() == 2 && !request.one_set && request.variable % 2 != 0) {
+  if (was_given(given, "variable") &&
+      (request.variable < 1 || request.variable > schema.named_passes)) {
+    return Reason{"invalid value '" + std::to_string(request.variable) +
+                  "' for option '--variable': from 1 to " + std::to_string(schema.named_passes)};
+  }
+  if (was_given(given, "variable") && request.bands.size() == 2 && !request.one_set &&
+      request.variable % 2 != 0) {
     return Reason{
         "option '--variable' must be even with two bands, so that the corrugations "
         "keep alternating"};
@@ -243,17 +290,17 @@ Result<Invocation> parse_design_command_line(std::span<const std::string> argume
     if (!taken.ok()) return Reason{taken.reason()};
   }
   if (invocation.help || invocation.version) return invocation;
-  if (walls.empty()) return Reason{"no wall given: corr or sinecorr"};
+  const auto any = [](const WallRule&) { return true; };
+  if (walls.empty()) return Reason{"no wall given: " + wall_names(any, "or")};
   if (walls.size() > 1) {
     return Reason{"more than one wall given: " + quoted_printable(walls[0]) + " and " +
                   quoted_printable(walls[1])};
   }
-  if (walls[0] == "corr" || walls[0] == "hornwall_corr") {
-    invocation.request.wall = WallKind::corr;
-  } else if (walls[0] == "sinecorr" || walls[0] == "hornwall_sinecorr") {
-    invocation.request.wall = WallKind::sinecorr;
-  } else {
-    return Reason{"unknown wall " + quoted_printable(walls[0]) + ": corr or sinecorr"};
+  for (const WallRule* wall : designable_walls()) {
+    if (walls[0] == wall->name || walls[0] == wall->program->name) invocation.request.wall = wall;
+  }
+  if (!invocation.request.wall) {
+    return Reason{"unknown wall " + quoted_printable(walls[0]) + ": " + wall_names(any, "or")};
   }
   if (const Result<void> together = check_together(invocation, given); !together.ok()) {
     return Reason{together.reason()};
@@ -287,7 +334,12 @@ int run_design(std::span<const std::string> arguments, DesignConsole console) {
                 << ", which is standard output: give -o -\n";
     return 2;
   }
-  const std::string answers = answers_text(designed.value(), object_file_for(output));
+  const Result<std::string> written = answers_text(designed.value(), object_file_for(output));
+  if (!written.ok()) {
+    console.err << "hornwall_design: " << written.reason() << '\n';
+    return 1;
+  }
+  const std::string& answers = written.value();
   const std::string report = report_text(designed.value());
   if (output.empty() || output == "-") {
     console.out << answers << std::flush;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -9,6 +11,10 @@
 #include <vector>
 
 #include "hornwall/design/command_line.hpp"
+#include "hornwall/view/corrugations.hpp"
+#include "hornwall/view/view.hpp"
+#include "test_support.hpp"
+#include "wall_rules.hpp"
 #include "written_wall.hpp"
 
 namespace hornwall::design {
@@ -265,6 +271,11 @@ TEST(Design, AcceptsEachLimitItselfAndWritesWhatItAsks) {
       // the base line's step over each slot is no radial face.
       {wall("corr", {"--band", "10:12", "--aperture-radius", "3e6", "--final-radius", "3.001e6"}),
        {"7.6478 7.6478    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+      // Three corrugations of two bands: of the four variable ones asked for, two, so that
+      // the third, remaining, takes the first taper and serves the lower band.
+      {wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4", "--length", "6.2"}),
+       {"3                number of corrugations NCORR, variable and remaining together\n",
+        "2                number of variable corrugations NVAR (at most 7)\n"}},
       // 3.122 + 0.6244 + 999 999 x 3.122 mm: exactly a million corrugations.
       {wall("corr", {"--band", "10:12", "--length", "3122000.6244"}),
        {"1000000          number of corrugations NCORR, variable and remaining together\n"}},
@@ -308,7 +319,7 @@ TEST(Design, RoundsHeightsUpSoThatASmallMarginStillServesTheBandsBottom) {
         EXPECT_EQ(measured.coverage[0].counts.front(), measured.corrugations)
             << program << " " << band << " " << margin;
         const double deepest = quarter_wave_height(request.bands[0].low, request.margin);
-        EXPECT_GE(designed.value().variable_heights[0] * 1e-3, deepest) << band << " " << margin;
+        EXPECT_GE(designed.value().values.at("C1") * 1e-3, deepest) << band << " " << margin;
       }
     }
   }
@@ -367,18 +378,19 @@ TEST(WrittenWall, FindsWhatTheViewerWouldWarnOfOnAWallNoDesignMakes) {
     Design design;
     std::string reason;
   } cases[] = {
-      // Corrugations thicker than their pitch: the next stands before the last one's far
-      // face.
-      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.thickness = 5.0; }),
-       "the wall as written runs back towards the aperture after z -8.122 mm"},
+      // Corrugations thicker than their pitch: the first remaining one, 2.927 mm behind the
+      // second variable one's near face, stands before its far face.
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.values["CT"] = 5.0; }),
+       "the wall as written runs back towards the aperture after z -15.6196 mm"},
       // Without thickness the far face falls back down the near one.
-      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.thickness = 0.0; }),
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.values["CT"] = 0.0; }),
        "the wall as written folds back onto itself at z -3.122 mm"},
       {changed_design(wall("sinecorr", {"--band", "10:12"}),
-                      [](Design& d) { d.request.final_radius = -300.0; }),
+                      [](Design& d) { d.values["RW2"] = -300.0; }),
        "the wall as written has a negative radius at z -24.9753 mm"},
       // A wall's end that single precision holds as 0: RD / ZD is not a number.
-      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.end = 1e-50; }),
+      {changed_design(wall("corr", {"--band", "10:12"}),
+                      [](Design& d) { d.values["ZW2"] = 1e-50; }),
        "the wall's nodes do not all evaluate to finite numbers: its lengths are too small or "
        "too large for the generator's single precision"},
   };
@@ -391,12 +403,82 @@ TEST(WrittenWall, FindsWhatTheViewerWouldWarnOfOnAWallNoDesignMakes) {
   // of the lower band, between the first and fifth, which do.
   const Design broken =
       changed_design(wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "6"}),
-                     [](Design& d) { d.variable_heights[2] = d.band_heights[1]; });
+                     [](Design& d) { d.values["C3"] = d.band_heights[1]; });
   const Result<WallMeasure> measured = measure_written_wall(broken);
   ASSERT_TRUE(measured.ok()) << measured.reason();
   using Run = std::pair<std::size_t, std::size_t>;  // first and last corrugation, from 0
   EXPECT_EQ(measured.value().interleave_breaks[0], Run(1, 3));
   EXPECT_EQ(measured.value().interleave_breaks[1], std::nullopt);
+}
+
+// The profile that carries the corrugations of the object file that the generator writes
+// from the answers of `design`, as hornwall_view reads, evaluates and measures it.
+view::Profile viewed_profile(const Design& design) {
+  testing::MemoryFileSystem files;
+  files.files["wall.answers"] = answers_text(design, "wall.zul").value();
+  const testing::RunResult run = testing::run_in_memory(*design.request.wall->program, "", files,
+                                                        {"--answers", "wall.answers"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  view::TextSource source(files.files["wall.zul"]);
+  view::CheckSettings settings;
+  settings.bands = design.bands;
+  view::Examined examined = view::examine(source, settings);
+  for (view::Profile& profile : examined.wall.profiles) {
+    if (!profile.corrugations.empty()) return std::move(profile);
+  }
+  return {};
+}
+
+// Every node that the design follows is the node that hornwall_view evaluates from the
+// generator's object file, to the last bit, and so is every corrugation it measures.
+TEST(WrittenWall, FollowsEveryNodeAsTheViewerEvaluatesTheGeneratorsFile) {
+  const std::vector<std::string> requests[] = {
+      wall("corr", {"--band", "10:12"}),
+      wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4", "--unit", "in"}),
+      wall("corr", {"--band", "8:20", "--taper", "--variable", "7"}),
+      wall("sinecorr", {"--band", "10:12", "--points", "8", "--unit", "cm"}),
+      wall("sinecorr", {"--band", "10:12", "--band", "17:20"}),
+      wall("sinecorr", {"--band", "8:20", "--taper", "--variable", "1"}),
+  };
+  for (const std::vector<std::string>& request : requests) {
+    const Result<Design> designed = design_wall(request_of(request));
+    ASSERT_TRUE(designed.ok()) << request[0] << ": " << designed.reason();
+    const Design& design = designed.value();
+    const view::Profile viewed = viewed_profile(design);
+    const std::unique_ptr<WrittenNodes> written = design.request.wall->written(design);
+    std::vector<Point> nodes;
+    Nodes some{};
+    const auto take = [&](std::size_t n) {
+      nodes.insert(nodes.end(), some.begin(), some.begin() + n);
+    };
+    take(written->before(some));
+    for (std::int64_t k = 0; k < written->corrugations(); ++k) take(written->nodes(k, some));
+    take(written->after(some));
+    const std::string what = request[0] + " " + request[1] + " " + request[2];
+    ASSERT_EQ(nodes.size(), viewed.nodes.size()) << what;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      ASSERT_EQ(nodes[i].z, viewed.nodes[i].z) << what << ": node " << i;
+      ASSERT_EQ(nodes[i].rho, viewed.nodes[i].rho) << what << ": node " << i;
+    }
+    // What it measures of them: their count, heights, widest pitch and each band's cover.
+    const WallMeasure& measured = design.measured;
+    ASSERT_EQ(viewed.corrugations.size(), measured.corrugations) << what;
+    double lowest = viewed.corrugations[0].height;
+    double highest = lowest;
+    for (const view::Corrugation& corrugation : viewed.corrugations) {
+      lowest = std::min(lowest, corrugation.height);
+      highest = std::max(highest, corrugation.height);
+    }
+    EXPECT_EQ(measured.lowest, lowest) << what;
+    EXPECT_EQ(measured.highest, highest) << what;
+    EXPECT_EQ(measured.widest_pitch, view::widest_pitch(viewed)) << what;
+    for (std::size_t b = 0; b < design.bands.size(); ++b) {
+      const CoverageSummary summary = summarize(measured.coverage[b]);
+      EXPECT_EQ(viewed.bands.at(b).fewest, summary.fewest) << what;
+      EXPECT_EQ(viewed.bands.at(b).fewest_at, summary.fewest_at) << what;
+      EXPECT_EQ(viewed.bands.at(b).most, summary.most) << what;
+    }
+  }
 }
 
 TEST(WrittenWall, RoundsToTheirDigitsNeverTheOtherWay) {
