@@ -14,10 +14,11 @@
 namespace hornwall::design {
 namespace {
 
-constexpr std::array<OptionSpec, 17> design_options = {{
+constexpr std::array<OptionSpec, 18> design_options = {{
     {"band", 0, true},
     {"aperture-radius", 0, true},
     {"final-radius", 0, true},
+    {"wall-thickness", 0, true},
     {"length", 0, true},
     {"unit", 0, true},
     {"margin", 0, true},
@@ -50,11 +51,11 @@ Result<Number> number_for(std::string_view option, std::string_view value, Valid
 bool positive(double value) { return std::isfinite(value) && value > 0.0; }
 
 // The options that not every wall takes.
-constexpr std::array<std::string_view, 6> wall_options = {
-    "final-radius", "taper", "variable", "slot-ratio", "min-thickness", "points"};
+constexpr std::array<std::string_view, 7> wall_options = {
+    "final-radius", "wall-thickness", "taper", "variable", "slot-ratio", "min-thickness", "points"};
 
-// The names of the designable walls for which `belongs` holds, for a message: "corr and
-// sinecorr", with `last` ("and") before the last.
+// The names of the designable walls for which `belongs` holds, for a message: "corr,
+// sinecorr and thickcorr", with `last` before the last.
 template <typename Belongs>
 std::string wall_names(Belongs belongs, std::string_view last) {
   std::vector<std::string_view> names;
@@ -100,6 +101,16 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     return length(request.aperture_radius);
   } else if (name == "final-radius") {
     return length(request.final_radius);
+  } else if (name == "wall-thickness") {
+    // T1, or T1:T2: the second thickness the same as the first unless given.
+    const std::string_view whole = value;
+    const std::size_t colon = whole.find(':');
+    value = whole.substr(0, colon);
+    if (const Result<void> first = length(request.wall_thickness); !first.ok()) return first;
+    request.last_wall_thickness = request.wall_thickness;
+    if (colon == std::string_view::npos) return {};
+    value = whole.substr(colon + 1);
+    return length(request.last_wall_thickness);
   } else if (name == "length") {
     return length(request.length);
   } else if (name == "unit") {
@@ -230,23 +241,30 @@ std::string object_file_for(const std::string& output) {
 }  // namespace
 
 std::string_view design_usage() {
-  return "usage: hornwall_design corr|sinecorr --band F1:F2 [--band F3:F4] --aperture-radius R1 "
-         "--final-radius R2 --length L [OPTIONS] [-o OUT.answers]\n";
+  return "usage: hornwall_design WALL --band F1:F2 [--band F3:F4] --aperture-radius R1 "
+         "--length L [--final-radius R2 | --wall-thickness T1[:T2]] [OPTIONS] [-o OUT.answers]\n";
 }
 
 std::string_view design_help() {
-  return "usage: hornwall_design corr|sinecorr --band F1:F2 [--band F3:F4] --aperture-radius R1\n"
-         "                       --final-radius R2 --length L [OPTIONS] [-o OUT.answers]\n"
+  return "usage: hornwall_design WALL --band F1:F2 [--band F3:F4] --aperture-radius R1\n"
+         "                       --length L [--final-radius R2 | --wall-thickness T1[:T2]]\n"
+         "                       [OPTIONS] [-o OUT.answers]\n"
          "Designs the corrugations of a horn's outer wall for one frequency band, or two\n"
          "interleaved, by the quarter-wave rule that hornwall_view --band checks, and writes\n"
-         "a commented answers file for hornwall_corr or hornwall_sinecorr and a short report.\n"
+         "a commented answers file for the wall's generator and a short report. WALL is\n"
+         "corr, sinecorr, thickcorr or spline (or hornwall_corr, ...).\n"
          "\n"
          "  --band F1:F2          the band, in GHz or with Hz, kHz, MHz, GHz; twice for a\n"
          "                        dual band (odd corrugations the lower, even the upper)\n"
-         "  --aperture-radius R1  the wall's radius at the aperture plane (RW1)\n"
-         "  --final-radius R2     its radius at the end of the corrugations (RW2)\n"
+         "  --aperture-radius R1  the wall's radius at the aperture plane (RW1; thickcorr:\n"
+         "                        the horn's aperture radius RA)\n"
          "  --length L            how far behind the aperture the corrugations may reach\n"
-         "  --unit U              mm (the default), cm (sinecorr only), m, in or ft\n"
+         "                        (thickcorr, spline: where the wall ends)\n"
+         "  --final-radius R2     corr, sinecorr, spline: the radius at the end (RW2)\n"
+         "  --wall-thickness T1[:T2]\n"
+         "                        thickcorr: the wall's thickness under the first\n"
+         "                        corrugation and behind the last (WT1, WT2; T2 = T1)\n"
+         "  --unit U              mm (the default), cm (sinecorr, spline), m, in or ft\n"
          "  --margin M            a corrugation's quarter wave lies this part below the\n"
          "                        band's bottom: h = c / (4 fmin (1 - M)); default 0.02\n"
          "  --taper               one band wider than a window: heights taper from the\n"
@@ -254,13 +272,14 @@ std::string_view design_help() {
          "  --one-set             two bands that fit one window: one set of corrugations\n"
          "  --per-wavelength N    corrugations per wavelength at the top frequency; at\n"
          "                        least 5, default 8\n"
-         "  --slot-ratio R        corr: the slot's part of the pitch; default 0.8\n"
-         "  --min-thickness T     corr: the thinnest corrugation; default 0.5 mm\n"
+         "  --slot-ratio R        corr, thickcorr: the slot's part of the pitch; default 0.8\n"
+         "  --min-thickness T     corr, thickcorr: the thinnest corrugation; default 0.5 mm\n"
          "  --first D             the aperture plane to the first corrugation; default a\n"
          "                        pitch\n"
-         "  --variable N          variable corrugations, 1 to 7 (even for two bands);\n"
-         "                        default 2\n"
-         "  --points N            sinecorr: points per corrugation, even; default 12\n"
+         "  --variable N          corr, sinecorr: variable corrugations, 1 to 7 (even for\n"
+         "                        two bands); default 2\n"
+         "  --points N            sinecorr, spline: points per corrugation or ripple\n"
+         "                        period, even; default 12\n"
          "  -o, --output FILE     write the answers file to FILE (whole or not at all) and\n"
          "                        the report to standard output; without it the answers go\n"
          "                        to standard output and the report to standard error\n"

@@ -6,7 +6,7 @@ namespace hornwall::design {
 namespace {
 
 // The designable walls, in the order that messages list them.
-const WallRule* const walls[] = {&corr_rule, &sinecorr_rule};
+const WallRule* const walls[] = {&corr_rule, &sinecorr_rule, &thickcorr_rule, &spline_rule};
 
 }  // namespace
 

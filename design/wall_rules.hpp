@@ -81,6 +81,8 @@ std::span<const WallRule* const> designable_walls();
 // The rules of each wall, beside its written nodes.
 extern const WallRule corr_rule;
 extern const WallRule sinecorr_rule;
+extern const WallRule thickcorr_rule;
+extern const WallRule spline_rule;
 
 // The variable corrugations of a wall that has them: as many as asked, but no more than
 // the corrugations nor than those of its generator that have variables of their own, and

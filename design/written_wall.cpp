@@ -331,8 +331,8 @@ Result<WallMeasure> measure(WrittenNodes& wall, const Design& design) {
   const std::string unit = " " + design.request.unit;
   // Backwards the nodes come in rising z, as hornwall_view sorts them for the hull, as
   // long as z never rises along the wall.
-  double largest = 0.0;    // of every coordinate
-  double largest_z = 0.0;  // of z alone
+  double largest = wall.elsewhere();  // of every coordinate of the file
+  double largest_z = 0.0;             // of z alone, in the profile
   bool finite = true;
   std::optional<Point> rise;   // a node after which z rises along the wall
   std::optional<Point> after;  // the node after, along the wall
@@ -392,6 +392,7 @@ Result<WallMeasure> measure(WrittenNodes& wall, const Design& design) {
     previous = p;
     return !fault;
   });
+  if (!fault) fault = wall.fault_elsewhere(tolerance, unit);
   if (fault) return Reason{*fault};
   faces.finish();
   bumps.finish();
@@ -409,6 +410,13 @@ std::string figure_text(double value) {
   const auto written =
       std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 6);
   return std::string(text.data(), written.ptr);
+}
+
+std::string length_text(double value) {
+  const std::string figure = figure_text(value);
+  double read = 0.0;
+  std::from_chars(figure.data(), figure.data() + figure.size(), read);
+  return answer_real(read);
 }
 
 double round_to_digits(double value, int digits, Towards towards) {
@@ -440,9 +448,13 @@ float generator_reads(double value) {
   return read;
 }
 
-double viewer_reads(float value) {
+double viewer_reads(float value, bool six) {
   std::array<char, sci_width> field{};
-  write_sci12_4(field.data(), value);
+  if (six) {
+    write_sci12_5(field.data(), value);
+  } else {
+    write_sci12_4(field.data(), value);
+  }
   const char* begin = field.data();
   while (*begin == ' ') ++begin;
   double read = 0.0;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ std::string answer_real(double value);
 // A number for a message, with at most 6 significant digits: "-3.122", "1e+07".
 std::string figure_text(double value);
 
+// A length for the report, with at most 6 significant digits and a decimal point:
+// "150.0", "119.992".
+std::string length_text(double value);
+
 // The way a number is rounded.
 enum class Towards { up, down };
 
@@ -34,8 +39,9 @@ double round_to_digits(double value, int digits, Towards towards);
 float generator_reads(double value);
 
 // The number that hornwall_view reads where the generator writes the finite `value` in
-// the object file: a field of 5 significant digits, rounded to nearest.
-double viewer_reads(float value);
+// the object file: a field of 5 significant digits (sci12.4), or with `six` digits
+// (sci12.5), rounded to nearest.
+double viewer_reads(float value, bool six = false);
 
 // The answer of `symbol` in `design` as the generator reads it, and as hornwall_view reads
 // it where the generator writes it in a field of 5 digits: 0 for one that the design does
@@ -53,7 +59,7 @@ struct Point {
   double rho = 0.0;
 };
 
-// The numbers of the conical base line of corr and sinecorr, as hornwall_view
+// The numbers of the conical base line of corr, sinecorr and spline, as hornwall_view
 // evaluates them: RW1, RD = RW2 - RW1 and ZD = ZW2 - ZW1, which the generator derives and
 // writes, and ZW2. ZW1 is 0.
 struct WrittenBaseLine {
@@ -90,6 +96,14 @@ class WrittenNodes {
   virtual std::size_t after(Nodes&) const { return 0; }
   // The height written for corrugation `k` (from 0), as hornwall_view reads it.
   virtual double height(std::int64_t k) = 0;
+  // The largest coordinate of the nodes of the file's other profiles; 0 without any.
+  virtual double elsewhere() const { return 0.0; }
+  // What hornwall_view would warn of in the file's other profiles, or where they meet this
+  // one, telling apart what lies more than `tolerance` apart, with lengths in `unit`
+  // (" mm"); none when it would warn of nothing.
+  virtual std::optional<std::string> fault_elsewhere(double, const std::string&) const {
+    return std::nullopt;
+  }
 };
 
 // Measures the wall that the generator writes from the answers of `design` as

@@ -22,9 +22,12 @@ struct WallRule;
 struct Request {
   const WallRule* wall = nullptr;    // the generator whose answers are written
   std::vector<FrequencyBand> bands;  // one, or two (the lower first)
-  double aperture_radius = 0.0;      // RW1
+  double aperture_radius = 0.0;      // RW1, or thickcorr's RA
   double final_radius = 0.0;         // RW2
   double length = 0.0;               // how far the corrugations may reach behind the aperture
+  // thickcorr: the wall's thickness under the first corrugation and behind the last.
+  double wall_thickness = 0.0;
+  double last_wall_thickness = 0.0;
   std::string unit = "mm";
   double margin = 0.02;         // the lowest frequency's quarter wave lies this much below it
   bool taper = false;           // one band: heights taper from its bottom to its top
@@ -34,7 +37,7 @@ struct Request {
   std::optional<double> min_thickness;  // corr: default 0.5 mm in the unit
   std::optional<double> first;          // the first corrugation's distance; default a pitch
   int variable = 2;                     // the variable corrugations
-  int points = 12;                      // sinecorr: points per corrugation
+  int points = 12;                      // sinecorr, spline: points per corrugation
   std::string output;                   // -o: the answers file; empty: standard output
 };
 
