@@ -187,7 +187,7 @@ TEST_F(OutputFiles, TheFileIsSyncedBeforeTheRenameAndTheFolderAfter) {
 
 // A name too long for ".NAME.XXXXXX" gets a hidden name cut short, in the same folder.
 TEST_F(OutputFiles, ANameTooLongForTheHiddenNameIsStillWrittenBeside) {
-  for (const std::size_t length : {247, 248, 255}) {
+  for (const std::size_t length : {std::size_t{247}, std::size_t{248}, std::size_t{255}}) {
     clear();
     const std::string name = std::string(length - 4, 'n') + ".svg";
     put(name, "old\n");
