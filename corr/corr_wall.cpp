@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "hornwall/arithmetic.hpp"
 #include "hornwall/base_line.hpp"
 #include "hornwall/corrugation.hpp"
 
@@ -97,23 +96,6 @@ struct CorrWall {
   Tapers tapers;       // CD1, CD2 and, in the dual band, CD3, CD4
 };
 
-// The linear taper from `first` at the first remaining corrugation to `last` at the
-// last one, taken at corrugation `i`: the product before the division, `first` added
-// last, all in double and rounded once.
-float taper(float first, float last, std::int64_t i, std::int64_t nrem) {
-  return to_single(as_double(first) +
-                   (as_double(last) - as_double(first)) * as_double(i - 1) / as_double(nrem - 1));
-}
-
-// The height of remaining corrugation `i`. A single remaining corrugation takes the
-// first height. The second taper is taken at the corrugation's own index, so the first
-// corrugation that follows it is already one step along it.
-float remaining_height(const Tapers& tapers, Band band, std::int64_t i, std::int64_t nrem) {
-  if (nrem == 1) return tapers.cd1;
-  if (takes_second_taper(band, i)) return taper(tapers.cd3, tapers.cd4, i, nrem);
-  return taper(tapers.cd1, tapers.cd2, i, nrem);
-}
-
 // The number of variable corrugations, then their passes. Passes 2 on ask the gap before their
 // corrugation; every pass asks its height. Only corrugations up to the cap get variables: the last
 // of them also fixes ZCF, and later passes read their answers and write nothing.
@@ -161,15 +143,15 @@ void write_variable_corrugation(ObjectWriter& out, std::int64_t k) {
 }
 
 // Remaining corrugation `i` stands `i` pitches ZCS behind ZCF, its height the pieces
-// `height`: a number, or an expression.
+// `pieces`: a number, or an expression.
 template <typename... Height>
-void write_remaining_corrugation(ObjectWriter& out, std::int64_t i, const Height&... height) {
+void write_remaining_corrugation(ObjectWriter& out, std::int64_t i, const Height&... pieces) {
   const Int3 index{i};
   write_corrugation(
       out, expression("-REF(ZCF)-REF(ZCS)*", index),
       expression("-REF(ZCF)-REF(ZCS)*", index, "-REF(CT)"),
       expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)"),
-      expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)+", height...));
+      expression("REF(RD)*(REF(ZCF)+REF(ZCS)*", index, ")/REF(ZD)+REF(RW1)+", pieces...));
 }
 
 // The remaining corrugations, their heights as numbers or, parametric, as expressions over

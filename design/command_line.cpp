@@ -9,14 +9,16 @@
 #include "hornwall/options.hpp"
 #include "hornwall/output_file.hpp"
 #include "hornwall/text.hpp"
+#include "wall_rules.hpp"
 
 namespace hornwall::design {
 namespace {
 
-constexpr std::array<OptionSpec, 17> design_options = {{
+constexpr std::array<OptionSpec, 18> design_options = {{
     {"band", 0, true},
     {"aperture-radius", 0, true},
     {"final-radius", 0, true},
+    {"wall-thickness", 0, true},
     {"length", 0, true},
     {"unit", 0, true},
     {"margin", 0, true},
@@ -48,6 +50,34 @@ Result<Number> number_for(std::string_view option, std::string_view value, Valid
 
 bool positive(double value) { return std::isfinite(value) && value > 0.0; }
 
+// The options that not every wall takes.
+constexpr std::array<std::string_view, 7> wall_options = {
+    "final-radius", "wall-thickness", "taper", "variable", "slot-ratio", "min-thickness", "points"};
+
+// The names of the designable walls for which `belongs` holds, for a message: "corr,
+// sinecorr and thickcorr", with `last` before the last.
+template <typename Belongs>
+std::string wall_names(Belongs belongs, std::string_view last) {
+  std::vector<std::string_view> names;
+  for (const WallRule* wall : designable_walls()) {
+    if (belongs(*wall)) names.push_back(wall->name);
+  }
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i + 1 == names.size() && i > 0) {
+      text.append(" ").append(last).append(" ");
+    } else if (i > 0) {
+      text.append(", ");
+    }
+    text.append(names[i]);
+  }
+  return text;
+}
+
+bool has(std::span<const std::string_view> names, std::string_view name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 // Takes one option with its value into `invocation`.
 Result<void> take(std::string_view name, std::string_view value, Invocation& invocation,
                   std::vector<std::string_view>& given) {
@@ -71,6 +101,16 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     return length(request.aperture_radius);
   } else if (name == "final-radius") {
     return length(request.final_radius);
+  } else if (name == "wall-thickness") {
+    // T1, or T1:T2: the second thickness the same as the first unless given.
+    const std::string_view whole = value;
+    const std::size_t colon = whole.find(':');
+    value = whole.substr(0, colon);
+    if (const Result<void> first = length(request.wall_thickness); !first.ok()) return first;
+    request.last_wall_thickness = request.wall_thickness;
+    if (colon == std::string_view::npos) return {};
+    value = whole.substr(colon + 1);
+    return length(request.last_wall_thickness);
   } else if (name == "length") {
     return length(request.length);
   } else if (name == "unit") {
@@ -104,8 +144,10 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     if (const Result<void> read = length(first); !read.ok()) return read;
     request.first = first;
   } else if (name == "variable") {
+    // At most as many as the wall's generator gives variables of their own, once the wall
+    // is known.
     const Result<int> read = number_for<int>(
-        name, value, [](int n) { return n >= 1 && n <= 7; }, "from 1 to 7");
+        name, value, [](int) { return true; }, "a whole number");
     if (!read.ok()) return Reason{read.reason()};
     request.variable = read.value();
   } else if (name == "points") {
@@ -132,28 +174,38 @@ bool was_given(const std::vector<std::string_view>& given, std::string_view name
   return std::find(given.begin(), given.end(), name) != given.end();
 }
 
-// What the whole command line must hold together.
+// What the whole command line must hold together, for its wall.
 Result<void> check_together(const Invocation& invocation,
                             const std::vector<std::string_view>& given) {
   const Request& request = invocation.request;
+  const WallRule& wall = *request.wall;
+  const AnswersSchema& schema = *wall.program->answers;
   if (request.bands.empty()) return Reason{"no band given: --band F1:F2 (GHz), once or twice"};
-  for (const std::string_view needed : {"aperture-radius", "final-radius", "length"}) {
+  for (const std::string_view needed : {"aperture-radius", "length"}) {
     if (!was_given(given, needed)) {
       return Reason{"option '--" + std::string(needed) + "' is needed"};
     }
   }
-  const bool corr = request.wall == WallKind::corr;
-  if (corr && request.unit == "cm") {
-    return Reason{"hornwall_corr has no unit 'cm': its units are in, ft, mm and m"};
-  }
-  for (const std::string_view option : {"slot-ratio", "min-thickness"}) {
-    if (!corr && was_given(given, option)) {
-      return Reason{"option '--" + std::string(option) +
-                    "' is for corr only: sine corrugations have no thickness"};
+  for (const std::string_view needed : wall.needs) {
+    if (!was_given(given, needed)) {
+      return Reason{"option '--" + std::string(needed) + "' is needed for " +
+                    std::string(wall.name)};
     }
   }
-  if (corr && was_given(given, "points")) {
-    return Reason{"option '--points' is for sinecorr only"};
+  for (const std::string_view option : wall_options) {
+    if (!was_given(given, option) || has(wall.options, option)) continue;
+    return Reason{"option '--" + std::string(option) + "' is for " +
+                  wall_names([&](const WallRule& w) { return has(w.options, option); }, "and") +
+                  " only"};
+  }
+  if (!unit_code_of(schema.units, request.unit)) {
+    return Reason{std::string(wall.program->name) + " has no unit " + single_quoted(request.unit) +
+                  ": its units are " + unit_names_text(schema.units)};
+  }
+  if (request.bands.size() == 2 && !request.one_set && !has_dual_band(schema)) {
+    return Reason{std::string(wall.program->name) +
+                  " has no dual band: give one band, or two that one set of corrugations "
+                  "serves with --one-set"};
   }
   if (request.taper && request.bands.size() == 2) {
     return Reason{"option '--taper' goes with one band"};
@@ -161,7 +213,13 @@ Result<void> check_together(const Invocation& invocation,
   if (request.one_set && request.bands.size() != 2) {
     return Reason{"option '--one-set' goes with two bands"};
   }
-  if (request.bands.size() == 2 && !request.one_set && request.variable % 2 != 0) {
+  if (was_given(given, "variable") &&
+      (request.variable < 1 || request.variable > schema.named_passes)) {
+    return Reason{"invalid value '" + std::to_string(request.variable) +
+                  "' for option '--variable': from 1 to " + std::to_string(schema.named_passes)};
+  }
+  if (was_given(given, "variable") && request.bands.size() == 2 && !request.one_set &&
+      request.variable % 2 != 0) {
     return Reason{
         "option '--variable' must be even with two bands, so that the corrugations "
         "keep alternating"};
@@ -183,23 +241,30 @@ std::string object_file_for(const std::string& output) {
 }  // namespace
 
 std::string_view design_usage() {
-  return "usage: hornwall_design corr|sinecorr --band F1:F2 [--band F3:F4] --aperture-radius R1 "
-         "--final-radius R2 --length L [OPTIONS] [-o OUT.answers]\n";
+  return "usage: hornwall_design WALL --band F1:F2 [--band F3:F4] --aperture-radius R1 "
+         "--length L [--final-radius R2 | --wall-thickness T1[:T2]] [OPTIONS] [-o OUT.answers]\n";
 }
 
 std::string_view design_help() {
-  return "usage: hornwall_design corr|sinecorr --band F1:F2 [--band F3:F4] --aperture-radius R1\n"
-         "                       --final-radius R2 --length L [OPTIONS] [-o OUT.answers]\n"
+  return "usage: hornwall_design WALL --band F1:F2 [--band F3:F4] --aperture-radius R1\n"
+         "                       --length L [--final-radius R2 | --wall-thickness T1[:T2]]\n"
+         "                       [OPTIONS] [-o OUT.answers]\n"
          "Designs the corrugations of a horn's outer wall for one frequency band, or two\n"
          "interleaved, by the quarter-wave rule that hornwall_view --band checks, and writes\n"
-         "a commented answers file for hornwall_corr or hornwall_sinecorr and a short report.\n"
+         "a commented answers file for the wall's generator and a short report. WALL is\n"
+         "corr, sinecorr, thickcorr or spline (or hornwall_corr, ...).\n"
          "\n"
          "  --band F1:F2          the band, in GHz or with Hz, kHz, MHz, GHz; twice for a\n"
          "                        dual band (odd corrugations the lower, even the upper)\n"
-         "  --aperture-radius R1  the wall's radius at the aperture plane (RW1)\n"
-         "  --final-radius R2     its radius at the end of the corrugations (RW2)\n"
+         "  --aperture-radius R1  the wall's radius at the aperture plane (RW1; thickcorr:\n"
+         "                        the horn's aperture radius RA)\n"
          "  --length L            how far behind the aperture the corrugations may reach\n"
-         "  --unit U              mm (the default), cm (sinecorr only), m, in or ft\n"
+         "                        (thickcorr, spline: where the wall ends)\n"
+         "  --final-radius R2     corr, sinecorr, spline: the radius at the end (RW2)\n"
+         "  --wall-thickness T1[:T2]\n"
+         "                        thickcorr: the wall's thickness under the first\n"
+         "                        corrugation and behind the last (WT1, WT2; T2 = T1)\n"
+         "  --unit U              mm (the default), cm (sinecorr, spline), m, in or ft\n"
          "  --margin M            a corrugation's quarter wave lies this part below the\n"
          "                        band's bottom: h = c / (4 fmin (1 - M)); default 0.02\n"
          "  --taper               one band wider than a window: heights taper from the\n"
@@ -207,13 +272,14 @@ std::string_view design_help() {
          "  --one-set             two bands that fit one window: one set of corrugations\n"
          "  --per-wavelength N    corrugations per wavelength at the top frequency; at\n"
          "                        least 5, default 8\n"
-         "  --slot-ratio R        corr: the slot's part of the pitch; default 0.8\n"
-         "  --min-thickness T     corr: the thinnest corrugation; default 0.5 mm\n"
+         "  --slot-ratio R        corr, thickcorr: the slot's part of the pitch; default 0.8\n"
+         "  --min-thickness T     corr, thickcorr: the thinnest corrugation; default 0.5 mm\n"
          "  --first D             the aperture plane to the first corrugation; default a\n"
          "                        pitch\n"
-         "  --variable N          variable corrugations, 1 to 7 (even for two bands);\n"
-         "                        default 2\n"
-         "  --points N            sinecorr: points per corrugation, even; default 12\n"
+         "  --variable N          corr, sinecorr: variable corrugations, 1 to 7 (even for\n"
+         "                        two bands); default 2\n"
+         "  --points N            sinecorr, spline: points per corrugation or ripple\n"
+         "                        period, even; default 12\n"
          "  -o, --output FILE     write the answers file to FILE (whole or not at all) and\n"
          "                        the report to standard output; without it the answers go\n"
          "                        to standard output and the report to standard error\n"
@@ -243,17 +309,17 @@ Result<Invocation> parse_design_command_line(std::span<const std::string> argume
     if (!taken.ok()) return Reason{taken.reason()};
   }
   if (invocation.help || invocation.version) return invocation;
-  if (walls.empty()) return Reason{"no wall given: corr or sinecorr"};
+  const auto any = [](const WallRule&) { return true; };
+  if (walls.empty()) return Reason{"no wall given: " + wall_names(any, "or")};
   if (walls.size() > 1) {
     return Reason{"more than one wall given: " + quoted_printable(walls[0]) + " and " +
                   quoted_printable(walls[1])};
   }
-  if (walls[0] == "corr" || walls[0] == "hornwall_corr") {
-    invocation.request.wall = WallKind::corr;
-  } else if (walls[0] == "sinecorr" || walls[0] == "hornwall_sinecorr") {
-    invocation.request.wall = WallKind::sinecorr;
-  } else {
-    return Reason{"unknown wall " + quoted_printable(walls[0]) + ": corr or sinecorr"};
+  for (const WallRule* wall : designable_walls()) {
+    if (walls[0] == wall->name || walls[0] == wall->program->name) invocation.request.wall = wall;
+  }
+  if (!invocation.request.wall) {
+    return Reason{"unknown wall " + quoted_printable(walls[0]) + ": " + wall_names(any, "or")};
   }
   if (const Result<void> together = check_together(invocation, given); !together.ok()) {
     return Reason{together.reason()};
@@ -287,7 +353,12 @@ int run_design(std::span<const std::string> arguments, DesignConsole console) {
                 << ", which is standard output: give -o -\n";
     return 2;
   }
-  const std::string answers = answers_text(designed.value(), object_file_for(output));
+  const Result<std::string> written = answers_text(designed.value(), object_file_for(output));
+  if (!written.ok()) {
+    console.err << "hornwall_design: " << written.reason() << '\n';
+    return 1;
+  }
+  const std::string& answers = written.value();
   const std::string report = report_text(designed.value());
   if (output.empty() || output == "-") {
     console.out << answers << std::flush;

@@ -7,12 +7,12 @@
 #include <utility>
 
 #include "hornwall/text.hpp"
+#include "wall_rules.hpp"
 #include "written_wall.hpp"
 
 namespace hornwall::design {
 namespace {
 
-constexpr int most_variable = 7;  // the variable corrugations that have variables of their own
 constexpr double default_min_thickness = 0.5e-3;  // metres
 
 // `value` cut down (or, with `up`, raised) to `digits` significant digits: numbers that the
@@ -29,14 +29,6 @@ double to_digits(double value, int digits, bool up = false) {
   if (std::abs(scaled - whole) <= 1e-9 * std::abs(scaled)) return whole / scale;
   return (up ? std::ceil(scaled) : std::floor(scaled)) / scale;
 }
-
-// Lengths the answers file gives with 4 significant digits, the wall's end with 5, all that
-// the object file's fields hold (a length a hair from such a number is taken as it);
-// heights with 5, rounded up, so that each band keeps within the windows of its
-// corrugations: a deeper corrugation's window opens lower.
-double length_digits(double value, bool up = false) { return to_digits(value, 4, up); }
-double end_digits(double value) { return to_digits(value, 5); }
-double height_digits(double value) { return round_to_digits(value, 5, Towards::up); }
 
 // A height in metres as the answers file gives it in the unit.
 double height_in_unit(double metres, double per_unit) { return height_digits(metres / per_unit); }
@@ -56,45 +48,65 @@ Result<void> fits_window(const FrequencyBand& band, double margin) {
                 " GHz, below the band's top; use --taper to taper the heights over the band"};
 }
 
-struct Spacing {
-  double pitch;
-  double wanted;
-  double thickness;
-};
-
-Result<Spacing> spacing(const Request& request, double top, double per_unit) {
-  const double wavelength = speed_of_light / top / per_unit;  // in the unit
+// The pitch, from the wavelength at the top frequency, and for a wall whose corrugations
+// have a thickness, that thickness; the pitch grows where the minimum thickness leaves a
+// slot narrower than half the pitch.
+Result<void> space(Plan& plan) {
+  const Request& request = *plan.request;
+  const double top = plan.bands.back().high;
+  const double wavelength = speed_of_light / top / plan.per_unit;  // in the unit
   const double widest = wavelength / fewest_per_wavelength;
   // Never wider than asked: the band check counts corrugations per wavelength exactly.
-  Spacing found{round_to_digits(wavelength / request.per_wavelength, 4, Towards::down), 0.0, 0.0};
-  found.wanted = found.pitch;
-  if (request.wall == WallKind::sinecorr) return found;
-  const double least = request.min_thickness.value_or(default_min_thickness / per_unit);
-  found.thickness = length_digits(std::max((1.0 - request.slot_ratio) * found.pitch, least), true);
-  if (found.pitch - found.thickness < found.pitch / 2.0) {
-    // The minimum thickness leaves too narrow a slot: the pitch grows to twice it.
-    found.pitch = length_digits(2.0 * found.thickness, true);
-    if (found.pitch > widest * (1.0 - 1e-6)) {
+  plan.pitch = round_to_digits(wavelength / request.per_wavelength, 4, Towards::down);
+  plan.wanted_pitch = plan.pitch;
+  const auto least_pitch = request.wall->least_pitch;
+  if (!least_pitch) return {};
+  const double least = request.min_thickness.value_or(default_min_thickness / plan.per_unit);
+  plan.thickness = length_digits(std::max((1.0 - request.slot_ratio) * plan.pitch, least), true);
+  const double grown = length_digits(least_pitch(plan.thickness, plan.dual()), true);
+  if (plan.pitch < grown) {
+    plan.pitch = grown;
+    if (plan.pitch > widest * (1.0 - 1e-6)) {
       return Reason{"no pitch up to a fifth of the wavelength at " + shortest_text(top / 1e9) +
                     " GHz (" + shortest_text(length_digits(widest)) + " " + request.unit +
                     ") leaves a slot of half the pitch beside the minimum thickness of " +
-                    shortest_text(found.thickness) + " " + request.unit};
+                    shortest_text(plan.thickness) + " " + request.unit};
     }
   }
-  return found;
+  return {};
 }
 
-// The height planned for corrugation `k` (0 nearest the aperture): its band's, or, tapered,
-// a step along from the band's bottom to its top.
-double planned_height(const Design& design, int k) {
-  const Request& request = design.request;
-  if (request.taper && design.count > 1) {
-    const double per_unit = *metres_per_unit(request.unit);
-    const double deepest = quarter_wave_height(design.bands[0].low, request.margin);
-    const double shallowest = quarter_wave_height(design.bands[0].high, request.margin);
-    return height_in_unit(deepest + (shallowest - deepest) * k / (design.count - 1), per_unit);
+// How many corrugations the wall holds along its length; the reason when none fit, when
+// fewer than two fit two bands, or when more fit than a design may have.
+Result<int> fit(const Plan& plan) {
+  const Request& request = *plan.request;
+  const Stride stride = request.wall->stride(plan);
+  const double room = request.length - plan.first - stride.tail;
+  const std::string unit = " " + request.unit;
+  const bool dual = plan.dual();
+  if (room < -1e-9 * request.length) {
+    if (dual && stride.group == 2) {
+      return Reason{"no room for the two corrugations a dual band needs: the wall is " +
+                    shortest_text(request.length) + unit + " long"};
+    }
+    return Reason{"no room for one corrugation: the first stands " + shortest_text(plan.first) +
+                  unit + " behind the aperture and takes " + shortest_text(stride.tail) + unit +
+                  ", but the wall is " + shortest_text(request.length) + unit + " long"};
   }
-  return design.band_heights[static_cast<std::size_t>(k) % design.band_heights.size()];
+  const double fit = (std::floor(std::max(room, 0.0) / stride.step + 1e-9) + 1.0) * stride.group;
+  if (!(fit <= most_corrugations)) {
+    const std::string held = std::isfinite(fit) ? shortest_text(fit) : "more than 1.8e308";
+    return Reason{"the wall holds " + held + " corrugations at the pitch of " +
+                  shortest_text(plan.pitch) + unit + ", more than the " +
+                  std::to_string(most_corrugations) +
+                  " a design may have: shorten the wall or lower --per-wavelength"};
+  }
+  const int count = static_cast<int>(fit);
+  if (dual && count < 2) {
+    return Reason{"no room for the two corrugations a dual band needs: the wall is " +
+                  shortest_text(request.length) + unit + " long"};
+  }
+  return count;
 }
 
 // The first stretch of `band` at which `coverage` finds no capacitive corrugation, as
@@ -161,7 +173,9 @@ Result<void> judge(const Design& design) {
     if (density >= fewest_per_wavelength) continue;
     return Reason{"the wall as written has fewer than 5 corrugations per wavelength at " +
                   band.frequency_text(band.high) + " GHz, " + shortest_text(density) +
-                  ": raise --per-wavelength or lower --min-thickness"};
+                  (design.request.wall->least_pitch
+                       ? ": raise --per-wavelength or lower --min-thickness"
+                       : ": raise --per-wavelength")};
   }
   for (std::size_t b = 0; b < design.bands.size() && design.bands.size() == 2; ++b) {
     const auto& broken = measured.interleave_breaks[b];
@@ -175,6 +189,23 @@ Result<void> judge(const Design& design) {
 
 }  // namespace
 
+double length_digits(double value, bool up) { return to_digits(value, 4, up); }
+double end_digits(double value) { return to_digits(value, 5); }
+double height_digits(double value) { return round_to_digits(value, 5, Towards::up); }
+
+std::string numbered(std::string_view letters, int k) {
+  return std::string(letters) + std::to_string(k);
+}
+
+double Plan::height(int k, int count) const {
+  if (request->taper && count > 1) {
+    const double deepest = quarter_wave_height(bands[0].low, request->margin);
+    const double shallowest = quarter_wave_height(bands[0].high, request->margin);
+    return height_in_unit(deepest + (shallowest - deepest) * k / (count - 1), per_unit);
+  }
+  return band_heights[static_cast<std::size_t>(k) % band_heights.size()];
+}
+
 double quarter_wave_height(double frequency, double margin) {
   return speed_of_light / (4.0 * frequency * (1.0 - margin));
 }
@@ -182,6 +213,8 @@ double quarter_wave_height(double frequency, double margin) {
 Result<Design> design_wall(const Request& request) {
   Design design;
   design.request = request;
+  Plan plan;
+  plan.request = &design.request;
   std::vector<FrequencyBand> bands = request.bands;
   std::sort(bands.begin(), bands.end(),
             [](const FrequencyBand& a, const FrequencyBand& b) { return a.low < b.low; });
@@ -201,73 +234,39 @@ Result<Design> design_wall(const Request& request) {
       bands = {joined(bands)};
     }
   }
-  design.bands = bands;
-  const double per_unit = *metres_per_unit(request.unit);
+  plan.bands = bands;
+  plan.per_unit = *metres_per_unit(request.unit);
   for (const FrequencyBand& band : bands) {
     if (request.taper) break;
     if (const Result<void> fits = fits_window(band, request.margin); !fits.ok()) {
       return Reason{fits.reason()};
     }
   }
-  const double top = bands.back().high;
-  const Result<Spacing> found = spacing(request, top, per_unit);
-  if (!found.ok()) return Reason{found.reason()};
-  design.pitch = found.value().pitch;
-  design.wanted_pitch = found.value().wanted;
-  design.thickness = found.value().thickness;
-  design.first = request.first ? *request.first : design.pitch;
-
-  // As many as fit, all a pitch apart; the last ends at or before the length.
-  const double tail = request.wall == WallKind::corr ? design.thickness : design.pitch;
-  const double room = request.length - design.first - tail;
-  const int dual = bands.size() == 2 ? 2 : 1;
-  if (room < -1e-9 * request.length) {
-    return Reason{"no room for one corrugation: the first stands " + shortest_text(design.first) +
-                  " " + request.unit + " behind the aperture and takes " + shortest_text(tail) +
-                  " " + request.unit + ", but the wall is " + shortest_text(request.length) + " " +
-                  request.unit + " long"};
-  }
-  const double fit = std::floor(std::max(room, 0.0) / design.pitch + 1e-9) + 1.0;
-  if (!(fit <= most_corrugations)) {
-    const std::string held = std::isfinite(fit) ? shortest_text(fit) : "more than 1.8e308";
-    return Reason{"the wall holds " + held + " corrugations at the pitch of " +
-                  shortest_text(design.pitch) + " " + request.unit + ", more than the " +
-                  std::to_string(most_corrugations) +
-                  " a design may have: shorten the wall or lower --per-wavelength"};
-  }
-  design.count = static_cast<int>(fit);
-  if (design.count < dual) {
-    return Reason{"no room for the two corrugations a dual band needs: the wall is " +
-                  shortest_text(request.length) + " " + request.unit + " long"};
-  }
-  design.end = end_digits(design.first + (design.count - 1) * design.pitch + tail);
-  design.variable = std::min({request.variable, most_variable, design.count});
-  if (dual == 2 && design.variable % 2 != 0) --design.variable;
-
+  if (const Result<void> spaced = space(plan); !spaced.ok()) return Reason{spaced.reason()};
+  plan.first = request.first ? *request.first : plan.pitch;
   // The heights: one per band, or, tapered, from the band's bottom to its top.
   for (const FrequencyBand& band : bands) {
-    design.band_heights.push_back(
-        height_in_unit(quarter_wave_height(band.low, request.margin), per_unit));
+    plan.band_heights.push_back(
+        height_in_unit(quarter_wave_height(band.low, request.margin), plan.per_unit));
   }
-  const int remaining = design.count - design.variable;
-  if (dual == 2) {
-    // Odd corrugations take the first taper and serve the lower band, even ones the upper.
-    design.cd1 = design.cd2 = design.band_heights[0];
-    design.cd3 = design.cd4 = design.band_heights[1];
-  } else if (remaining > 0) {
-    design.cd1 = planned_height(design, design.variable);
-    design.cd2 = planned_height(design, design.count - 1);
-    if (request.wall == WallKind::sinecorr && request.taper && remaining > 1) {
-      // Its taper stops one step short of the last height it is given, and divides by
-      // the count of remaining corrugations as the object file writes it, with 5 digits.
-      const double steps = viewer_reads(static_cast<float>(remaining));
-      design.cd2 = height_digits(design.cd1 + (design.cd2 - design.cd1) * steps / (remaining - 1));
-    }
-  } else {
-    design.cd1 = design.cd2 = planned_height(design, design.count - 1);
-  }
-  for (int k = 0; k < design.variable; ++k)
-    design.variable_heights.push_back(planned_height(design, k));
+  const Result<int> fits = fit(plan);
+  if (!fits.ok()) return Reason{fits.reason()};
+  Result<Layout> laid = request.wall->lay_out(plan, fits.value());
+  if (!laid.ok()) return Reason{laid.reason()};
+  Layout& layout = laid.value();
+
+  design.bands = plan.bands;
+  design.band_heights = plan.band_heights;
+  design.pitch = plan.pitch;
+  design.wanted_pitch = plan.wanted_pitch;
+  design.thickness = plan.thickness;
+  design.first = plan.first;
+  design.count = layout.count;
+  design.variable = layout.variable;
+  design.end = layout.end;
+  design.values = std::move(layout.values);
+  design.shape = std::move(layout.shape);
+  design.extent = std::move(layout.extent);
 
   // The wall as the generator will write it and hornwall_view will measure it.
   if (const Result<void> readable = check_readable(design); !readable.ok()) {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <numbers>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,6 +15,7 @@
 
 #include "hornwall/fields.hpp"
 #include "hornwall/text.hpp"
+#include "wall_rules.hpp"
 
 namespace hornwall::design {
 namespace {
@@ -52,232 +53,6 @@ std::optional<double> next_in_digits(const char* begin, const char* end, int dig
   const std::string text = std::to_string(mantissa) + "e" + std::to_string(exponent);
   return read_double(text.data(), text.data() + text.size());
 }
-
-// A node of the wall, in the file's length unit.
-struct Point {
-  double z = 0.0;
-  double rho = 0.0;
-};
-
-// The most nodes that one corrugation brings: the points of a sine corrugation and the
-// node on the base line before the first one.
-constexpr std::size_t most_nodes = 100;
-using Nodes = std::array<Point, most_nodes>;
-
-// The generators' pi: the single-precision value nearest to it.
-constexpr float generator_pi = std::numbers::pi_v<float>;
-
-// A value that the generator derives in double precision, as it stores it: rounded once
-// to single precision. The values derived here lie within its range.
-float stored(double value) { return static_cast<float>(value); }
-
-// A count that the generator writes as a real, as hornwall_view reads it.
-double count_as_real(std::int64_t count) { return viewer_reads(static_cast<float>(count)); }
-
-// The corrugation type the generator is given: two tapers alternate in the dual band.
-bool is_dual(const Design& design) { return design.bands.size() == 2; }
-
-// The numbers of the base line, as hornwall_view evaluates them: RW1, RD = RW2 - RW1 and
-// ZD = ZW2 - ZW1, which the generator derives and writes, and ZW2. ZW1 is 0.
-struct BaseLine {
-  double rw1 = 0.0;
-  double rd = 0.0;
-  double zd = 0.0;
-  double zw2 = 0.0;
-
-  explicit BaseLine(const Design& design) {
-    const float rw1_read = generator_reads(design.request.aperture_radius);
-    const float rw2_read = generator_reads(design.request.final_radius);
-    const float zw2_read = generator_reads(design.end);
-    rw1 = viewer_reads(rw1_read);
-    rd = viewer_reads(stored(static_cast<double>(rw2_read) - static_cast<double>(rw1_read)));
-    zd = viewer_reads(stored(static_cast<double>(zw2_read) - 0.0));
-    zw2 = viewer_reads(zw2_read);
-  }
-
-  // The node at the aperture plane: -REF(ZW1), REF(RW1).
-  Point start() const { return {-0.0, rw1}; }
-};
-
-// The nodes of a corr wall as hornwall_corr writes them: after the start, each
-// corrugation up its near face, across its top and down its far face, both faces standing
-// on the base line's radius at the near face.
-class CorrNodes {
- public:
-  explicit CorrNodes(const Design& design)
-      : base_(design),
-        nvar_(design.variable),
-        nrem_(std::int64_t{design.count} - design.variable),
-        dual_(is_dual(design)) {
-    ct_ = viewer_reads(generator_reads(design.thickness));
-    const double gap = viewer_reads(generator_reads(variable_step(design)));
-    double zc = viewer_reads(generator_reads(design.first));  // ZC1 = REF(D1)
-    for (int k = 0; k < nvar_; ++k) {
-      if (k > 0) zc = zc + gap + ct_;  // REF(ZC(k-1))+REF(Dk)+REF(CT)
-      zc_.push_back(zc);
-      rc_.push_back(base_.rd * zc / base_.zd + base_.rw1);
-      c_.push_back(
-          viewer_reads(generator_reads(design.variable_heights[static_cast<std::size_t>(k)])));
-    }
-    zcf_ = zc;
-    if (nrem_ > 0) zcs_ = (base_.zw2 - zcf_ - ct_) / static_cast<double>(nrem_);
-    cd_ = {generator_reads(design.cd1), generator_reads(design.cd2), generator_reads(design.cd3),
-           generator_reads(design.cd4)};
-  }
-
-  std::int64_t corrugations() const { return nvar_ + nrem_; }
-  Point start() const { return base_.start(); }
-
-  // The height written for corrugation `k` (from 0), as hornwall_view reads it.
-  double height(std::int64_t k) {
-    if (k < nvar_) return c_[static_cast<std::size_t>(k)];
-    const float height = remaining_height(k - nvar_ + 1);
-    if (height != last_height_) {
-      // Heights repeat along a wall: each is read back once per run of them.
-      last_height_ = height;
-      last_read_ = viewer_reads(height);
-    }
-    return last_read_;
-  }
-
-  // The nodes of corrugation `k` (from 0), in the file's order, into `out`; their number.
-  std::size_t nodes(std::int64_t k, Nodes& out) {
-    double near = 0.0, far = 0.0, foot = 0.0, top = 0.0;
-    if (k < nvar_) {
-      const auto v = static_cast<std::size_t>(k);
-      near = -zc_[v];
-      far = -zc_[v] - ct_;
-      foot = rc_[v];
-      top = rc_[v] + c_[v];
-    } else {
-      const std::int64_t i = k - nvar_ + 1;
-      const auto at = static_cast<double>(i);
-      near = -zcf_ - zcs_ * at;
-      far = -zcf_ - zcs_ * at - ct_;
-      foot = base_.rd * (zcf_ + zcs_ * at) / base_.zd + base_.rw1;
-      top = foot + height(k);
-    }
-    out[0] = {near, foot};
-    out[1] = {near, top};
-    out[2] = {far, top};
-    out[3] = {far, foot};
-    return 4;
-  }
-
- private:
-  // The height the generator computes for remaining corrugation `i` (from 1): a single
-  // one takes CD1; in the dual band the even ones follow the second taper, taken at their
-  // own index.
-  float remaining_height(std::int64_t i) const {
-    if (nrem_ == 1) return cd_[0];
-    const bool second = dual_ && i % 2 == 0;
-    const auto first = static_cast<double>(cd_[second ? 2 : 0]);
-    const auto last = static_cast<double>(cd_[second ? 3 : 1]);
-    return stored(first +
-                  (last - first) * static_cast<double>(i - 1) / static_cast<double>(nrem_ - 1));
-  }
-
-  BaseLine base_;
-  int nvar_;
-  std::int64_t nrem_;
-  bool dual_;
-  double ct_ = 0.0;
-  std::vector<double> zc_, rc_, c_;  // ZCk, RCk and Ck of the variable corrugations
-  double zcf_ = 0.0;
-  double zcs_ = 0.0;
-  std::array<float, 4> cd_{};  // CD1 to CD4, as the generator holds them
-  float last_height_ = 0.0f;   // the last remaining height read back, and its value
-  double last_read_ = 0.0;
-};
-
-// The nodes of a sinecorr wall as hornwall_sinecorr writes them: after the start, the
-// first corrugation's foot on the base line, then each corrugation's NSPL points of a
-// raised cosine, the last of them back on the base line.
-class SineNodes {
- public:
-  explicit SineNodes(const Design& design)
-      : base_(design),
-        nvar_(design.variable),
-        ncr_(std::int64_t{design.count} - design.variable),
-        nspl_(design.request.points),
-        dual_(is_dual(design)) {
-    nspl_value_ = count_as_real(nspl_);
-    splc_ = viewer_reads(stored(2.0 * static_cast<double>(generator_pi) / nspl_));
-    const double length = viewer_reads(generator_reads(variable_step(design)));
-    double zc = viewer_reads(generator_reads(design.first));  // ZC1 = REF(D1)
-    zc_.push_back(zc);
-    for (int k = 0; k < nvar_; ++k) {
-      zc = zc + length;  // ZC(k+1) = REF(ZCk)+REF(D(k+1))
-      zc_.push_back(zc);
-      c_.push_back(
-          viewer_reads(generator_reads(design.variable_heights[static_cast<std::size_t>(k)])));
-    }
-    length_ = length;
-    rc1_ = base_.rd * zc_[0] / base_.zd + base_.rw1;
-    zcf_ = zc;
-    if (ncr_ > 0) {
-      zcs_ = (base_.zw2 - zcf_) / static_cast<double>(ncr_);
-      ncr_value_ = count_as_real(ncr_);
-    }
-    cd_ = {viewer_reads(generator_reads(design.cd1)), viewer_reads(generator_reads(design.cd2)),
-           viewer_reads(generator_reads(design.cd3)), viewer_reads(generator_reads(design.cd4))};
-  }
-
-  std::int64_t corrugations() const { return nvar_ + ncr_; }
-  Point start() const { return base_.start(); }
-
-  // The height written for corrugation `k` (from 0), as hornwall_view evaluates it: a
-  // remaining one's follows the first taper or, in the dual band for even i, the second.
-  double height(std::int64_t k) const {
-    if (k < nvar_) return c_[static_cast<std::size_t>(k)];
-    const std::int64_t i = k - nvar_ + 1;
-    const bool second = dual_ && i % 2 == 0;
-    const double first = cd_[second ? 2 : 0];
-    const double last = cd_[second ? 3 : 1];
-    return first + (last - first) * (static_cast<double>(i) - 1.0) / ncr_value_;
-  }
-
-  std::size_t nodes(std::int64_t k, Nodes& out) const {
-    std::size_t n = 0;
-    if (k < nvar_) {
-      const auto v = static_cast<std::size_t>(k);
-      if (k == 0) out[n++] = {-zc_[0], rc1_};
-      for (int j = 1; j <= nspl_; ++j) {
-        const auto at = static_cast<double>(j);
-        out[n++] = {-zc_[v] - length_ / nspl_value_ * at,
-                    base_.rd * (zc_[v] + length_ / nspl_value_ * at) / base_.zd + base_.rw1 +
-                        c_[v] / 2.0 * (1.0 - std::cos(splc_ * at))};
-      }
-      return n;
-    }
-    const std::int64_t i = k - nvar_ + 1;
-    const double height = this->height(k);
-    const auto before = static_cast<double>(i - 1);
-    for (int j = 1; j <= nspl_; ++j) {
-      const auto at = static_cast<double>(j);
-      const double along = before + at / nspl_value_;
-      out[n++] = {-zcf_ - zcs_ * along, base_.rd * (zcf_ + zcs_ * along) / base_.zd + base_.rw1 +
-                                            height / 2.0 * (1.0 - std::cos(splc_ * at))};
-    }
-    return n;
-  }
-
- private:
-  BaseLine base_;
-  int nvar_;
-  std::int64_t ncr_;
-  int nspl_;
-  bool dual_;
-  double nspl_value_ = 0.0;  // NSPL, SPLC and NCR as the file gives them
-  double splc_ = 0.0;
-  double ncr_value_ = 0.0;
-  double length_ = 0.0;  // each variable corrugation's length
-  std::vector<double> zc_, c_;
-  double rc1_ = 0.0;
-  double zcf_ = 0.0;
-  double zcs_ = 0.0;
-  std::array<double, 4> cd_{};
-};
 
 // Adds `p` to the lower convex hull of the nodes before it, taken in rising z, as
 // hornwall_view does: a corner on or above the line from the one before it to `p` goes.
@@ -402,21 +177,25 @@ struct Face {
   bool rising() const { return to > from; }
 };
 
-// Visits every node of `wall`, in the file's order or backwards, while `visit` returns
-// true.
-template <typename Wall, typename Visit>
-void each_node(Wall& wall, bool backwards, Visit visit) {
+// Visits every node of `wall`'s profile, in the file's order or backwards, while `visit`
+// returns true.
+template <typename Visit>
+void each_node(WrittenNodes& wall, bool backwards, Visit visit) {
   Nodes nodes{};
+  // Visits the `n` nodes in `nodes`; false once `visit` returns false.
+  const auto visit_all = [&](std::size_t n) {
+    for (std::size_t m = 0; m < n; ++m) {
+      if (!visit(nodes[backwards ? n - 1 - m : m])) return false;
+    }
+    return true;
+  };
   const std::int64_t count = wall.corrugations();
-  if (!backwards && !visit(wall.start())) return;
+  if (!visit_all(backwards ? wall.after(nodes) : wall.before(nodes))) return;
   for (std::int64_t step = 0; step < count; ++step) {
     const std::int64_t k = backwards ? count - 1 - step : step;
-    const std::size_t n = wall.nodes(k, nodes);
-    for (std::size_t m = 0; m < n; ++m) {
-      if (!visit(nodes[backwards ? n - 1 - m : m])) return;
-    }
+    if (!visit_all(wall.nodes(k, nodes))) return;
   }
-  if (backwards) visit(wall.start());
+  visit_all(backwards ? wall.before(nodes) : wall.after(nodes));
 }
 
 // The lower hull of the nodes, built as hornwall_view builds it: in rising z, and at one
@@ -548,13 +327,12 @@ class Bumps {
   double height_ = 0.0;        // its height above the hull
 };
 
-template <typename Wall>
-Result<WallMeasure> measure(Wall wall, const Design& design) {
+Result<WallMeasure> measure(WrittenNodes& wall, const Design& design) {
   const std::string unit = " " + design.request.unit;
   // Backwards the nodes come in rising z, as hornwall_view sorts them for the hull, as
   // long as z never rises along the wall.
-  double largest = 0.0;    // of every coordinate
-  double largest_z = 0.0;  // of z alone
+  double largest = wall.elsewhere();  // of every coordinate of the file
+  double largest_z = 0.0;             // of z alone, in the profile
   bool finite = true;
   std::optional<Point> rise;   // a node after which z rises along the wall
   std::optional<Point> after;  // the node after, along the wall
@@ -614,6 +392,7 @@ Result<WallMeasure> measure(Wall wall, const Design& design) {
     previous = p;
     return !fault;
   });
+  if (!fault) fault = wall.fault_elsewhere(tolerance, unit);
   if (fault) return Reason{*fault};
   faces.finish();
   bumps.finish();
@@ -624,11 +403,7 @@ Result<WallMeasure> measure(Wall wall, const Design& design) {
 
 }  // namespace
 
-std::string answer_real(double value) {
-  std::string written = shortest_text(value);
-  if (written.find_first_of(".e") == std::string::npos) written += ".0";
-  return written;
-}
+std::string answer_real(double value) { return length_answer(value); }
 
 std::string figure_text(double value) {
   std::array<char, 32> text{};
@@ -637,9 +412,11 @@ std::string figure_text(double value) {
   return std::string(text.data(), written.ptr);
 }
 
-double variable_step(const Design& design) {
-  if (design.request.wall == WallKind::sinecorr) return design.pitch;
-  return design.pitch - design.thickness;
+std::string length_text(double value) {
+  const std::string figure = figure_text(value);
+  double read = 0.0;
+  std::from_chars(figure.data(), figure.data() + figure.size(), read);
+  return answer_real(read);
 }
 
 double round_to_digits(double value, int digits, Towards towards) {
@@ -671,9 +448,13 @@ float generator_reads(double value) {
   return read;
 }
 
-double viewer_reads(float value) {
+double viewer_reads(float value, bool six) {
   std::array<char, sci_width> field{};
-  write_sci12_4(field.data(), value);
+  if (six) {
+    write_sci12_5(field.data(), value);
+  } else {
+    write_sci12_4(field.data(), value);
+  }
   const char* begin = field.data();
   while (*begin == ' ') ++begin;
   double read = 0.0;
@@ -681,34 +462,45 @@ double viewer_reads(float value) {
   return read;
 }
 
+float answer_read(const Design& design, std::string_view symbol) {
+  const auto found = design.values.find(symbol);
+  return found == design.values.end() ? 0.0f : generator_reads(found->second);
+}
+
+double field_read(const Design& design, std::string_view symbol) {
+  return viewer_reads(answer_read(design, symbol));
+}
+
+WrittenBaseLine::WrittenBaseLine(const Design& design) {
+  const float rw1_read = answer_read(design, "RW1");
+  const float rw2_read = answer_read(design, "RW2");
+  const float zw2_read = answer_read(design, "ZW2");
+  rw1 = viewer_reads(rw1_read);
+  rd = viewer_reads(
+      static_cast<float>(static_cast<double>(rw2_read) - static_cast<double>(rw1_read)));
+  zd = viewer_reads(static_cast<float>(static_cast<double>(zw2_read) - 0.0));
+  zw2 = viewer_reads(zw2_read);
+}
+
 Result<void> check_readable(const Design& design) {
-  const Request& request = design.request;
-  const bool corr = request.wall == WallKind::corr;
-  std::vector<std::pair<std::string, double>> numbers = {
-      {"RW1", request.aperture_radius}, {"RW2", request.final_radius}, {"ZW2", design.end}};
-  if (corr) numbers.emplace_back("CT", design.thickness);
-  numbers.emplace_back("D1", design.first);
-  const auto numbered = [](char letter, int k) { return letter + std::to_string(k); };
-  for (int k = 1; k <= design.variable; ++k) {
-    // sinecorr gives each variable corrugation's length D(k+1), corr the gap Dk before it.
-    if (!corr || k >= 2)
-      numbers.emplace_back(numbered('D', corr ? k : k + 1), variable_step(design));
-    numbers.emplace_back(numbered('C', k),
-                         design.variable_heights[static_cast<std::size_t>(k - 1)]);
-  }
-  numbers.insert(numbers.end(), {{"CD1", design.cd1}, {"CD2", design.cd2}});
-  if (is_dual(design)) numbers.insert(numbers.end(), {{"CD3", design.cd3}, {"CD4", design.cd4}});
-  for (const auto& [symbol, value] : numbers) {
-    if (std::abs(value) <= largest_readable) continue;
-    return Reason{symbol + " would be " + figure_text(value) + " " + request.unit +
-                  ", more than the generators read, " + shortest_text(largest_readable)};
+  const AnswersSchema& schema = *design.request.wall->program->answers;
+  const auto passes = static_cast<std::int64_t>(design.variable);
+  for (const AskedQuestion& asked : questions_asked(schema, design.bands.size() == 2, passes)) {
+    for (std::size_t v = 0; v < asked.question->value_count; ++v) {
+      if (asked.question->values[v].kind != ValueKind::length) continue;
+      const std::string symbol = symbol_of(*asked.question, v, asked.symbol_pass);
+      const auto found = design.values.find(symbol);
+      if (found == design.values.end() || std::abs(found->second) <= largest_readable) continue;
+      return Reason{symbol + " would be " + figure_text(found->second) + " " + design.request.unit +
+                    ", more than the generators read, " + shortest_text(largest_readable)};
+    }
   }
   return {};
 }
 
 Result<WallMeasure> measure_written_wall(const Design& design) {
-  if (design.request.wall == WallKind::sinecorr) return measure(SineNodes(design), design);
-  return measure(CorrNodes(design), design);
+  const std::unique_ptr<WrittenNodes> wall = design.request.wall->written(design);
+  return measure(*wall, design);
 }
 
 }  // namespace hornwall::design

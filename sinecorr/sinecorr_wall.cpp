@@ -117,10 +117,11 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, SineCorrWa
     const bool named = k <= variable_corrugation_cap;
     dialogue.ask(length, {&wall.length}, named ? k : 0);
     if (named) {
-      const std::string length = numbered("D", k + 1);
+      const std::string length_name = numbered("D", k + 1);
       const std::string end = numbered("ZC", k + 1);
-      out.numeric_variable(length, wall.length);
-      out.expression_variable(end, expression("REF(", numbered("ZC", k), ")+REF(", length, ")"));
+      out.numeric_variable(length_name, wall.length);
+      out.expression_variable(end,
+                              expression("REF(", numbered("ZC", k), ")+REF(", length_name, ")"));
       if (k == last_named) out.expression_variable("ZCF", expression("REF(", end, ")"));
     }
     dialogue.ask(height, {&wall.height}, named ? k : 0);
@@ -137,14 +138,14 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, SineCorrWa
 // then one raised-cosine point for each j = 1 ... NSPL.
 void write_variable_corrugation(ObjectWriter& out, const SineCorrWall& wall, std::int64_t k) {
   const std::string start = numbered("ZC", k);
-  const std::string length = numbered("D", k + 1);
-  const std::string height = numbered("C", k);
+  const std::string length_name = numbered("D", k + 1);
+  const std::string height_name = numbered("C", k);
   if (k == 1) out.node_row(expression("-REF(ZC1)"), expression("REF(RC1)"));
   for (std::int64_t j = 1; j <= wall.nspl; ++j) {
-    out.node_row(
-        expression("-REF(", start, ")-REF(", length, ")/REF(NSPL)*", Int2{j}),
-        expression("ref(RD)*(ref(", start, ")+REF(", length, ")/REF(NSPL)*", Int2{j},
-                   ")/ref(ZD)+ref(RW1)+REF(", height, ")/2.*(1.-COS(ref(SPLC)*", Int2{j}, "))"));
+    out.node_row(expression("-REF(", start, ")-REF(", length_name, ")/REF(NSPL)*", Int2{j}),
+                 expression("ref(RD)*(ref(", start, ")+REF(", length_name, ")/REF(NSPL)*", Int2{j},
+                            ")/ref(ZD)+ref(RW1)+REF(", height_name, ")/2.*(1.-COS(ref(SPLC)*",
+                            Int2{j}, "))"));
   }
 }
 

@@ -53,22 +53,11 @@ struct SplineWall {
   float ht;           // ripple height, peak to trough
   float d1;           // position where the ripple starts
   float spl;          // axial length of the ripple
-  float dz;           // axial step between ripple points
-  float dphi;         // phase step between ripple points
+  RippleSteps steps;  // axial and phase step between ripple points
 };
 
-// A ripple point: its offset behind the ripple start and its height above the base line.
-struct RipplePoint {
-  float zs;
-  float rsp;
-};
-
-// Ripple point `i` (from 1): (i - 1) steps behind the ripple start, on a raised cosine
-// that starts at zero.
 RipplePoint ripple_point(const SplineWall& wall, std::int64_t i) {
-  const double steps = as_double(i - 1);
-  return {to_single(steps * as_double(wall.dz)),
-          to_single(as_double(wall.ht) / 2.0 * (1.0 - std::cos(steps * as_double(wall.dphi))))};
+  return ripple_point(wall.ht, wall.steps, i);
 }
 
 void write_straight_start(ObjectWriter& out, std::string_view unit) {
@@ -112,6 +101,18 @@ void write_straight_end(ObjectWriter& out, std::string_view unit, RipplePoint la
 
 }  // namespace
 
+RippleSteps ripple_steps(float spl, std::int32_t nsin, std::int32_t npts) {
+  const auto steps = static_cast<std::int64_t>(npts) - 1;
+  return {to_single(as_double(spl) / as_double(steps)),
+          to_single(2.0 * as_double(pi) * as_double(nsin) / as_double(steps))};
+}
+
+RipplePoint ripple_point(float ht, const RippleSteps& steps, std::int64_t i) {
+  const double before = as_double(i - 1);
+  return {to_single(before * as_double(steps.dz)),
+          to_single(as_double(ht) / 2.0 * (1.0 - std::cos(before * as_double(steps.dphi))))};
+}
+
 void spline_wall(Dialogue& dialogue) {
   SplineWall wall{};
   const auto [out, unit] = open_base_line_wall(dialogue, " ZEPRA zul file: outer wall spline",
@@ -129,9 +130,7 @@ void spline_wall(Dialogue& dialogue) {
   out.expression_variable("ZC2", expression("REF(D1)+REF(SPL)"));
 
   // One step fewer than the points: NPTS = 1 divides by zero, and the run goes on.
-  const auto steps = static_cast<std::int64_t>(wall.npts) - 1;
-  wall.dz = to_single(as_double(wall.spl) / as_double(steps));
-  wall.dphi = to_single(2.0 * as_double(pi) * as_double(wall.nsin) / as_double(steps));
+  wall.steps = ripple_steps(wall.spl, wall.nsin, wall.npts);
   write_ripple_variables(out, wall);
   const RipplePoint last = write_ripple(out, unit, wall);
   write_straight_end(out, unit, last);

@@ -68,23 +68,6 @@ const Question* const questions[] = {&corrugation_type_question,
                                      &second_heights,
                                      &final_wall};
 
-// One run's answers. Everything starts at zero, and an answer left empty keeps the value
-// it had. Ridges are numbered 0 to nc.
-struct ThickCorrWall {
-  float ra;                // horn aperture radius; every outer radius is measured from it
-  std::int32_t unit_code;  // position in the four-unit table
-  float at;                // wall thickness at the aperture plane
-  float zi;                // distance from the aperture plane to the front face of ridge 0
-  float wt1;               // wall thickness under ridge 0 and in front of ridge 1
-  float wt2;               // wall thickness behind the last ridge
-  float lc;                // from the front face of ridge 0 to that of the last ridge
-  std::int32_t nc;         // number of ridges after ridge 0
-  float ct;                // axial thickness of every ridge
-  Tapers heights;          // CD1, CD2: first row's ridge 0 and last; CD3, CD4: second row's
-  float fl;                // length of the final wall, from the back face of the last ridge
-  float ft;                // wall thickness at the far end of the final wall
-};
-
 // The variables that carry the heights of the first and of the last ridge of a row.
 struct RowHeights {
   std::string_view first;
@@ -95,32 +78,6 @@ constexpr RowHeights first_row{"CD1", "CD2"};
 constexpr RowHeights second_row{"CD3", "CD4"};
 
 float sum(float a, float b) { return to_single(as_double(a) + as_double(b)); }
-
-// The front face of ridge i behind that of ridge 0, (i * LC) / NC.
-float ridge_offset(const ThickCorrWall& wall, std::int64_t i) {
-  return to_single(as_double(i) * as_double(wall.lc) / as_double(wall.nc));
-}
-
-// The floor radius under ridge 0 and in front of ridge 1.
-float first_floor(const ThickCorrWall& wall) { return sum(wall.wt1, wall.ra); }
-
-// The floor radius after k equal steps from WT1 towards WT2.
-float floor_radius(const ThickCorrWall& wall, std::int64_t k) {
-  return to_single((as_double(wall.wt2) - as_double(wall.wt1)) * as_double(k) / as_double(wall.nc) +
-                   as_double(wall.wt1) + as_double(wall.ra));
-}
-
-// H: half the spacing of the ridges. NC = 0 makes it infinite (NaN when LC is 0 too),
-// and the run goes on.
-float half_spacing(const ThickCorrWall& wall) {
-  return to_single(as_double(wall.lc) / as_double(wall.nc) / 2.0);
-}
-
-// The far end of the final wall behind the front face of ridge 0: FL on from the back
-// face of the last ridge of the first row, (LC + FL) + CT, rounded once.
-float final_offset(const ThickCorrWall& wall) {
-  return to_single(as_double(wall.lc) + as_double(wall.fl) + as_double(wall.ct));
-}
 
 // A z column `offset` behind the front face of ridge 0.
 auto behind_ridge_0(float offset) { return expression("-REF(ZI)-", Sci4{offset}); }
@@ -204,6 +161,26 @@ void write_ridges(ObjectWriter& out, const ThickCorrWall& wall, Band band, float
 }
 
 }  // namespace
+
+float ridge_offset(const ThickCorrWall& wall, std::int64_t i) {
+  return to_single(as_double(i) * as_double(wall.lc) / as_double(wall.nc));
+}
+
+float first_floor(const ThickCorrWall& wall) { return sum(wall.wt1, wall.ra); }
+
+float floor_radius(const ThickCorrWall& wall, std::int64_t k) {
+  return to_single((as_double(wall.wt2) - as_double(wall.wt1)) * as_double(k) / as_double(wall.nc) +
+                   as_double(wall.wt1) + as_double(wall.ra));
+}
+
+float half_spacing(const ThickCorrWall& wall) {
+  return to_single(as_double(wall.lc) / as_double(wall.nc) / 2.0);
+}
+
+// FL runs on from the back face of the last ridge of the first row.
+float final_offset(const ThickCorrWall& wall) {
+  return to_single(as_double(wall.lc) + as_double(wall.fl) + as_double(wall.ct));
+}
 
 // Every question is asked before the first block is written, so a run that fails on
 // an answer leaves the object file without any object.

@@ -1,5 +1,9 @@
 #include "hornwall/questions.hpp"
 
+#include <cmath>
+
+#include "hornwall/text.hpp"
+
 namespace hornwall {
 namespace {
 
@@ -101,6 +105,73 @@ std::vector<AskedQuestion> questions_asked(const AnswersSchema& schema, bool dua
     }
   }
   return asked;
+}
+
+bool has_dual_band(const AnswersSchema& schema) {
+  for (const Question* question : schema.questions) {
+    if (question->asked == Asked::dual_band) return true;
+  }
+  return false;
+}
+
+std::string length_answer(double value) {
+  std::string written = shortest_text(value);
+  if (written.find_first_of(".e") == std::string::npos) written += ".0";
+  return written;
+}
+
+Result<std::string> answers_file_text(const AnswersSchema& schema, const AnswersFile& file) {
+  const std::optional<std::int32_t> unit_code = unit_code_of(schema.units, file.unit);
+  if (!unit_code) return Reason{"the wall has no unit " + single_quoted(file.unit)};
+  std::int64_t passes = 0;
+  if (!schema.pass_count_symbol.empty()) {
+    const auto count = file.values.find(schema.pass_count_symbol);
+    if (count == file.values.end()) {
+      return Reason{"no value for " + std::string(schema.pass_count_symbol)};
+    }
+    passes = static_cast<std::int64_t>(count->second);
+  }
+  std::string text;
+  bool noted = file.note.empty();
+  for (const AskedQuestion& asked : questions_asked(schema, file.dual_band, passes)) {
+    const Question& question = *asked.question;
+    std::string values;
+    for (std::size_t v = 0; v < question.value_count; ++v) {
+      const ValueKind kind = question.values[v].kind;
+      if (kind == ValueKind::file_name) {
+        values = file.object_file;
+        continue;
+      }
+      if (!values.empty()) values += ' ';
+      if (kind == ValueKind::corrugation_type) {
+        values += file.dual_band ? "2" : "1";
+        continue;
+      }
+      if (kind == ValueKind::unit_code) {
+        values += std::to_string(*unit_code);
+        continue;
+      }
+      const std::string symbol = symbol_of(question, v, asked.symbol_pass);
+      const auto value = file.values.find(symbol);
+      if (symbol.empty() || value == file.values.end()) {
+        return Reason{"no value for " +
+                      (symbol.empty() ? single_quoted(trim_blanks(question.prompt)) : symbol)};
+      }
+      values += kind == ValueKind::length ? length_answer(value->second)
+                                          : std::to_string(std::llround(value->second));
+    }
+    if (question.values[0].kind == ValueKind::file_name) {
+      text += values + '\n';
+      continue;
+    }
+    std::string comment = comment_of(question, asked.pass, file.unit);
+    if (!noted) comment += ", " + std::string(file.note);
+    noted = true;
+    text += values;
+    text.append(values.size() < 17 ? 17 - values.size() : 1, ' ');
+    text += comment + '\n';
+  }
+  return text;
 }
 
 }  // namespace hornwall

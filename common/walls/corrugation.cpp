@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hornwall/arithmetic.hpp"
+
 namespace hornwall {
 
 std::int64_t named_corrugations(std::int32_t nvar) {
@@ -13,6 +15,22 @@ std::int64_t remaining_count(std::int32_t ncorr, std::int32_t nvar) {
 }
 
 bool takes_second_taper(Band band, std::int64_t i) { return band == Band::dual && i % 2 == 0; }
+
+namespace {
+
+// The linear taper from `first` to `last`, taken at remaining corrugation `i` of `nrem`.
+float taper(float first, float last, std::int64_t i, std::int64_t nrem) {
+  return to_single(as_double(first) +
+                   (as_double(last) - as_double(first)) * as_double(i - 1) / as_double(nrem - 1));
+}
+
+}  // namespace
+
+float remaining_height(const Tapers& tapers, Band band, std::int64_t i, std::int64_t nrem) {
+  if (nrem == 1) return tapers.cd1;
+  if (takes_second_taper(band, i)) return taper(tapers.cd3, tapers.cd4, i, nrem);
+  return taper(tapers.cd1, tapers.cd2, i, nrem);
+}
 
 void ask_first_corrugation(Dialogue& dialogue, ObjectWriter& out, const Question& question,
                            float& d1, const BaseLine& base) {

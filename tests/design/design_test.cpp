@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -9,6 +11,10 @@
 #include <vector>
 
 #include "hornwall/design/command_line.hpp"
+#include "hornwall/view/corrugations.hpp"
+#include "hornwall/view/view.hpp"
+#include "test_support.hpp"
+#include "wall_rules.hpp"
 #include "written_wall.hpp"
 
 namespace hornwall::design {
@@ -113,6 +119,188 @@ TEST(Design, GivesOddCorrugationsToTheLowerBandAndGrowsAPitchTooNarrowForItsSlot
   EXPECT_NE(fits.err.find("both bands fit one window"), std::string::npos);
 }
 
+// The request of a ridged wall of 55 mm aperture radius, 2 mm thick under its first ridge
+// and 4 mm behind its last, 120 mm long, and `more`.
+std::vector<std::string> ridges(std::vector<std::string> more) {
+  std::vector<std::string> arguments{"thickcorr", "--aperture-radius", "55", "--length",
+                                     "120",       "--wall-thickness",  "2:4"};
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return arguments;
+}
+
+TEST(Design, WorksTheRidgedWallAndTheRippleByHand) {
+  // Ridges as corr's fins, 7.6478 mm high, 3.122 mm apart and 0.6244 mm thick; a ridge a
+  // pitch apart, and after the last a slot before the wall ends: (120 - 3.122 - 3.122) /
+  // 3.122 + 1 = 37 ridges, NC = 36; LC = 36 x 3.122 = 112.392, cut to 112.39; the wall ends
+  // 120 - 3.122 = 116.878 behind ridge 0's front face, cut to 116.87: FL = 116.87 - 112.39
+  // - 0.6244 = 3.8556. AT is WT1 and FT is WT2.
+  const DesignRun thick = design(ridges({"--band", "10:12"}));
+  EXPECT_EQ(thick.status, 0) << thick.err;
+  EXPECT_EQ(thick.out,
+            "1                corrugation type, single band: --band 10:12 (quarter wave, 2% "
+            "margin)\n"
+            "horn.zul\n"
+            "55.0             horn aperture radius RA (mm)\n"
+            "3                units: 1 in, 2 ft, 3 mm, 4 m\n"
+            "2.0              aperture wall thickness AT (mm)\n"
+            "3.122            distance ZI to the front face of corrugation 0 (mm)\n"
+            "2.0 4.0          wall thicknesses: WT1 under the first, WT2 behind the last "
+            "corrugation (mm)\n"
+            "112.39 36        length of corrugations LC (mm), number NC after corrugation 0\n"
+            "0.6244           corrugation thickness CT, axial (mm)\n"
+            "7.6478 7.6478    corrugation heights: first CD1, last CD2 (mm)\n"
+            "3.8556 4.0       final wall: length FL behind the last corrugation, thickness FT "
+            "(mm)\n");
+  EXPECT_NE(thick.err.find("  pitch 3.122 mm, thickness 0.6244 mm, slot 2.4976 mm\n"
+                           "  37 corrugations, the first at 3.122 mm, the last ending at 116.136 "
+                           "mm, the final wall at 119.992 mm\n"),
+            std::string::npos)
+      << thick.err;
+
+  // A period of the ripple to a pitch: (150 - 3.122 - 3.122) / 3.122 + 1 = 47 periods of
+  // 12 points, NPTS = 47 x 12 + 1 = 565; SPL = 47 x 3.122 = 146.734, cut to 146.73; the
+  // wall ends at the length, ZW2. A ripple's peak-to-trough height HT is the quarter wave.
+  // The first line is the object file's name: the band goes on RW1's line.
+  const DesignRun ripple = design(
+      wall("spline", {"--band", "10:12", "--aperture-radius", "60", "--final-radius", "20"}));
+  EXPECT_EQ(ripple.status, 0) << ripple.err;
+  EXPECT_EQ(ripple.out,
+            "horn.zul\n"
+            "60.0             horn aperture outer radius RW1 (mm), single band: --band 10:12 "
+            "(quarter wave, 2% margin)\n"
+            "3                units: 1 in, 2 ft, 3 mm, 4 cm, 5 m\n"
+            "0.0              initial outer Z position ZW1, behind the aperture plane (mm)\n"
+            "20.0             radius of final outer wall RW2 (mm)\n"
+            "150.0            end of outer wall Z position ZW2, positive (mm)\n"
+            "47 565           number of sinusoids NSIN (whole periods), total number of points "
+            "NPTS\n"
+            "7.6478           sinusoid total height HT, peak to trough (mm)\n"
+            "3.122            Z distance to sinusoid D1, where the ripple starts (mm)\n"
+            "146.73           Z length of sinusoid SPL, axial length of the ripple (mm)\n");
+  EXPECT_NE(ripple.err.find("  47 ripple periods (NSIN), the first at 3.122 mm, the last ending "
+                            "at 149.852 mm, the wall at 150.0 mm (ZW2)\n"),
+            std::string::npos)
+      << ripple.err;
+}
+
+TEST(Design, StandsASecondRowOfRidgesHalfTheFirstRowsSpacingBehindIt) {
+  // The second row stands H behind each first-row ridge's back face: ridges alternately
+  // H - CT and H + CT apart, the narrower slot H - 2 CT. At 20 GHz the pitch, the wider,
+  // is 1.873 mm, and a fifth of it is below the minimum thickness of 0.5 mm; a slot of
+  // half its pitch beside 0.5 mm ridges needs H = 3 CT: the pitch grows to 4 CT = 2.0 mm,
+  // H = 1.5 mm. Pairs of ridges 2 H = 3.0 mm apart, the last pair taking 2 pitches (its
+  // ridges and a slot of H): (150 - 2 - 4) / 3 + 1 = 49 pairs, NC = 48, LC = 144; FL =
+  // 150 - 2 - 144 - 0.5.
+  const DesignRun dual =
+      design({"thickcorr", "--band", "17:20", "--band", "10:12", "--aperture-radius", "60",
+              "--wall-thickness", "2:3.5", "--length", "150"});
+  EXPECT_EQ(dual.status, 0) << dual.err;
+  for (const std::string_view line : {
+           "2                corrugation type, dual band: --band 10:12 --band 17:20 (quarter "
+           "waves, 2% margin)\n",
+           "2.0              distance ZI to the front face of corrugation 0 (mm)\n",
+           "144.0 48         length of corrugations LC (mm), number NC after corrugation 0\n",
+           "0.5              corrugation thickness CT, axial (mm)\n",
+           "7.6478 7.6478    first row heights: first CD1, last CD2 (mm)\n",
+           "4.4987 4.4987    second row heights: first CD3, last CD4 (mm)\n",
+           "3.5 3.5          final wall: length FL behind the last corrugation, thickness FT "
+           "(mm)\n",
+       }) {
+    EXPECT_NE(dual.out.find(line), std::string::npos) << line << dual.out;
+  }
+  EXPECT_NE(dual.err.find("  pitch 2.0 mm (grown from 1.873 mm so that the slot beside the "
+                          "minimum thickness is half the pitch), thickness 0.5 mm, slots 1.5 "
+                          "and 0.5 mm, each row's ridges 3.0 mm apart\n"
+                          "  98 corrugations, the first at 2.0 mm, the last ending at 148.5 mm, "
+                          "the final wall at 150.0 mm\n"),
+            std::string::npos)
+      << dual.err;
+}
+
+// Each rule of the ridged wall and the ripple at its edge: the limit accepted and one past
+// it refused.
+TEST(Design, HoldsTheRidgesAndTheRippleToTheirEdges) {
+  const std::vector<std::string> dual = {
+      "thickcorr", "--band",           "10:12", "--band", "17:20", "--aperture-radius",
+      "60",        "--wall-thickness", "2"};
+  const auto with = [](std::vector<std::string> arguments, std::vector<std::string> more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+  };
+  const struct {
+    std::vector<std::string> arguments;
+    std::string answer_line;  // of a design
+    std::string refusal;      // of a request refused
+  } cases[] = {
+      // Two rows need two first-row ridges, for H: a pair takes 2 pitches (4 mm) after the
+      // first distance (2 mm), a second pair 3 mm more.
+      {with(dual, {"--length", "9"}),
+       "3.0 1            length of corrugations LC (mm), number NC after corrugation 0\n", ""},
+      {with(dual, {"--length", "8.99"}), "",
+       "hornwall_design: no room for the four corrugations of two rows of ridges: the wall is "
+       "8.99 mm long\n"},
+      // Two rows need a pitch of 4 CT within a fifth of the wavelength at 20 GHz, 2.9979 mm;
+      // one row, 2 CT. Lengths take 4 digits, the pitch rounded up: 4 x 0.7495 = 2.998.
+      {with(dual, {"--length", "100", "--min-thickness", "0.749"}),
+       "0.749            corrugation thickness CT, axial (mm)\n", ""},
+      {with(dual, {"--length", "100", "--min-thickness", "0.7495"}), "",
+       "hornwall_design: no pitch up to a fifth of the wavelength at 20 GHz (2.997 mm) leaves "
+       "a slot of half the pitch beside the minimum thickness of 0.7495 mm\n"},
+      {ridges({"--band", "17:20", "--min-thickness", "0.7495"}),
+       "0.7495           corrugation thickness CT, axial (mm)\n", ""},
+      // The wall thickens by (WT2 - WT1) / 36 behind each ridge: by 7.6478 mm, as high as
+      // the ridges stand, their back faces would not come down.
+      {ridges({"--band", "10:12", "--wall-thickness", "1:275.96"}),
+       "1.0 275.96       wall thicknesses: WT1 under the first, WT2 behind the last corrugation "
+       "(mm)\n",
+       ""},
+      {ridges({"--band", "10:12", "--wall-thickness", "1:276.3208"}), "",
+       "hornwall_design: the wall thickens by 7.6478 mm behind each corrugation, at least the "
+       "height of the lowest of them, 7.6478 mm: their back faces would not come down; give "
+       "wall thicknesses nearer each other or a longer wall\n"},
+      // The ripple ends, with the 5 digits of SPL, at or before the wall's end, which the
+      // object file holds with 5: 3.122 + 146.73 = 149.852 mm is beyond 149.85, the end of
+      // a wall 149.856 mm long, which takes 46 periods.
+      {wall("spline", {"--band", "10:12", "--length", "149.86"}),
+       "47 565           number of sinusoids NSIN (whole periods), total number of points "
+       "NPTS\n",
+       ""},
+      {wall("spline", {"--band", "10:12", "--length", "149.856"}),
+       "46 553           number of sinusoids NSIN (whole periods), total number of points "
+       "NPTS\n",
+       ""},
+      {wall("spline", {"--band", "10:12", "--length", "6.244"}),
+       "1 13             number of sinusoids NSIN (whole periods), total number of points "
+       "NPTS\n",
+       ""},
+      // A million points, as many as corrugations, at most: 250 000 periods of 4 from 10 mm
+      // on take one more; 249 999, whose points the 6 digits of ZS cannot tell apart, are
+      // refused for that.
+      {wall("spline", {"--band", "10:12", "--points", "4", "--first", "10", "--length", "780510"}),
+       "",
+       "hornwall_design: the ripple takes 1000001 points (NPTS), more than the 1000000 a design "
+       "may have: shorten the wall or lower --per-wavelength or --points\n"},
+      {wall("spline", {"--band", "10:12", "--points", "4", "--first", "10", "--length", "780507"}),
+       "",
+       "hornwall_design: hornwall_view would find 36108 corrugations on the wall as written, not "
+       "the 249999 designed: it tells apart only what lies more than 0.7805 mm apart, a millionth "
+       "of the wall's largest coordinate, 780500 mm\n"},
+      {wall("spline", {"--band", "10:12", "--length", "6.2439"}), "",
+       "hornwall_design: no room for one corrugation: the first stands 3.122 mm behind the "
+       "aperture and takes 3.122 mm, but the wall is 6.2439 mm long\n"},
+  };
+  for (const auto& c : cases) {
+    const DesignRun run = design(c.arguments);
+    if (c.refusal.empty()) {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_NE(run.out.find(c.answer_line), std::string::npos) << c.answer_line << run.out;
+    } else {
+      EXPECT_EQ(run.status, 1) << c.refusal;
+      EXPECT_EQ(run.err, c.refusal);
+    }
+  }
+}
+
 TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
   const std::string usage = std::string(design_usage());
   const struct {
@@ -189,6 +377,14 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        "hornwall_design: hornwall_view would measure corrugation 2 of the wall as written "
        "6.88998 mm high, not 7.6478 mm: it tells apart only what lies more than 0.099997 mm "
        "apart, a millionth of the wall's largest coordinate, 99997 mm\n"},
+      // The viewer's tolerance comes from the whole file: a ripple beside a wall that
+      // starts at a radius of 1e7 mm is too low for it to see.
+      {wall("spline", {"--band", "10:12", "--aperture-radius", "1e7", "--final-radius", "1",
+                       "--length", "1000", "--first", "980"}),
+       1,
+       "hornwall_design: hornwall_view would find 0 corrugations on the wall as written, not "
+       "the 6 designed: it tells apart only what lies more than 10 mm apart, a millionth of the "
+       "wall's largest coordinate, 1e+07 mm\n"},
       {wall("corr", {"--band", "10:12", "--aperture-radius", "3.4028236e38"}), 2,
        usage + "hornwall_design: invalid value '3.4028236e38' for option '--aperture-radius': a "
                "length of at most 3.4028235e+38, the largest the generators read\n"},
@@ -198,7 +394,7 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       {wall("corr", {"--band", "10:12", "--unit", "cm"}), 2,
        usage + "hornwall_design: hornwall_corr has no unit 'cm': its units are in, ft, mm and m\n"},
       {wall("flat", {"--band", "10:12"}), 2,
-       usage + "hornwall_design: unknown wall 'flat': corr or sinecorr\n"},
+       usage + "hornwall_design: unknown wall 'flat': corr, sinecorr, thickcorr or spline\n"},
       {{"corr", "--band", "10:12"},
        2,
        usage + "hornwall_design: option '--aperture-radius' is needed\n"},
@@ -221,6 +417,35 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
                "to 98, so that a point stands on every crest\n"},
       {wall("corr", {"--band", "10:12", "--length", "-5"}), 2,
        usage + "hornwall_design: invalid value '-5' for option '--length': a length above zero\n"},
+      // Each wall takes the options its generator has a question for.
+      {wall("spline", {"--band", "10:12", "--band", "17:20"}), 2,
+       usage + "hornwall_design: hornwall_spline has no dual band: give one band, or two that "
+               "one set of corrugations serves with --one-set\n"},
+      {wall("spline", {"--band", "10:25", "--taper"}), 2,
+       usage + "hornwall_design: option '--taper' is for corr, sinecorr and thickcorr only\n"},
+      {wall("sinecorr", {"--band", "10:12", "--wall-thickness", "2"}), 2,
+       usage + "hornwall_design: option '--wall-thickness' is for thickcorr only\n"},
+      {ridges({"--band", "10:12", "--final-radius", "20"}), 2,
+       usage + "hornwall_design: option '--final-radius' is for corr, sinecorr and spline only\n"},
+      {ridges({"--band", "10:12", "--variable", "2"}), 2,
+       usage + "hornwall_design: option '--variable' is for corr and sinecorr only\n"},
+      {ridges({"--band", "10:12", "--points", "12"}), 2,
+       usage + "hornwall_design: option '--points' is for sinecorr and spline only\n"},
+      {{"thickcorr", "--band", "10:12", "--aperture-radius", "55", "--length", "120"},
+       2,
+       usage + "hornwall_design: option '--wall-thickness' is needed for thickcorr\n"},
+      {{"spline", "--band", "10:12", "--aperture-radius", "55", "--length", "120"},
+       2,
+       usage + "hornwall_design: option '--final-radius' is needed for spline\n"},
+      {ridges({"--band", "10:12", "--unit", "cm"}), 2,
+       usage + "hornwall_design: hornwall_thickcorr has no unit 'cm': its units are in, ft, mm "
+               "and m\n"},
+      {ridges({"--band", "10:12", "--wall-thickness", "2:"}), 2,
+       usage + "hornwall_design: invalid value '' for option '--wall-thickness': a length above "
+               "zero\n"},
+      {ridges({"--band", "10:12", "--wall-thickness", "0:2"}), 2,
+       usage + "hornwall_design: invalid value '0' for option '--wall-thickness': a length above "
+               "zero\n"},
   };
   for (const auto& c : cases) {
     const DesignRun run = design(c.arguments);
@@ -265,6 +490,11 @@ TEST(Design, AcceptsEachLimitItselfAndWritesWhatItAsks) {
       // the base line's step over each slot is no radial face.
       {wall("corr", {"--band", "10:12", "--aperture-radius", "3e6", "--final-radius", "3.001e6"}),
        {"7.6478 7.6478    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+      // Three corrugations of two bands: of the four variable ones asked for, two, so that
+      // the third, remaining, takes the first taper and serves the lower band.
+      {wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4", "--length", "6.2"}),
+       {"3                number of corrugations NCORR, variable and remaining together\n",
+        "2                number of variable corrugations NVAR (at most 7)\n"}},
       // 3.122 + 0.6244 + 999 999 x 3.122 mm: exactly a million corrugations.
       {wall("corr", {"--band", "10:12", "--length", "3122000.6244"}),
        {"1000000          number of corrugations NCORR, variable and remaining together\n"}},
@@ -308,7 +538,7 @@ TEST(Design, RoundsHeightsUpSoThatASmallMarginStillServesTheBandsBottom) {
         EXPECT_EQ(measured.coverage[0].counts.front(), measured.corrugations)
             << program << " " << band << " " << margin;
         const double deepest = quarter_wave_height(request.bands[0].low, request.margin);
-        EXPECT_GE(designed.value().variable_heights[0] * 1e-3, deepest) << band << " " << margin;
+        EXPECT_GE(designed.value().values.at("C1") * 1e-3, deepest) << band << " " << margin;
       }
     }
   }
@@ -344,6 +574,18 @@ TEST(Design, ReportsEachBandLineForLineAsTheViewerSummarisesTheWrittenWall) {
       {wall("sinecorr", {"--band", "8:20", "--taper"}),
        "  band 8-20 GHz: at 8.0 GHz 3 of 79 corrugations are capacitive (3.8%), at 15.5 GHz 65 "
        "of 79; 8.0 corrugations per wavelength at 20.0 GHz\n"},
+      // Two rows of ridges, measured by their rising faces on a floor that steps up.
+      {{"thickcorr", "--band", "10:12", "--band", "17:20", "--aperture-radius", "60",
+        "--wall-thickness", "2:3.5", "--length", "150"},
+       "  band 10-12 GHz: at 10.00 GHz 49 of 98 corrugations are capacitive (50.0%), at 10.00 "
+       "GHz 49 of 98; 12.5 corrugations per wavelength at 12.00 GHz\n"
+       "  band 17-20 GHz: at 19.60 GHz 49 of 98 corrugations are capacitive (50.0%), at 17.00 "
+       "GHz 98 of 98; 7.5 corrugations per wavelength at 20.00 GHz\n"},
+      // A ripple, measured above the lower hull of its own profile.
+      {wall("spline", {"--band", "10:13", "--unit", "cm", "--length", "15", "--aperture-radius",
+                       "6", "--final-radius", "2"}),
+       "  band 10-13 GHz: at 10.00 GHz 51 of 51 corrugations are capacitive (100.0%), at 10.00 "
+       "GHz 51 of 51; 8.0 corrugations per wavelength at 13.00 GHz\n"},
   };
   for (const auto& c : cases) {
     const DesignRun run = design(c.arguments);
@@ -367,18 +609,29 @@ TEST(WrittenWall, FindsWhatTheViewerWouldWarnOfOnAWallNoDesignMakes) {
     Design design;
     std::string reason;
   } cases[] = {
-      // Corrugations thicker than their pitch: the next stands before the last one's far
-      // face.
-      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.thickness = 5.0; }),
-       "the wall as written runs back towards the aperture after z -8.122 mm"},
+      // Corrugations thicker than their pitch: the first remaining one, 2.927 mm behind the
+      // second variable one's near face, stands before its far face.
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.values["CT"] = 5.0; }),
+       "the wall as written runs back towards the aperture after z -15.6196 mm"},
       // Without thickness the far face falls back down the near one.
-      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.thickness = 0.0; }),
+      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.values["CT"] = 0.0; }),
        "the wall as written folds back onto itself at z -3.122 mm"},
       {changed_design(wall("sinecorr", {"--band", "10:12"}),
-                      [](Design& d) { d.request.final_radius = -300.0; }),
+                      [](Design& d) { d.values["RW2"] = -300.0; }),
        "the wall as written has a negative radius at z -24.9753 mm"},
+      // Ridges thicker than the narrower slot, H - 2 CT: second-row ridge 1 ends 2 + 3 + 1.2
+      // + 1.5 + 1.2 mm behind the aperture plane, first-row ridge 2 starts at 2 + 6 mm.
+      {changed_design({"thickcorr", "--band", "10:12", "--band", "17:20", "--aperture-radius", "60",
+                       "--wall-thickness", "2", "--length", "150"},
+                      [](Design& d) { d.values["CT"] = 1.2; }),
+       "the wall as written runs back towards the aperture after z -8.9 mm"},
+      // A wall that ends before its ripple does.
+      {changed_design(wall("spline", {"--band", "10:12"}),
+                      [](Design& d) { d.values["ZW2"] = 140.0; }),
+       "the wall as written runs back towards the aperture after z -149.852 mm"},
       // A wall's end that single precision holds as 0: RD / ZD is not a number.
-      {changed_design(wall("corr", {"--band", "10:12"}), [](Design& d) { d.end = 1e-50; }),
+      {changed_design(wall("corr", {"--band", "10:12"}),
+                      [](Design& d) { d.values["ZW2"] = 1e-50; }),
        "the wall's nodes do not all evaluate to finite numbers: its lengths are too small or "
        "too large for the generator's single precision"},
   };
@@ -391,12 +644,89 @@ TEST(WrittenWall, FindsWhatTheViewerWouldWarnOfOnAWallNoDesignMakes) {
   // of the lower band, between the first and fifth, which do.
   const Design broken =
       changed_design(wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "6"}),
-                     [](Design& d) { d.variable_heights[2] = d.band_heights[1]; });
+                     [](Design& d) { d.values["C3"] = d.band_heights[1]; });
   const Result<WallMeasure> measured = measure_written_wall(broken);
   ASSERT_TRUE(measured.ok()) << measured.reason();
   using Run = std::pair<std::size_t, std::size_t>;  // first and last corrugation, from 0
   EXPECT_EQ(measured.value().interleave_breaks[0], Run(1, 3));
   EXPECT_EQ(measured.value().interleave_breaks[1], std::nullopt);
+}
+
+// The profile that carries the corrugations of the object file that the generator writes
+// from the answers of `design`, as hornwall_view reads, evaluates and measures it.
+view::Profile viewed_profile(const Design& design) {
+  testing::MemoryFileSystem files;
+  files.files["wall.answers"] = answers_text(design, "wall.zul").value();
+  const testing::RunResult run = testing::run_in_memory(*design.request.wall->program, "", files,
+                                                        {"--answers", "wall.answers"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  view::TextSource source(files.files["wall.zul"]);
+  view::CheckSettings settings;
+  settings.bands = design.bands;
+  view::Examined examined = view::examine(source, settings);
+  for (view::Profile& profile : examined.wall.profiles) {
+    if (!profile.corrugations.empty()) return std::move(profile);
+  }
+  return {};
+}
+
+// Every node that the design follows is the node that hornwall_view evaluates from the
+// generator's object file, to the last bit, and so is every corrugation it measures.
+TEST(WrittenWall, FollowsEveryNodeAsTheViewerEvaluatesTheGeneratorsFile) {
+  const std::vector<std::string> requests[] = {
+      wall("corr", {"--band", "10:12"}),
+      wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4", "--unit", "in"}),
+      wall("corr", {"--band", "8:20", "--taper", "--variable", "7"}),
+      wall("sinecorr", {"--band", "10:12", "--points", "8", "--unit", "cm"}),
+      wall("sinecorr", {"--band", "10:12", "--band", "17:20"}),
+      wall("sinecorr", {"--band", "8:20", "--taper", "--variable", "1"}),
+      ridges({"--band", "10:12"}),
+      ridges({"--band", "10:12", "--band", "17:20", "--wall-thickness", "1:9"}),
+      ridges({"--band", "8:20", "--taper", "--wall-thickness", "3:1", "--unit", "in"}),
+      wall("spline", {"--band", "10:12"}),
+      wall("spline", {"--band", "10:11", "--band", "12:13", "--one-set", "--points", "16"}),
+      wall("spline", {"--band", "2:3", "--unit", "m", "--aperture-radius", "0.2", "--final-radius",
+                      "0.6", "--length", "2.5"}),
+  };
+  for (const std::vector<std::string>& request : requests) {
+    const Result<Design> designed = design_wall(request_of(request));
+    ASSERT_TRUE(designed.ok()) << request[0] << ": " << designed.reason();
+    const Design& design = designed.value();
+    const view::Profile viewed = viewed_profile(design);
+    const std::unique_ptr<WrittenNodes> written = design.request.wall->written(design);
+    std::vector<Point> nodes;
+    Nodes some{};
+    const auto take = [&](std::size_t n) {
+      nodes.insert(nodes.end(), some.begin(), some.begin() + n);
+    };
+    take(written->before(some));
+    for (std::int64_t k = 0; k < written->corrugations(); ++k) take(written->nodes(k, some));
+    take(written->after(some));
+    const std::string what = request[0] + " " + request[1] + " " + request[2];
+    ASSERT_EQ(nodes.size(), viewed.nodes.size()) << what;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      ASSERT_EQ(nodes[i].z, viewed.nodes[i].z) << what << ": node " << i;
+      ASSERT_EQ(nodes[i].rho, viewed.nodes[i].rho) << what << ": node " << i;
+    }
+    // What it measures of them: their count, heights, widest pitch and each band's cover.
+    const WallMeasure& measured = design.measured;
+    ASSERT_EQ(viewed.corrugations.size(), measured.corrugations) << what;
+    double lowest = viewed.corrugations[0].height;
+    double highest = lowest;
+    for (const view::Corrugation& corrugation : viewed.corrugations) {
+      lowest = std::min(lowest, corrugation.height);
+      highest = std::max(highest, corrugation.height);
+    }
+    EXPECT_EQ(measured.lowest, lowest) << what;
+    EXPECT_EQ(measured.highest, highest) << what;
+    EXPECT_EQ(measured.widest_pitch, view::widest_pitch(viewed)) << what;
+    for (std::size_t b = 0; b < design.bands.size(); ++b) {
+      const CoverageSummary summary = summarize(measured.coverage[b]);
+      EXPECT_EQ(viewed.bands.at(b).fewest, summary.fewest) << what;
+      EXPECT_EQ(viewed.bands.at(b).fewest_at, summary.fewest_at) << what;
+      EXPECT_EQ(viewed.bands.at(b).most, summary.most) << what;
+    }
+  }
 }
 
 TEST(WrittenWall, RoundsToTheirDigitsNeverTheOtherWay) {

@@ -2,15 +2,16 @@
 # Designs a grid of walls, runs each answers file through its generator, and checks the
 # object file with hornwall_view --strict against the bands it was designed for: every one
 # must come out without an error or a warning. Single bands from 1 to 40 GHz, 1.05 to 1.9
-# wide; dual bands 1.2 to 3 apart; units mm, cm and in; both walls. Each wall's radii and
-# length follow the wavelength at its lowest frequency.
+# wide; dual bands 1.2 to 3 apart; units mm, cm and in; every wall, in the bands it has.
+# Each wall's radii, wall thickness and length follow the wavelength at its lowest
+# frequency.
 #
-# usage: run_design_grid.sh HORNWALL_DESIGN HORNWALL_CORR HORNWALL_SINECORR HORNWALL_VIEW
+# usage: run_design_grid.sh HORNWALL_DESIGN HORNWALL_VIEW BUILD_DIR
+# (BUILD_DIR/NAME/hornwall_NAME is each generator)
 set -u
 design=$(realpath "$1")
-corr=$(realpath "$2")
-sinecorr=$(realpath "$3")
-view=$(realpath "$4")
+view=$(realpath "$2")
+build=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -29,7 +30,14 @@ check() {
   radius=$(awk -v l="$scale" 'BEGIN { printf "%.6g", 3 * l }')
   final=$(awk -v l="$scale" 'BEGIN { printf "%.6g", l }')
   length=$(awk -v l="$scale" 'BEGIN { printf "%.6g", 10 * l }')
-  local request="$wall $* --unit $unit --aperture-radius $radius --final-radius $final --length $length"
+  local request="$wall $* --unit $unit --aperture-radius $radius --length $length"
+  if [ "$wall" = thickcorr ]; then
+    # A wall a twentieth of a wavelength thick under the first corrugation, twice that behind
+    # the last.
+    request="$request --wall-thickness $(awk -v l="$scale" 'BEGIN { printf "%.4g:%.4g", l / 20, l / 10 }')"
+  else
+    request="$request --final-radius $final"
+  fi
   count=$((count + 1))
   # shellcheck disable=SC2086
   if ! "$design" $request -o wall.answers > report 2>&1; then
@@ -37,15 +45,14 @@ check() {
     failures=$((failures + 1))
     return
   fi
-  local generator=$corr
-  [ "$wall" = sinecorr ] && generator=$sinecorr
-  if ! "$generator" --answers wall.answers > transcript 2>&1; then
+  if ! "$build/$wall/hornwall_$wall" --answers wall.answers > transcript 2>&1; then
     echo "FAIL: hornwall_$wall on the design of $request: $(tail -n 2 transcript)"
     failures=$((failures + 1))
     return
   fi
   local bands
-  bands=$(head -n 1 wall.answers | grep -o -- '--band [^ ]*' | tr '\n' ' ')
+  # The bands, as the first line that has them states them.
+  bands=$(grep -m 1 -e '--band' wall.answers | grep -o -- '--band [^ ]*' | tr '\n' ' ')
   # shellcheck disable=SC2086
   if ! "$view" --strict -q ${view_options:-} $bands wall.zul > messages 2>&1; then
     echo "FAIL: hornwall_view --strict $bands on the design of $request:"
@@ -60,8 +67,12 @@ for low in 1 4 12 21 38; do
     high=$(awk -v f="$low" -v r="$ratio" 'BEGIN { printf "%.4g", (f * r > 40 ? 40 : f * r) }')
     check corr mm "$low" --band "$low:$high"
     check sinecorr cm "$low" --band "$low:$high"
+    check thickcorr mm "$low" --band "$low:$high"
+    check spline cm "$low" --band "$low:$high"
   done
   check corr in "$low" --band "$low:$(awk -v f="$low" 'BEGIN { printf "%.4g", f * 1.2 }')"
+  check thickcorr in "$low" --band "$low:$(awk -v f="$low" 'BEGIN { printf "%.4g", f * 1.2 }')"
+  check spline in "$low" --band "$low:$(awk -v f="$low" 'BEGIN { printf "%.4g", f * 1.2 }')"
 done
 # Dual bands, 1.2 to 3 apart.
 for low in 2 6 11; do
@@ -73,6 +84,11 @@ for low in 2 6 11; do
     check corr mm "$low" $bands
     # shellcheck disable=SC2086
     check sinecorr in "$low" $bands
+    # Two rows of ridges need a pitch of four thicknesses: ridges a thirtieth of the upper
+    # band's shortest wavelength thick.
+    thin=$(awk -v f="$upper" 'BEGIN { printf "%.4g", 299.792458 / (f * 1.1) / 30 }')
+    # shellcheck disable=SC2086
+    check thickcorr mm "$low" $bands --min-thickness "$thin"
   done
 done
 # A band wider than one window, tapered; and two bands in one window, as one set. The
@@ -80,7 +96,10 @@ done
 # some coverage at every frequency until the design chooses enough of them.
 view_options="--min-coverage 1e-9" check corr mm 8 --band 8:20 --taper
 view_options="--min-coverage 1e-9" check sinecorr mm 8 --band 8:20 --taper
+view_options="--min-coverage 1e-9" check thickcorr mm 8 --band 8:20 --taper
 check corr mm 10 --band 10:11 --band 12:13 --one-set
+check thickcorr in 10 --band 10:11 --band 12:13 --one-set
+check spline mm 10 --band 10:11 --band 12:13 --one-set
 
 echo "$count designs, $failures failures"
-[ "$failures" -eq 0 ] && [ "$count" -ge 30 ]
+[ "$failures" -eq 0 ] && [ "$count" -ge 70 ]

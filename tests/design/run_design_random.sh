@@ -1,44 +1,52 @@
 #!/usr/bin/env bash
-# Designs pseudo-random walls (a fixed seed, the same on every machine): corr and sinecorr,
-# one band, one band tapered, two bands and two bands as one set, in every unit, with and
-# without the options that change a design. Every design made must go through its
-# generator and pass hornwall_view --strict with the same bands, and the report's line for
-# each band must be the viewer's summary line, character for character. A request refused
-# (exit 1) is counted; at least MIN_DESIGNS designs must be made, some of every kind.
+# Designs pseudo-random walls (fixed seeds, the same on every machine): corr and sinecorr,
+# then thickcorr and spline, one band, one band tapered, two bands and two bands as one set
+# (each as its wall has them), in every unit, with and without the options that change a
+# design. Every design made must go through its generator and pass hornwall_view --strict
+# with the same bands, and the report's line for each band must be the viewer's summary
+# line, character for character. A request refused (exit 1) is counted; at least
+# MIN_DESIGNS designs must be made, some of every kind.
 #
-# usage: run_design_random.sh HORNWALL_DESIGN HORNWALL_CORR HORNWALL_SINECORR HORNWALL_VIEW
-#                             [REQUESTS [MIN_DESIGNS]]
+# usage: run_design_random.sh HORNWALL_DESIGN HORNWALL_VIEW BUILD_DIR
+#                             [REQUESTS [MIN_DESIGNS [MORE_REQUESTS]]]
+# (BUILD_DIR/NAME/hornwall_NAME is each generator; REQUESTS of corr and sinecorr,
+# MORE_REQUESTS of thickcorr and spline)
 set -u
 design=$(realpath "$1")
-corr=$(realpath "$2")
-sinecorr=$(realpath "$3")
-view=$(realpath "$4")
-requests=${5:-1250}
-min_designs=${6:-1000}
+view=$(realpath "$2")
+build=$(realpath "$3")
+requests=${4:-1250}
+min_designs=${5:-1650}
+more_requests=${6:-750}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
 # One request a line: the wall, its kind (single, taper, dual, one-set), its unit, then
-# the options. The generator is minstd (Park and Miller), whose products stay exact in
-# any awk's doubles.
-awk -v count="$requests" '
+# the options, COUNT of them for the walls WALLS from SEED. The generator is minstd (Park
+# and Miller), whose products stay exact in any awk's doubles. A wall's own options draw
+# their numbers only for that wall, so that the requests of the others stay as they were.
+make_requests() {
+awk -v count="$1" -v seed="$2" -v walls="$3" '
   function next_random() { seed = (seed * 48271) % 2147483647; return seed / 2147483647 }
   function between(low, high) { return low + (high - low) * next_random() }
   function log_between(low, high) { return exp(between(log(low), log(high))) }
   function pick(n) { return int(n * next_random()) }
   function g(x) { return sprintf("%.4g", x) }
   BEGIN {
-    seed = 20261209
+    nwalls = split(walls, wall_names, " ")
     split("mm m in ft", corr_units, " ")
     split("mm cm m in ft", sine_units, " ")
     split("mm=1 cm=10 m=1000 in=25.4 ft=304.8", pairs, " ")
     for (p in pairs) { split(pairs[p], kv, "="); per_unit[kv[1]] = kv[2] }
     for (r = 0; r < count; ++r) {
-      wall = pick(2) == 0 ? "corr" : "sinecorr"
-      unit = wall == "corr" ? corr_units[1 + pick(4)] : sine_units[1 + pick(5)]
+      wall = wall_names[1 + pick(nwalls)]
+      four = wall == "corr" || wall == "thickcorr"
+      unit = four ? corr_units[1 + pick(4)] : sine_units[1 + pick(5)]
       chance = next_random()
       kind = chance < 0.35 ? "single" : chance < 0.55 ? "taper" : chance < 0.85 ? "dual" : "one-set"
+      # A ripple has one height and one band.
+      if (wall == "spline") kind = chance < 0.7 ? "single" : "one-set"
       low = log_between(0.5, 40)
       if (kind == "single") {
         bands = "--band " g(low) ":" g(low * between(1.02, 1.93))
@@ -56,22 +64,33 @@ awk -v count="$requests" '
       wavelength = 299.792458 / low / per_unit[unit]
       options = bands " --unit " unit
       options = options " --aperture-radius " g(wavelength * between(0.5, 8))
-      options = options " --final-radius " g(wavelength * between(0.2, 4))
+      if (wall == "thickcorr") {
+        thickness = g(wavelength * log_between(0.01, 0.5))
+        if (next_random() < 0.5) thickness = thickness ":" g(wavelength * log_between(0.01, 0.5))
+        options = options " --wall-thickness " thickness
+      } else {
+        options = options " --final-radius " g(wavelength * between(0.2, 4))
+      }
       options = options " --length " g(wavelength * log_between(0.4, 12))
       if (next_random() < 0.5) options = options " --margin " sprintf("%.3g", log_between(1e-7, 0.1))
       if (next_random() < 0.3) options = options " --per-wavelength " sprintf("%.3g", between(5, 12))
       if (next_random() < 0.2) options = options " --first " g(wavelength * between(0.05, 1))
-      if (next_random() < 0.6) {
+      if ((wall == "corr" || wall == "sinecorr") && next_random() < 0.6) {
         variable = 1 + pick(7)
         if (kind == "dual" && variable % 2 == 1) variable = variable == 7 ? 6 : variable + 1
         options = options " --variable " variable
       }
-      if (wall == "sinecorr" && next_random() < 0.3) options = options " --points " (4 + 2 * pick(7))
-      if (wall == "corr" && next_random() < 0.2) options = options " --slot-ratio " sprintf("%.3g", between(0.55, 0.9))
-      if (wall == "corr" && next_random() < 0.15) options = options " --min-thickness " g(between(0.1, 1) / per_unit[unit])
+      if ((wall == "sinecorr" || wall == "spline") && next_random() < 0.3) options = options " --points " (4 + 2 * pick(7))
+      if (four && next_random() < 0.2) options = options " --slot-ratio " sprintf("%.3g", between(0.55, 0.9))
+      if (four && next_random() < 0.15) options = options " --min-thickness " g(between(0.1, 1) / per_unit[unit])
       print wall, kind, unit, options
     }
-  }' > requests
+  }'
+}
+{
+  make_requests "$requests" 20261209 "corr sinecorr"
+  make_requests "$more_requests" 20261210 "thickcorr spline"
+} > requests
 
 failures=0
 designed=0
@@ -97,14 +116,13 @@ while read -r wall kind unit options; do
     failures=$((failures + 1))
     continue
   fi
-  generator=$corr
-  [ "$wall" = sinecorr ] && generator=$sinecorr
-  if ! "$generator" --answers wall.answers > transcript 2>&1; then
+  if ! "$build/$wall/hornwall_$wall" --answers wall.answers > transcript 2>&1; then
     echo "FAIL: hornwall_$wall on the design of $options: $(tail -n 2 transcript)"
     failures=$((failures + 1))
     continue
   fi
-  read -r first_line < wall.answers
+  # The bands, as the first line that has them states them.
+  first_line=$(grep -m 1 -e '--band' wall.answers)
   bands=()
   for word in $first_line; do
     [ "${previous:-}" = --band ] && bands+=(--band "$word")
@@ -128,9 +146,10 @@ while read -r wall kind unit options; do
   made[$unit]=$((${made[$unit]:-0} + 1))
 done < requests
 
-echo "$requests requests: $designed designed, $refused refused, $failures failures"
+echo "$((requests + more_requests)) requests: $designed designed, $refused refused, $failures failures"
 for kind in corr.single corr.taper corr.dual corr.one-set sinecorr.single sinecorr.taper \
-  sinecorr.dual sinecorr.one-set mm cm m in ft; do
+  sinecorr.dual sinecorr.one-set thickcorr.single thickcorr.taper thickcorr.dual \
+  thickcorr.one-set spline.single spline.one-set mm cm m in ft; do
   echo "  $kind: ${made[$kind]:-0}"
   if [ "${made[$kind]:-0}" -lt 20 ]; then
     echo "FAIL: fewer than 20 designs of $kind"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "hornwall/frame.hpp"
 #include "hornwall/sinecorr_wall.hpp"
 #include "hornwall/spline_wall.hpp"
+#include "hornwall/text.hpp"
 #include "hornwall/thickcorr_wall.hpp"
 #include "test_support.hpp"
 
@@ -86,6 +88,118 @@ TEST(Questions, EveryTemplateLineIsItsQuestionsValuesAndComment) {
       }
     }
   }
+}
+
+// Written from its values by symbol, its unit and the words after its first comment, each
+// template is itself, byte for byte: the description alone orders, numbers and comments
+// the lines.
+TEST(Questions, WritesEachTemplateFromItsValuesBySymbol) {
+  for (const Template& t : templates) {
+    const std::string text(answers_template(t.program, t.band));
+    const std::vector<std::string> lines = testing::lines_of(text);
+    const std::vector<AskedQuestion> asked = asked_by(t, lines);
+    AnswersFile file;
+    file.dual_band = t.band == Band::dual;
+    std::string note;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+      const Question& question = *asked[i].question;
+      if (question.values[0].kind == ValueKind::file_name) {
+        file.object_file = lines[i];
+        continue;
+      }
+      const std::vector<std::string> values = words_of(lines[i].substr(0, 17));
+      for (std::size_t v = 0; v < question.value_count; ++v) {
+        const ValueKind kind = question.values[v].kind;
+        if (kind == ValueKind::unit_code) {
+          file.unit = trim_blanks(t.program.answers->units[std::stoul(values[v]) - 1]);
+        } else if (kind != ValueKind::corrugation_type) {
+          file.values[symbol_of(question, v, asked[i].symbol_pass)] = std::stod(values[v]);
+        }
+      }
+      // The corrugation type's line goes on to say what the example is.
+      const std::string said = comment_of(question, 0, "mm") + ", ";
+      if (lines[i].substr(17).starts_with(said)) note = lines[i].substr(17 + said.size());
+    }
+    file.note = note;
+    const Result<std::string> written = answers_file_text(*t.program.answers, file);
+    ASSERT_TRUE(written.ok()) << what(t) << ": " << written.reason();
+    EXPECT_EQ(written.value(), text) << what(t);
+  }
+}
+
+// What an answers file cannot be written without, and where a note goes in a file whose
+// first line is the object file's name.
+TEST(Questions, AnAnswersFileNamesWhatItLacks) {
+  const SymbolValues corr_values = {{"RW1", 60},   {"ZW1", 0},     {"RW2", 20},   {"ZW2", 147.35},
+                                    {"NCORR", 47}, {"CT", 0.6244}, {"D1", 3.122}, {"NVAR", 2},
+                                    {"C1", 7.65},  {"D2", 2.4976}, {"C2", 7.65},  {"CD1", 7.65},
+                                    {"CD2", 7.65}};
+  const auto without = [&](std::string_view symbol) {
+    SymbolValues values = corr_values;
+    values.erase(values.find(symbol));
+    return values;
+  };
+  const struct {
+    std::string_view unit;
+    SymbolValues values;
+    std::string reason;
+  } cases[] = {
+      {"cm", corr_values, "the wall has no unit 'cm'"},
+      {"mm", without("C2"), "no value for C2"},
+      {"mm", without("NVAR"), "no value for NVAR"},
+      // An eighth variable corrugation has no variables of its own, nor a symbol to answer.
+      {"mm",
+       [&] {
+         SymbolValues values = corr_values;
+         values["NVAR"] = 8;
+         for (int k = 3; k <= 7; ++k) {
+           values["C" + std::to_string(k)] = 7.65;
+           values["D" + std::to_string(k)] = 2.4976;
+         }
+         return values;
+       }(),
+       "no value for 'Enter Z distance to next corrugation'"},
+  };
+  for (const auto& c : cases) {
+    const Result<std::string> written =
+        answers_file_text(corr_answers, {false, "h.zul", c.unit, c.values, ""});
+    ASSERT_FALSE(written.ok()) << c.reason;
+    EXPECT_EQ(written.reason(), c.reason);
+  }
+  const Result<std::string> spline = answers_file_text(spline_answers, {false,
+                                                                        "s.zul",
+                                                                        "cm",
+                                                                        {{"RW1", 6},
+                                                                         {"ZW1", 0},
+                                                                         {"RW2", 2},
+                                                                         {"ZW2", 15},
+                                                                         {"NSIN", 5},
+                                                                         {"NPTS", 41},
+                                                                         {"HT", 0.15},
+                                                                         {"D1", 3},
+                                                                         {"SPL", 6}},
+                                                                        "a note"});
+  ASSERT_TRUE(spline.ok()) << spline.reason();
+  EXPECT_EQ(testing::lines_of(spline.value())[0], "s.zul");
+  EXPECT_EQ(testing::lines_of(spline.value())[1],
+            "6.0              horn aperture outer radius RW1 (cm), a note");
+  EXPECT_EQ(testing::lines_of(spline.value())[2],
+            "4                units: 1 in, 2 ft, 3 mm, 4 cm, 5 m");
+}
+
+TEST(Questions, FindsAUnitByItsNameInTheTableOfItsWall) {
+  const struct {
+    UnitTable table;
+    std::string_view name;
+    std::optional<std::int32_t> code;
+  } cases[] = {
+      {four_unit_table, "mm", 3},  {four_unit_table, "m", 4},  {four_unit_table, "cm", {}},
+      {five_unit_table, "m", 5},   {five_unit_table, "cm", 4}, {five_unit_table, "in", 1},
+      {five_unit_table, "m ", {}}, {five_unit_table, "", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(unit_code_of(c.table, c.name), c.code) << c.name;
+  EXPECT_EQ(unit_names_text(four_unit_table), "in, ft, mm and m");
+  EXPECT_EQ(unit_names_text(five_unit_table), "in, ft, mm, cm and m");
 }
 
 // The run asks the described questions in the described order.

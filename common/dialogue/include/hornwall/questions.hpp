@@ -3,11 +3,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "hornwall/result.hpp"
 #include "hornwall/units.hpp"
 
 // A generator's questions, described once: what the dialogue asks, what an answers file
@@ -97,6 +100,37 @@ struct AskedQuestion {
 // variable corrugations.
 std::vector<AskedQuestion> questions_asked(const AnswersSchema& schema, bool dual_band,
                                            std::int64_t passes);
+
+// True when `schema` has questions of the dual band: its program asks for the corrugation
+// type.
+bool has_dual_band(const AnswersSchema& schema);
+
+// The numeric answers of a run by their symbols ("RW1", "NCORR", "C3"): lengths in the
+// wall's unit, counts as whole numbers.
+using SymbolValues = std::map<std::string, double, std::less<>>;
+
+// A length as an answers file gives it: its shortest form that reads back as `value`, with
+// a decimal point (".0" after a whole number), so that it reads as a length and not as a
+// count: "7.6477", "60.0", "1e-40".
+std::string length_answer(double value);
+
+// What an answers file written from a schema answers.
+struct AnswersFile {
+  bool dual_band = false;
+  std::string_view object_file;  // the name the file gives for the object file
+  std::string_view unit;         // the unit's name in the schema's table: "mm"
+  SymbolValues values;           // the value of every symbol that the run asks for
+  std::string_view note;         // said after the comment of the first numeric line
+};
+
+// The answers file of `file`, in the form of the shipped templates: one line for each
+// question that a run of `schema` asks (questions_asked, its passes counted by the value
+// of the schema's pass count symbol), its values in 17 columns and then its comment
+// (comment_of, in the file's unit); the object file's name alone on its line. The
+// corrugation type and the unit code come from `file` and the schema's unit table. The
+// reason names a unit that the table does not have, or a question whose symbol has no value
+// in `file` (a pass beyond those that have symbols among them).
+Result<std::string> answers_file_text(const AnswersSchema& schema, const AnswersFile& file);
 
 // The questions that every generator asks: the object file's name (its symbol FILE) and,
 // in the walls with bands, the corrugation type.

@@ -35,6 +35,14 @@ struct Tapers {
 // band, the even-numbered ones do.
 bool takes_second_taper(Band band, std::int64_t i);
 
+// The height that a wall computes for remaining corrugation `i` (from 1) of `nrem`: the
+// linear taper from the first height of its taper, at the first remaining corrugation, to
+// the last, at the last one, with the product before the division and the first height
+// added last, all in double precision and rounded once. A single remaining corrugation
+// takes CD1. The second taper is taken at the corrugation's own index, so the first
+// corrugation that follows it is already one step along it.
+float remaining_height(const Tapers& tapers, Band band, std::int64_t i, std::int64_t nrem);
+
 // The questions of the tapers: CD1 and CD2 in the single band, and in the dual band (where
 // a template says more of them), then CD3 and CD4.
 struct TaperQuestions {

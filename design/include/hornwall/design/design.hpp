@@ -8,22 +8,26 @@
 #include <vector>
 
 #include "hornwall/bands.hpp"
+#include "hornwall/questions.hpp"
 #include "hornwall/result.hpp"
 
 // hornwall_design: a starting answers file for a corrugated wall, designed from the
 // frequency band or bands it must serve by the quarter-wave rule that hornwall_view checks.
 namespace hornwall::design {
 
-// The generator whose answers are written.
-enum class WallKind { corr, sinecorr };
+// A designable wall and its rules (wall_rules.hpp).
+struct WallRule;
 
 // What the user asks for, from the command line.
 struct Request {
-  WallKind wall = WallKind::corr;
+  const WallRule* wall = nullptr;    // the generator whose answers are written
   std::vector<FrequencyBand> bands;  // one, or two (the lower first)
-  double aperture_radius = 0.0;      // RW1
+  double aperture_radius = 0.0;      // RW1, or thickcorr's RA
   double final_radius = 0.0;         // RW2
   double length = 0.0;               // how far the corrugations may reach behind the aperture
+  // thickcorr: the wall's thickness under the first corrugation and behind the last.
+  double wall_thickness = 0.0;
+  double last_wall_thickness = 0.0;
   std::string unit = "mm";
   double margin = 0.02;         // the lowest frequency's quarter wave lies this much below it
   bool taper = false;           // one band: heights taper from its bottom to its top
@@ -33,7 +37,7 @@ struct Request {
   std::optional<double> min_thickness;  // corr: default 0.5 mm in the unit
   std::optional<double> first;          // the first corrugation's distance; default a pitch
   int variable = 2;                     // the variable corrugations
-  int points = 12;                      // sinecorr: points per corrugation
+  int points = 12;                      // sinecorr, spline: points per corrugation
   std::string output;                   // -o: the answers file; empty: standard output
 };
 
@@ -68,17 +72,18 @@ struct Design {
   Request request;
   std::vector<FrequencyBand> bands;  // the bands served: one (one_set joins two), or two
   double pitch = 0.0;
-  double wanted_pitch = 0.0;             // the pitch per wavelength asked for, before it grew
-  double thickness = 0.0;                // corr: each corrugation's axial thickness
-  double first = 0.0;                    // D1: the aperture plane to the first corrugation
-  double end = 0.0;                      // ZW2: where the last corrugation ends
-  int count = 0;                         // NCORR
-  int variable = 0;                      // NVAR
-  std::vector<double> variable_heights;  // the variable corrugations', as the file gives them
-  std::vector<double> band_heights;      // the height each band's corrugations start from
-  double cd1 = 0.0, cd2 = 0.0, cd3 = 0.0, cd4 = 0.0;  // the remaining corrugations' tapers
-  bool one_window = false;  // two bands that one set of corrugations could serve
-  WallMeasure measured;     // the written wall as hornwall_view will find it
+  double wanted_pitch = 0.0;         // the pitch per wavelength asked for, before it grew
+  double thickness = 0.0;            // of each corrugation, for a wall whose have one
+  double first = 0.0;                // the aperture plane to the first corrugation
+  double end = 0.0;                  // where the last corrugation ends
+  int count = 0;                     // the corrugations
+  int variable = 0;                  // of them, the variable corrugations (NVAR)
+  std::vector<double> band_heights;  // the height each band's corrugations start from
+  bool one_window = false;           // two bands that one set of corrugations could serve
+  SymbolValues values;               // every answer of the file, by its symbol
+  std::string shape;                 // the report's words on each corrugation
+  std::string extent;                // the report's line on the count and the ends
+  WallMeasure measured;              // the written wall as hornwall_view will find it
 };
 
 // The most corrugations a design may have: far more than any horn's, few enough to judge
@@ -104,13 +109,14 @@ inline constexpr double largest_readable = 3.4028235e38;
 // bands break.
 Result<Design> design_wall(const Request& request);
 
-// The answers file of `design`, in the form of the shipped templates: every numeric line
-// commented with its question, symbol and unit; the first line's comment states the bands
-// and the rule. `object_file` names the object file it asks for.
-std::string answers_text(const Design& design, std::string_view object_file);
+// The answers file of `design`, in the form of the shipped templates, from its generator's
+// questions: every numeric line commented with its question, symbol and unit; the first
+// numeric line's comment goes on to state the bands and the rule. `object_file` names the
+// object file it asks for. The reason names an answer that the design lacks.
+Result<std::string> answers_text(const Design& design, std::string_view object_file);
 
 // The short report of `design`: its heights (in the unit and in wavelengths), pitch,
-// thickness or length, count, and each band's coverage as hornwall_view computes it, line
+// each corrugation's shape, count, and each band's coverage as hornwall_view computes it, line
 // for line as its summary gives it.
 std::string report_text(const Design& design);
 
