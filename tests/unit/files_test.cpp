@@ -32,31 +32,8 @@ class PosixFiles : public ::testing::Test {
     return "";
   }
 
-  // What the folder holds, in name order: "name[contents]" for a file, "name->target"
-  // for a link, "name/" for a folder.
-  std::string listing() const {
-    std::vector<std::string> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch_.folder())) {
-      const std::string name = entry.path().filename().string();
-      if (entry.is_symlink()) {
-        entries.push_back(name + "->" + std::filesystem::read_symlink(entry.path()).string());
-      } else if (entry.is_directory()) {
-        entries.push_back(name + "/");
-      } else {
-        entries.push_back(name + "[" + contents(name) + "]");
-      }
-    }
-    std::sort(entries.begin(), entries.end());
-    std::string text;
-    for (const std::string& entry : entries) text += (text.empty() ? "" : " ") + entry;
-    return text;
-  }
-  // Empties the folder.
-  void clear() const {
-    for (const auto& entry : std::filesystem::directory_iterator(scratch_.folder())) {
-      std::filesystem::remove_all(entry.path());
-    }
-  }
+  std::string listing() const { return scratch_.listing(); }
+  void clear() const { scratch_.clear(); }
   // The status of file `name`, links followed.
   struct stat status_of(const std::string& name) const {
     struct stat status {};

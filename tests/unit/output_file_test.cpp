@@ -67,23 +67,8 @@ class OutputFiles : public ::testing::Test {
   std::string path(const std::string& name) const { return scratch_.path(name); }
   void put(const std::string& name, const std::string& text) const { scratch_.put(name, text); }
   std::string contents(const std::string& name) const { return scratch_.contents(name); }
-  // The folder's files, in name order, hidden ones included: "name[contents]".
-  std::string listing() const {
-    std::vector<std::string> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch_.folder())) {
-      const std::string name = entry.path().filename().string();
-      entries.push_back(name + "[" + contents(name) + "]");
-    }
-    std::sort(entries.begin(), entries.end());
-    std::string text;
-    for (const std::string& entry : entries) text += (text.empty() ? "" : " ") + entry;
-    return text;
-  }
-  void clear() const {
-    for (const auto& entry : std::filesystem::directory_iterator(scratch_.folder())) {
-      std::filesystem::remove_all(entry.path());
-    }
-  }
+  std::string listing() const { return scratch_.listing(); }
+  void clear() const { scratch_.clear(); }
   ino_t inode(const std::string& name) const {
     struct stat status {};
     ::stat(path(name).c_str(), &status);

@@ -46,6 +46,31 @@ class ScratchFolder {
     text << in.rdbuf();
     return text.str();
   }
+  // What the folder holds, hidden files too, in name order: "name[contents]" for a file,
+  // "name->target" for a link, "name/" for a folder.
+  std::string listing() const {
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_symlink()) {
+        entries.push_back(name + "->" + std::filesystem::read_symlink(entry.path()).string());
+      } else if (entry.is_directory()) {
+        entries.push_back(name + "/");
+      } else {
+        entries.push_back(name + "[" + contents(name) + "]");
+      }
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string text;
+    for (const std::string& entry : entries) text += (text.empty() ? "" : " ") + entry;
+    return text;
+  }
+  // Empties the folder.
+  void clear() const {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      std::filesystem::remove_all(entry.path());
+    }
+  }
 
  private:
   std::filesystem::path folder_;
