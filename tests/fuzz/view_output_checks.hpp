@@ -583,8 +583,8 @@ struct DxfDrawing {
 // ENTITIES, each SECTION ... ENDSEC, then EOF and nothing after. The header holds
 // $ACADVER AC1009, $INSUNITS (0, 1, 2, 4, 5 or 6), $EXTMIN and $EXTMAX; the tables are
 // LTYPE and LAYER, each with the count of its entries, a layer named by 1 to 31 capital
-// letters, digits, '$', '-' and '_', none twice, with a colour from 1 to 255 and a
-// linetype of the table; the entities are LINE, POINT and POLYLINE (vertices follow, at
+// letters, digits, '$', '-' and '_', none twice, with its flags, colour and linetype; the
+// entities are LINE, POINT and POLYLINE (vertices follow, at
 // least two, then SEQEND, all on the polyline's layer), each on a layer of the table. Every
 // coordinate reads back whole to a finite double; z is 0.
 inline std::string dxf_fault(std::string_view text, DxfDrawing& drawing) {
@@ -686,16 +686,13 @@ inline std::string dxf_fault(std::string_view text, DxfDrawing& drawing) {
   }
 
   int count = 0;
-  std::vector<std::string_view> linetypes;
+  std::size_t linetypes = 0;
   if (!expect(0, "SECTION") || !expect(2, "TABLES") || !table("LTYPE", count)) return fault;
-  while (peek(0, "LTYPE")) {
+  for (; peek(0, "LTYPE"); ++linetypes) {
     ++at;
-    std::string_view name;
-    if (!take(2, name)) return fault;
-    linetypes.push_back(name);
     while (at < groups.size() && groups[at].code != 0) ++at;
   }
-  if (!counted(linetypes.size(), count) || !expect(0, "ENDTAB")) return fault;
+  if (!counted(linetypes, count) || !expect(0, "ENDTAB")) return fault;
   if (!table("LAYER", count)) return fault;
   while (peek(0, "LAYER")) {
     ++at;
@@ -712,10 +709,6 @@ inline std::string dxf_fault(std::string_view text, DxfDrawing& drawing) {
     if (!valid) return at_line(line_of(at - 4) + 1, "a layer name no reader takes");
     if (std::find(drawing.layers.begin(), drawing.layers.end(), name) != drawing.layers.end()) {
       return at_line(line_of(at - 4) + 1, "layer " + std::string(name) + " named twice");
-    }
-    if (colour < 1 || colour > 255) return at_line(line_of(at - 2) + 1, "no colour");
-    if (std::find(linetypes.begin(), linetypes.end(), linetype) == linetypes.end()) {
-      return at_line(line_of(at - 1) + 1, "a linetype the table does not hold");
     }
     drawing.layers.emplace_back(name);
   }

@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -213,87 +208,6 @@ TEST(DxfDrawing, WritesEveryCoordinateInItsShortestExactForm) {
     const Examined examined = examine(source, {});
     EXPECT_EQ(output_checks::drawing_fault(drawn.text, examined.wall, true), "");
   }
-}
-
-// Runs the viewer with `arguments` on the console `out`, `err`; its exit status.
-int run(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
-  return run_view(arguments, {out, err});
-}
-
-// A fresh folder for the files of one test, removed with it.
-struct Folder {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("hornwall_dxf_test_" + std::to_string(std::random_device{}()));
-  Folder() { std::filesystem::create_directories(path); }
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::string write(const std::string& name, const std::string& text) const {
-    std::ofstream(path / name, std::ios::binary) << text;
-    return (path / name).string();
-  }
-  std::string read(const std::string& name) const {
-    std::ifstream in(path / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::vector<std::string> listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-};
-
-TEST(DxfDrawing, IsWrittenAsEveryOutputIsAndRefusedWhereItWouldDestroyOrMix) {
-  const Folder folder;
-  const std::string wall = profile_in("w", "mm", "    0   10\n    -5   12\n");
-  const std::string horn = folder.write("horn.zul", wall);
-  const std::string dxf_named = folder.write("horn.dxf", wall);
-  const std::string dir = folder.path.string();
-  const std::string old = folder.write("h.dxf", "old drawing");
-  const std::string usage = "usage: hornwall_view [OPTIONS] FILE\nhornwall_view: ";
-  const struct {
-    std::vector<std::string> arguments;
-    std::string err;
-  } refused[] = {
-      {{dxf_named, "--dxf", dxf_named},
-       "hornwall_view: the drawing cannot overwrite the object file '" + dxf_named + "'\n"},
-      {{horn, "--dxf", dir + "/h.svg"},
-       usage + "the drawing's name must end in '.dxf': '" + dir + "/h.svg'\n"},
-      {{horn, "--json", old, "--dxf", dir + "/./h.dxf"},
-       "hornwall_view: the report and the drawing cannot both go to '" + dir + "/./h.dxf'\n"},
-      {{horn, "--dxf", "-", "--table", "-"},
-       usage + "the table and the drawing cannot both go to standard output\n"},
-      {{horn, "--dxf", old, "--table", dir + "/none/t.csv"},
-       "hornwall_view: cannot write '" + dir + "/none/t.csv': No such file or directory\n"},
-      {{horn, "--dxf", dir + "/none/h.dxf"},
-       "hornwall_view: cannot write '" + dir + "/none/h.dxf': No such file or directory\n"},
-  };
-  for (const auto& c : refused) {
-    std::ostringstream out, err;
-    EXPECT_EQ(run(c.arguments, out, err), 2) << c.err;
-    EXPECT_EQ(err.str(), c.err);
-  }
-  const std::vector<std::string> before = {"h.dxf", "horn.dxf", "horn.zul"};
-  EXPECT_EQ(folder.listing(), before);
-  EXPECT_EQ(folder.read("h.dxf"), "old drawing");
-
-  std::ostringstream out, err;
-  EXPECT_EQ(run({horn, "--mirror", "--dxf", old}, out, err), 0) << err.str();
-  EXPECT_TRUE(out.str().ends_with("picture: " + horn + ".svg\ndrawing: " + old + "\n"))
-      << out.str();
-  DxfDrawing drawing;
-  EXPECT_EQ(dxf_fault(folder.read("h.dxf"), drawing), "");
-  EXPECT_EQ(drawing.entities.size(), 4u);  // the axis, the aperture plane, two polylines
-
-  // Any case of the ending; to standard output, with the summary then on standard error.
-  std::ostringstream upper_out, upper_err;
-  EXPECT_EQ(run({horn, "-q", "--dxf", dir + "/UP.DXF"}, upper_out, upper_err), 0);
-  std::ostringstream console, summary;
-  EXPECT_EQ(run({horn, "--dxf", "-"}, console, summary), 0);
-  EXPECT_TRUE(console.str().starts_with("  0\nSECTION\n  2\nHEADER\n"));
-  EXPECT_TRUE(console.str().ends_with("  0\nEOF\n"));
-  EXPECT_TRUE(summary.str().ends_with("drawing: standard output\n")) << summary.str();
 }
 
 }  // namespace

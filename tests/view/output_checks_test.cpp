@@ -250,12 +250,10 @@ TEST(ViewOutputChecks, DrawingsAreDxfOfThePlainKindWritten) {
       {sound + "  0\n", "an odd number of lines"},
       {replaced("  0\nSECTION", "0  \nSECTION"), "line 1: no group code"},
       {replaced("  0\nSECTION", " 00\nSECTION"), "line 1: no group code"},
-      {replaced("  9\n$ACADVER", "  x\n$ACADVER"), "line 5: no group code"},
       {replaced("AC1009", "AC1015"), "line 7: expected 1 AC1009"},
       {replaced("AC1009", "AC1009\xc3\xa9"), "line 8: a byte outside printable ASCII"},
       {replaced("$INSUNITS\n 70\n4", "$INSUNITS\n 70\n3"),
        "line 12: a unit that is none of the five"},
-      {replaced("$INSUNITS\n 70\n4", "$INSUNITS\n 70\nmm"), "line 12: no whole number"},
       {replaced(" 10\n-5\n 20\n0", " 10\nnan\n 20\n0"),
        "line 16: a coordinate that is no finite number"},
       {with([](DxfPieces& p) { p.vertices = edited(p.vertices, "-5", "1.5x"); }),
@@ -275,10 +273,6 @@ TEST(ViewOutputChecks, DrawingsAreDxfOfThePlainKindWritten) {
        "line 68: layer W named twice"},
       {with([](DxfPieces& p) { p.layer_count = "2"; }),
        "line 65: the table counts 2 entries, not 1"},
-      {with([](DxfPieces& p) { p.layer = edited(p.layer, " 62\n1", " 62\n0"); }),
-       "line 62: no colour"},
-      {with([](DxfPieces& p) { p.layer = edited(p.layer, "CONTINUOUS", "DASHED"); }),
-       "line 64: a linetype the table does not hold"},
       {with([](DxfPieces& p) { p.layer_of_polyline = "V"; }),
        "line 76: a layer the table does not hold"},
       {with([](DxfPieces& p) { p.vertices.resize(p.vertices.size() / 2); }),
@@ -292,7 +286,6 @@ TEST(ViewOutputChecks, DrawingsAreDxfOfThePlainKindWritten) {
        "line 112: a vertex on another layer"},
       {replaced("POLYLINE", "CIRCLE"), "line 73: no entity the drawing writes"},
       {with([](DxfPieces& p) { p.end += "  0\nEOF\n"; }), "line 119: something after EOF"},
-      {with([](DxfPieces& p) { p.end.clear(); }), "line 117: expected 0 EOF"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dxf);

@@ -89,6 +89,11 @@ check broken.zul 1 4 --mirror
   fail "a drawing on standard output does not read back"
 grep -qx "drawing: standard output" stderr || fail "the summary names no drawing: $(cat stderr)"
 
+# Named in the summary; its ending in any case.
+"$view" -o out.svg --dxf UP.DXF "$source_dir/examples/corr-single.zul" >stdout 2>stderr ||
+  fail "a drawing named in capitals: $(cat stderr)"
+grep -qx "drawing: UP.DXF" stdout && [ -s UP.DXF ] || fail "the summary names no drawing: $(cat stdout)"
+
 # Refused: over the object file, beside another output, without its ending.
 cp "$source_dir/examples/corr-single.zul" horn.dxf
 "$view" --dxf horn.dxf horn.dxf >stdout 2>stderr
