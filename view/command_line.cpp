@@ -132,7 +132,7 @@ std::string help_text() {
   std::string text =
       "usage: hornwall_view [OPTIONS] FILE\n"
       "Evaluates the object file FILE, checks the wall it describes, draws it as an SVG\n"
-      "picture and can export its nodes.\n"
+      "picture and can export its nodes and a DXF drawing of its profiles.\n"
       "\n";
   for (const OutputSpec& row : output_table) text += output_help(row);
   text +=
