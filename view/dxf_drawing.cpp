@@ -136,6 +136,7 @@ void write_tables(std::string& text, const std::vector<std::string>& layers) {
 void write_profile(std::string& text, const Profile& profile, std::string_view layer, bool mirrored,
                    std::ostream& out) {
   const std::vector<Node>& nodes = profile.nodes;
+  // Negated as 0 - rho, so that a node on the axis stays at 0 rather than -0.
   const auto rho = [&](const Node& node) { return mirrored ? 0.0 - node.rho : node.rho; };
   for (std::size_t first = 0; first < nodes.size();) {
     if (!nodes[first].ok) {
