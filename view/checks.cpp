@@ -10,6 +10,7 @@
 #include "hornwall/text.hpp"
 #include "hornwall/view/corrugations.hpp"
 #include "hornwall/view/crossings.hpp"
+#include "hornwall/view/dxf_drawing.hpp"
 #include "hornwall/view/svg_drawing.hpp"
 
 namespace hornwall::view {
@@ -131,6 +132,26 @@ void check_band_units(const Wall& wall, const CheckSettings& settings, Diagnosti
   }
 }
 
+void check_drawing_units(const Wall& wall, const CheckSettings& settings,
+                         Diagnostics& diagnostics) {
+  if (!settings.drawing) return;
+  const std::optional<std::size_t> from = drawing_unit_profile(wall);
+  for (const Profile& profile : wall.profiles) {
+    if (from && profile.unit == wall.profiles[*from].unit) continue;
+    diagnostics.report(Finding::drawing_unit, profile.line, [&] {
+      const std::string named = "profile " + shown_name(profile.name);
+      if (profile.unit.empty()) return named + " has no length unit, which a DXF drawing needs";
+      const std::string unit = named + " has the length unit " + shown_name(profile.unit);
+      if (!dxf_unit_code(profile.unit)) {
+        return unit + ", which a DXF drawing cannot name (in, ft, mm, cm, m)";
+      }
+      const Profile& first = wall.profiles[*from];  // there is one: this profile's unit is named
+      return unit + ", but the DXF drawing takes " + shown_name(first.unit) + " from profile " +
+             shown_name(first.name);
+    });
+  }
+}
+
 // The stretches of a band's frequencies at which fewer than the threshold of a profile's
 // corrugations are capacitive, a warning a stretch, naming its worst frequency. Only a
 // profile whose worst coverage is below the threshold is counted again.
@@ -229,9 +250,9 @@ void check_bands(const Wall& wall, const CheckSettings& settings, Diagnostics& d
 using Check = void (*)(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
 
 // The checks, in the order they run; their count is the list's.
-constexpr auto checks =
-    std::to_array<Check>({check_has_profile, check_node_counts, check_nodes, check_crossings,
-                          check_joins, check_drawable, check_band_units, check_bands});
+constexpr auto checks = std::to_array<Check>({check_has_profile, check_node_counts, check_nodes,
+                                              check_crossings, check_joins, check_drawable,
+                                              check_band_units, check_bands, check_drawing_units});
 
 }  // namespace
 

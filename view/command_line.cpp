@@ -132,11 +132,12 @@ std::string help_text() {
   std::string text =
       "usage: hornwall_view [OPTIONS] FILE\n"
       "Evaluates the object file FILE, checks the wall it describes, draws it as an SVG\n"
-      "picture and can export its nodes.\n"
+      "picture and can export its nodes and a DXF drawing of its profiles.\n"
       "\n";
   for (const OutputSpec& row : output_table) text += output_help(row);
   text +=
-      "      --mirror          draw the mirror image below the axis as well\n"
+      "      --mirror          draw the mirror image below the axis as well, in the\n"
+      "                        picture and in the drawing\n"
       "      --band F1:F2      check the corrugations against a band, in GHz or with\n"
       "                        Hz, kHz, MHz, GHz (9.5GHz:10.5GHz); twice for a dual\n"
       "                        band. A corrugation h high is capacitive where\n"

@@ -2,6 +2,7 @@
 
 #include "hornwall/view/command_line.hpp"
 #include "hornwall/view/corrugation_table.hpp"
+#include "hornwall/view/dxf_drawing.hpp"
 #include "hornwall/view/json_report.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/svg_drawing.hpp"
@@ -25,6 +26,10 @@ void write_corrugations(const Examined& examined, const ViewOptions& options, st
 
 void write_json(const Examined& examined, const ViewOptions& options, std::ostream& out) {
   write_json_report(examined, options, out);
+}
+
+void write_drawing(const Examined& examined, const ViewOptions& options, std::ostream& out) {
+  write_dxf(examined.wall, options.mirror, out);
 }
 
 }  // namespace hornwall::view

@@ -83,7 +83,8 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
 
   std::optional<Examined> examined;
   try {
-    examined.emplace(examine(source, {0.0, options.mirror, options.bands, options.min_coverage}));
+    examined.emplace(examine(source, {0.0, options.mirror, options.bands, options.min_coverage,
+                                      !options.path(Output::drawing).empty()}));
   } catch (const ReadFailure& failure) {
     return trouble(console.err,
                    "cannot read " + quoted_printable(options.file) + ": " + failure.what());

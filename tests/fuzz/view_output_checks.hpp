@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "hornwall/view/corrugation_table.hpp"
+#include "hornwall/view/dxf_drawing.hpp"
 #include "hornwall/view/json_report.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/summary.hpp"
@@ -22,11 +23,10 @@
 #include "hornwall/view/view.hpp"
 
 // Strict readers of what hornwall_view writes: its messages, its picture, its node table,
-// its summary and its JSON report. Each returns "" when the text has the form the viewer
-// promises, or why it has not, with the byte or line where it goes wrong. output_fault()
-// views a text and reads back all five; the fuzz target stops on any reason it gives, and
-// the unit tests run it over the fuzz corpus and show that each reader refuses what it
-// must.
+// its summary, its JSON report and its DXF drawing. Each returns "" when the text has the
+// form the viewer promises, or why it has not, with the byte or line where it goes wrong.
+// output_fault() views a text and reads back all six; the fuzz target stops on any reason it gives,
+// and the unit tests run it over the fuzz corpus and show that each reader refuses what it must.
 namespace hornwall::view::output_checks {
 
 namespace detail {
@@ -562,6 +562,282 @@ inline std::string json_fault(std::string_view text, JsonValue& value) {
   return "";
 }
 
+// One entity of a DXF drawing as dxf_fault reads it: its type, its layer and its points
+// (a line's two ends, a point, a polyline's vertices), each (x, y).
+struct DxfEntity {
+  std::string type;
+  std::string layer;
+  std::vector<std::pair<double, double>> points;
+};
+
+// A DXF drawing as dxf_fault reads it.
+struct DxfDrawing {
+  int units = -1;                   // $INSUNITS
+  std::vector<std::string> layers;  // in the order of the layer table
+  std::vector<DxfEntity> entities;  // in file order
+};
+
+// Reads `text` as the kind of DXF drawing the viewer writes, into `drawing`: lines of
+// printable ASCII, each ended by '\n', in pairs of a group code (a whole number without
+// leading zeros, right-aligned in three columns) and its value; the sections HEADER, TABLES and
+// ENTITIES, each SECTION ... ENDSEC, then EOF and nothing after. The header holds
+// $ACADVER AC1009, $INSUNITS (0, 1, 2, 4, 5 or 6), $EXTMIN and $EXTMAX; the tables are
+// LTYPE and LAYER, each with the count of its entries, a layer named by 1 to 31 capital
+// letters, digits, '$', '-' and '_', none twice, with its flags, colour and linetype; the
+// entities are LINE, POINT and POLYLINE (vertices follow, at
+// least two, then SEQEND, all on the polyline's layer), each on a layer of the table. Every
+// coordinate reads back whole to a finite double; z is 0.
+inline std::string dxf_fault(std::string_view text, DxfDrawing& drawing) {
+  using namespace detail;
+  drawing = DxfDrawing{};
+  std::vector<std::string_view> lines;
+  if (!split_lines(text, lines)) return "the drawing does not end with a line end";
+  if (lines.size() % 2 != 0) return "an odd number of lines";
+  struct Group {
+    int code = 0;
+    std::string_view value;
+  };
+  std::vector<Group> groups;
+  for (std::size_t i = 0; i < lines.size(); i += 2) {
+    const std::string_view code = lines[i];
+    const std::size_t digits = code.find_first_not_of(' ');
+    int number = -1;
+    if (code.size() == 3 && digits != std::string_view::npos &&
+        (code[digits] != '0' || digits == 2)) {
+      const auto read = std::from_chars(code.data() + digits, code.data() + 3, number);
+      if (read.ptr != code.data() + 3) number = -1;
+    }
+    if (number < 0) return at_line(i + 1, "no group code");
+    if (!std::all_of(lines[i + 1].begin(), lines[i + 1].end(), is_printable)) {
+      return at_line(i + 2, "a byte outside printable ASCII");
+    }
+    groups.push_back({number, lines[i + 1]});
+  }
+  std::size_t at = 0;
+  std::string fault;
+  // The line of group `g`'s code, for a message.
+  const auto line_of = [](std::size_t g) { return 2 * g + 1; };
+  const auto peek = [&](int code, std::string_view value) {
+    return at < groups.size() && groups[at].code == code && groups[at].value == value;
+  };
+  const auto expect = [&](int code, std::string_view value) {
+    if (peek(code, value)) return ++at, true;
+    fault = at_line(line_of(at), "expected " + std::to_string(code) + " " + std::string(value));
+    return false;
+  };
+  const auto take = [&](int code, std::string_view& value) {
+    if (at < groups.size() && groups[at].code == code) return value = groups[at++].value, true;
+    fault = at_line(line_of(at), "expected group " + std::to_string(code));
+    return false;
+  };
+  const auto whole = [&](int code, int& value) {
+    std::string_view text_value;
+    if (!take(code, text_value)) return false;
+    const auto read =
+        std::from_chars(text_value.data(), text_value.data() + text_value.size(), value);
+    if (read.ec == std::errc() && read.ptr == text_value.data() + text_value.size()) return true;
+    fault = at_line(line_of(at - 1) + 1, "no whole number");
+    return false;
+  };
+  const auto number = [&](int code, double& value) {
+    std::string_view text_value;
+    if (!take(code, text_value)) return false;
+    const auto read =
+        std::from_chars(text_value.data(), text_value.data() + text_value.size(), value);
+    if (read.ec == std::errc() && read.ptr == text_value.data() + text_value.size() &&
+        std::isfinite(value)) {
+      return true;
+    }
+    fault = at_line(line_of(at - 1) + 1, "a coordinate that is no finite number");
+    return false;
+  };
+  // A point of the plane in groups `code`, `code` + 10 and `code` + 20 (which is 0).
+  const auto point = [&](int code, std::pair<double, double>& xy) {
+    double z = 0.0;
+    if (!number(code, xy.first) || !number(code + 10, xy.second) || !number(code + 20, z)) {
+      return false;
+    }
+    if (z == 0.0) return true;
+    fault = at_line(line_of(at - 1) + 1, "a point off the plane");
+    return false;
+  };
+  // A table's head, whose entries are of `kind`: their count.
+  const auto table = [&](std::string_view kind, int& count) {
+    return expect(0, "TABLE") && expect(2, kind) && whole(70, count);
+  };
+  const auto counted = [&](std::size_t entries, int count) {
+    if (static_cast<int>(entries) == count) return true;
+    fault = at_line(line_of(at), "the table counts " + std::to_string(count) + " entries, not " +
+                                     std::to_string(entries));
+    return false;
+  };
+
+  std::pair<double, double> corner;
+  if (!expect(0, "SECTION") || !expect(2, "HEADER") || !expect(9, "$ACADVER") ||
+      !expect(1, "AC1009") || !expect(9, "$INSUNITS") || !whole(70, drawing.units)) {
+    return fault;
+  }
+  if (drawing.units < 0 || drawing.units > 6 || drawing.units == 3) {
+    return at_line(line_of(at - 1) + 1, "a unit that is none of the five");
+  }
+  if (!expect(9, "$EXTMIN") || !point(10, corner) || !expect(9, "$EXTMAX") || !point(10, corner) ||
+      !expect(0, "ENDSEC")) {
+    return fault;
+  }
+
+  int count = 0;
+  std::size_t linetypes = 0;
+  if (!expect(0, "SECTION") || !expect(2, "TABLES") || !table("LTYPE", count)) return fault;
+  for (; peek(0, "LTYPE"); ++linetypes) {
+    ++at;
+    while (at < groups.size() && groups[at].code != 0) ++at;
+  }
+  if (!counted(linetypes, count) || !expect(0, "ENDTAB")) return fault;
+  if (!table("LAYER", count)) return fault;
+  while (peek(0, "LAYER")) {
+    ++at;
+    std::string_view name, linetype;
+    int flags = 0, colour = 0;
+    if (!take(2, name) || !whole(70, flags) || !whole(62, colour) || !take(6, linetype)) {
+      return fault;
+    }
+    const bool valid =
+        !name.empty() && name.size() <= 31 && std::all_of(name.begin(), name.end(), [](char c) {
+          return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '$' || c == '-' ||
+                 c == '_';
+        });
+    if (!valid) return at_line(line_of(at - 4) + 1, "a layer name no reader takes");
+    if (std::find(drawing.layers.begin(), drawing.layers.end(), name) != drawing.layers.end()) {
+      return at_line(line_of(at - 4) + 1, "layer " + std::string(name) + " named twice");
+    }
+    drawing.layers.emplace_back(name);
+  }
+  if (!counted(drawing.layers.size(), count) || !expect(0, "ENDTAB") || !expect(0, "ENDSEC")) {
+    return fault;
+  }
+
+  if (!expect(0, "SECTION") || !expect(2, "ENTITIES")) return fault;
+  const auto layer = [&](std::string& name) {
+    std::string_view value;
+    if (!take(8, value)) return false;
+    name = value;
+    if (std::find(drawing.layers.begin(), drawing.layers.end(), name) != drawing.layers.end()) {
+      return true;
+    }
+    fault = at_line(line_of(at - 1) + 1, "a layer the table does not hold");
+    return false;
+  };
+  while (!peek(0, "ENDSEC")) {
+    if (at >= groups.size()) return at_line(line_of(at), "the entities do not end");
+    DxfEntity entity;
+    entity.type = groups[at].code == 0 ? std::string(groups[at].value) : "";
+    const std::size_t start = at++;
+    if (entity.type == "LINE" || entity.type == "POINT") {
+      entity.points.resize(entity.type == "LINE" ? 2 : 1);
+      if (!layer(entity.layer) || !point(10, entity.points[0])) return fault;
+      if (entity.type == "LINE" && !point(11, entity.points[1])) return fault;
+    } else if (entity.type == "POLYLINE") {
+      std::pair<double, double> origin;
+      if (!layer(entity.layer) || !expect(66, "1") || !point(10, origin) || !expect(70, "0")) {
+        return fault;
+      }
+      while (peek(0, "VERTEX")) {
+        ++at;
+        std::string on;
+        entity.points.emplace_back();
+        if (!layer(on) || !point(10, entity.points.back()) || !expect(70, "0")) return fault;
+        if (on != entity.layer) return at_line(line_of(at - 5) + 1, "a vertex on another layer");
+      }
+      std::string on;
+      if (!expect(0, "SEQEND") || !layer(on)) return fault;
+      if (on != entity.layer) return at_line(line_of(at - 1) + 1, "a SEQEND on another layer");
+      if (entity.points.size() < 2) {
+        return at_line(line_of(start), "a polyline of fewer than two vertices");
+      }
+    } else {
+      return at_line(line_of(start), "no entity the drawing writes");
+    }
+    drawing.entities.push_back(std::move(entity));
+  }
+  ++at;
+  if (!expect(0, "EOF")) return fault;
+  if (at != groups.size()) return at_line(line_of(at), "something after EOF");
+  return "";
+}
+
+// Reads `text` as the DXF drawing of `wall` (with its mirror image when `mirror`), as
+// dxf_fault reads it, and compares it with the wall: its unit is the profiles' unit when
+// they share one that dxf_unit_code names, else 0; layers 0, AXIS and APERTURE, then one
+// a profile; the axis on rho = 0 and the aperture plane on z = 0, each drawn from low to
+// high; then each profile's evaluated nodes on its layer, a polyline a run of consecutive
+// evaluated nodes and a point a lone one, exactly (the sign of a zero too), and with
+// `mirror` the same again with rho negated.
+inline std::string drawing_fault(std::string_view text, const Wall& wall, bool mirror) {
+  DxfDrawing drawing;
+  if (std::string fault = dxf_fault(text, drawing); !fault.empty()) return fault;
+  const std::vector<Profile>& profiles = wall.profiles;
+  std::optional<int> units = 0;
+  if (!profiles.empty()) {
+    const std::string& unit = profiles.front().unit;
+    const bool shared = std::all_of(profiles.begin(), profiles.end(),
+                                    [&](const Profile& profile) { return profile.unit == unit; });
+    units = shared ? dxf_unit_code(unit) : std::nullopt;
+  }
+  if (drawing.units != units.value_or(0)) {
+    return "the unit " + std::to_string(drawing.units) + ", not " +
+           std::to_string(units.value_or(0));
+  }
+  if (drawing.layers.size() != profiles.size() + 3 || drawing.layers[0] != "0" ||
+      drawing.layers[1] != "AXIS" || drawing.layers[2] != "APERTURE") {
+    return "not the layers 0, AXIS, APERTURE and one a profile";
+  }
+  std::size_t e = 0;
+  const std::vector<DxfEntity>& entities = drawing.entities;
+  for (; e < entities.size() && entities[e].type == "LINE"; ++e) {
+    const DxfEntity& line = entities[e];
+    const auto [from, to] = std::pair(line.points[0], line.points[1]);
+    const bool axis =
+        line.layer == "AXIS" && from.second == 0.0 && to.second == 0.0 && from.first < to.first;
+    const bool aperture =
+        line.layer == "APERTURE" && from.first == 0.0 && to.first == 0.0 && from.second < to.second;
+    if (!axis && !aperture) return "entity " + std::to_string(e + 1) + ": a stray line";
+  }
+  const auto same = [](double a, double b) { return a == b && std::signbit(a) == std::signbit(b); };
+  for (std::size_t p = 0; p < profiles.size(); ++p) {
+    const std::vector<Node>& nodes = profiles[p].nodes;
+    for (const bool mirrored : {false, true}) {
+      if (mirrored && !mirror) continue;
+      for (std::size_t first = 0; first < nodes.size(); ++first) {
+        if (!nodes[first].ok) continue;
+        std::size_t end = first;
+        while (end < nodes.size() && nodes[end].ok) ++end;
+        const std::string where = "entity " + std::to_string(e + 1) + ": ";
+        if (e >= entities.size()) return where + "missing for profile " + std::to_string(p + 1);
+        const DxfEntity& entity = entities[e++];
+        if (entity.type != (end - first == 1 ? "POINT" : "POLYLINE")) {
+          return where + "a " + entity.type + " for a run of " + std::to_string(end - first);
+        }
+        if (entity.layer != drawing.layers[3 + p]) return where + "on another profile's layer";
+        if (entity.points.size() != end - first) {
+          return where + std::to_string(entity.points.size()) + " points, not " +
+                 std::to_string(end - first);
+        }
+        for (std::size_t i = first; i < end; ++i) {
+          const auto [x, y] = entity.points[i - first];
+          const double rho = mirrored ? 0.0 - nodes[i].rho : nodes[i].rho;
+          if (!same(x, nodes[i].z) || !same(y, rho)) {
+            return where + "point " + std::to_string(i - first + 1) + " is not node " +
+                   std::to_string(i + 1) + (mirrored ? " mirrored" : "");
+          }
+        }
+        first = end;
+      }
+    }
+  }
+  if (e != entities.size()) return "entity " + std::to_string(e + 1) + ": one too many";
+  return "";
+}
+
 // Reads `report` as the JSON report of `examined`, written for the object file `file` with
 // `bands`, and compares it with what the other outputs state: the version; the counts of
 // errors and warnings and the status they give; every finding kept, in order, with its
@@ -653,8 +929,9 @@ inline std::string report_fault(std::string_view report, const Examined& examine
   return "";
 }
 
-// Views `text` as the object file "fuzz.zul" in memory, as run_view does, and reads back
-// its messages, picture, node table, summary and JSON report. Beyond their forms (and
+// Views `text` as the object file "fuzz.zul" in memory, as run_view does with every
+// output asked for, and reads back its messages, picture, node table, summary, JSON report
+// and DXF drawing. Beyond their forms (and
 // the report's agreement with the rest, see report_fault): the exit status that
 // run_view would give is 1 exactly when an error line is written; the lines and notes
 // account for every finding counted; the text, which cannot change, never reads as
@@ -666,9 +943,10 @@ inline std::string output_fault(std::string_view text, bool mirror,
   constexpr std::string_view file = "fuzz.zul";
   TextSource source(text);
   const Examined examined = examine(
-      source, {0.0, mirror, std::vector<FrequencyBand>(bands.begin(), bands.end()), min_coverage});
+      source,
+      {0.0, mirror, std::vector<FrequencyBand>(bands.begin(), bands.end()), min_coverage, true});
   const Diagnostics& diagnostics = examined.diagnostics;
-  std::ostringstream messages, picture, table, corrugations, summary, report;
+  std::ostringstream messages, picture, table, corrugations, summary, report, drawing;
   write_diagnostics(diagnostics, file, messages);
   write_svg(examined.wall, {file, mirror, bands, min_coverage, "passes"}, picture);
   write_node_table(examined.wall, table);
@@ -682,6 +960,7 @@ inline std::string output_fault(std::string_view text, bool mirror,
   options.paths[static_cast<std::size_t>(Output::picture)] = std::string(file) + ".svg";
   options.paths[static_cast<std::size_t>(Output::json)] = "-";
   write_json_report(examined, options, report);
+  write_dxf(examined.wall, mirror, drawing);
 
   const int status = diagnostics.error_count() == 0 ? 0 : 1;
   const auto last_line = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) + 1;
@@ -730,6 +1009,9 @@ inline std::string output_fault(std::string_view text, bool mirror,
   }
   if (std::string fault = report_fault(report.str(), examined, file, bands); !fault.empty()) {
     return "report: " + fault;
+  }
+  if (std::string fault = drawing_fault(drawing.str(), examined.wall, mirror); !fault.empty()) {
+    return "drawing: " + fault;
   }
   return "";
 }

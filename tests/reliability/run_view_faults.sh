@@ -109,6 +109,8 @@ cases=(
   "the summary to a full console # printf 'old picture\n' > old.svg # \$view -o old.svg s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
   "a table to a full console # printf 'old picture\n' > old.svg # \$view -q -o old.svg --table - s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
   "a report on a full device # printf 'old picture\n' > old.svg # \$view -q -o old.svg --json /dev/full s.zul # hornwall_view: cannot write '/dev/full': No space left on device # 2 # files=old.svg,s.zul old=old.svg"
+  "a drawing on a full device # printf 'old picture\n' > old.svg; ln -s /dev/full d.dxf # \$view -q -o old.svg --dxf d.dxf s.zul # hornwall_view: cannot write 'd.dxf': No space left on device # 2 # files=d.dxf,old.svg,s.zul old=old.svg link=d.dxf"
+  "a drawing to a full console # printf 'old picture\n' > old.svg # \$view -q -o old.svg --dxf - s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
   "a report to a full console # printf 'old picture\n' > old.svg # \$view -q -o old.svg --json - s.zul > /dev/full # hornwall_view: cannot write to standard output # 2 # files=old.svg,s.zul old=old.svg"
   "the report to standard output by name # : # \$view --json /dev/stdout s.zul > out.txt # hornwall_view: the report cannot go to '/dev/stdout', which is standard output: give --json - # 2 # files=out.txt,s.zul"
   "the corrugations to standard output by name # : # \$view --corrugations /dev/stdout s.zul > out.txt # hornwall_view: the corrugations cannot go to '/dev/stdout', which is standard output: give --corrugations - # 2 # files=out.txt,s.zul"

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,145 @@ TEST(ViewOutputChecks, ReportsAreStrictJsonOfBytes) {
   EXPECT_EQ(list.items.at(1).text, "-0");
   EXPECT_EQ(list.items.at(2).number, 2.5e-3);
   EXPECT_EQ(list.items.at(5).text, "x\xe9\"\\\n");
+}
+
+// The pieces of a small drawing as the viewer writes it, for the DXF reader's cases.
+struct DxfPieces {
+  std::string header =
+      "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  9\n$INSUNITS\n 70\n4\n"
+      "  9\n$EXTMIN\n 10\n-5\n 20\n0\n 30\n0\n  9\n$EXTMAX\n 10\n0\n 20\n12\n 30\n0\n"
+      "  0\nENDSEC\n";  // 32 lines
+  std::string layer = "  0\nLAYER\n  2\nW\n 70\n0\n 62\n1\n  6\nCONTINUOUS\n";
+  std::string layer_count = "1";
+  std::string vertices =
+      "  0\nVERTEX\n  8\nW\n 10\n0\n 20\n10\n 30\n0\n 70\n0\n"
+      "  0\nVERTEX\n  8\nW\n 10\n-5\n 20\n12\n 30\n0\n 70\n0\n";
+  std::string layer_of_polyline = "W";
+  std::string end = "  0\nEOF\n";
+
+  std::string text() const {
+    return header +
+           "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLTYPE\n 70\n1\n  0\nLTYPE\n  2\n"
+           "CONTINUOUS\n 70\n0\n  0\nENDTAB\n  0\nTABLE\n  2\nLAYER\n 70\n" +
+           layer_count + "\n" + layer + "  0\nENDTAB\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n" +
+           "  0\nPOLYLINE\n  8\n" + layer_of_polyline +
+           "\n 66\n1\n 10\n0\n 20\n0\n 30\n0\n 70\n0\n" + vertices +
+           "  0\nSEQEND\n  8\nW\n  0\nENDSEC\n" + end;
+  }
+};
+
+// `text` with its first `from` made `to`.
+std::string edited(std::string text, std::string_view from, std::string_view to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+TEST(ViewOutputChecks, DrawingsAreDxfOfThePlainKindWritten) {
+  const auto with = [](auto change) {
+    DxfPieces pieces;
+    change(pieces);
+    return pieces.text();
+  };
+  const std::string sound = DxfPieces{}.text();
+  const auto replaced = [&](std::string_view from, std::string_view to) {
+    return edited(sound, from, to);
+  };
+  const struct {
+    std::string dxf;
+    std::string fault;
+  } cases[] = {
+      {sound, ""},
+      {sound.substr(0, sound.size() - 1), "the drawing does not end with a line end"},
+      {sound + "  0\n", "an odd number of lines"},
+      {replaced("  0\nSECTION", "0  \nSECTION"), "line 1: no group code"},
+      {replaced("  0\nSECTION", " 00\nSECTION"), "line 1: no group code"},
+      {replaced("AC1009", "AC1015"), "line 7: expected 1 AC1009"},
+      {replaced("AC1009", "AC1009\xc3\xa9"), "line 8: a byte outside printable ASCII"},
+      {replaced("$INSUNITS\n 70\n4", "$INSUNITS\n 70\n3"),
+       "line 12: a unit that is none of the five"},
+      {replaced(" 10\n-5\n 20\n0", " 10\nnan\n 20\n0"),
+       "line 16: a coordinate that is no finite number"},
+      {with([](DxfPieces& p) { p.vertices = edited(p.vertices, "-5", "1.5x"); }),
+       "line 104: a coordinate that is no finite number"},
+      {with([](DxfPieces& p) { p.vertices = edited(p.vertices, " 30\n0", " 30\n1"); }),
+       "line 96: a point off the plane"},
+      {with([](DxfPieces& p) { p.layer = edited(p.layer, "\nW\n", "\nw\n"); }),
+       "line 58: a layer name no reader takes"},
+      {with([](DxfPieces& p) {
+         p.layer = edited(p.layer, "\nW\n", "\n" + std::string(32, 'W') + "\n");
+       }),
+       "line 58: a layer name no reader takes"},
+      {with([](DxfPieces& p) {
+         p.layer += p.layer;
+         p.layer_count = "2";
+       }),
+       "line 68: layer W named twice"},
+      {with([](DxfPieces& p) { p.layer_count = "2"; }),
+       "line 65: the table counts 2 entries, not 1"},
+      {with([](DxfPieces& p) { p.layer_of_polyline = "V"; }),
+       "line 76: a layer the table does not hold"},
+      {with([](DxfPieces& p) { p.vertices.resize(p.vertices.size() / 2); }),
+       "line 73: a polyline of fewer than two vertices"},
+      {with([](DxfPieces& p) {
+         p.layer += edited(p.layer, "\nW\n", "\nV\n");
+         p.layer_count = "2";
+         const std::size_t second = p.vertices.rfind("  8\nW");
+         p.vertices.replace(second, 6, "  8\nV\n");
+       }),
+       "line 112: a vertex on another layer"},
+      {replaced("POLYLINE", "CIRCLE"), "line 73: no entity the drawing writes"},
+      {with([](DxfPieces& p) { p.end += "  0\nEOF\n"; }), "line 119: something after EOF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dxf);
+    DxfDrawing drawing;
+    EXPECT_EQ(dxf_fault(c.dxf, drawing), c.fault);
+  }
+  DxfDrawing drawing;
+  ASSERT_EQ(dxf_fault(sound, drawing), "");
+  EXPECT_EQ(drawing.units, 4);
+  EXPECT_EQ(drawing.layers, std::vector<std::string>{"W"});
+  ASSERT_EQ(drawing.entities.size(), 1u);
+  EXPECT_EQ(drawing.entities[0].points,
+            (std::vector<std::pair<double, double>>{{0.0, 10.0}, {-5.0, 12.0}}));
+}
+
+TEST(ViewOutputChecks, DrawingsHoldTheWallsEvaluatedNodesExactly) {
+  const std::string wall =
+      "w   circular_symmetric_horn_exterior\n(\n  length_unit : mm,\n  nodes : table\n  (\n"
+      "    0   10\n    -5   12\n    \"REF(X)\"   1\n    -6   12\n  )\n)\n";
+  TextSource source(wall);
+  const Examined examined = examine(source, {});
+  std::ostringstream written;
+  write_dxf(examined.wall, false, written);
+  const std::string sound = written.str();
+  const auto replaced = [&](std::string_view from, std::string_view to) {
+    return edited(sound, from, to);
+  };
+  const struct {
+    std::string dxf;
+    bool mirror;
+    std::string fault;
+  } cases[] = {
+      {sound, false, ""},
+      {sound, true, "entity 5: missing for profile 1"},
+      {replaced("$INSUNITS\n 70\n4", "$INSUNITS\n 70\n6"), false, "the unit 6, not 4"},
+      {replaced(" 10\n-5\n", " 10\n-5.000000000000001\n"), false,
+       "entity 3: point 2 is not node 2"},
+      {replaced(" 10\n0\n 20\n10\n", " 10\n-0\n 20\n10\n"), false,
+       "entity 3: point 1 is not node 1"},
+      {replaced("POINT", "POINT\n  8\nW\n 10\n-6\n 20\n12\n 30\n0\n  0\nPOINT"), false,
+       "entity 5: one too many"},
+      {replaced("  0\nPOINT\n  8\nW\n 10\n-6\n 20\n12\n 30\n0\n", ""), false,
+       "entity 4: missing for profile 1"},
+      {replaced("AXIS\n 10\n-6\n 20\n0\n", "AXIS\n 10\n-6\n 20\n1\n"), false,
+       "entity 1: a stray line"},
+      {replaced("LINE\n  8\nAPERTURE", "LINE\n  8\nW"), false, "entity 2: a stray line"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dxf);
+    EXPECT_EQ(drawing_fault(c.dxf, examined.wall, c.mirror), c.fault);
+  }
 }
 
 // The fuzz corpus is a regression suite of its own: the examples, hostile files and every

@@ -22,6 +22,8 @@ struct CheckSettings {
   // The least coverage of a band, in percent: the part of a profile's corrugations that
   // must be capacitive at each of its frequencies.
   double min_coverage = default_min_coverage;
+  // A DXF drawing is written, which has one length unit: every profile must be in it.
+  bool drawing = false;
 };
 
 // The tolerance of the geometric checks: 1e-6 of the largest coordinate magnitude of
@@ -44,8 +46,10 @@ double geometry_tolerance(const Wall& wall);
 //   0), fewer than 5 corrugations per wavelength at the band's top (judged by the
 //   widest pitch), and, with two bands, two or more consecutive corrugations capacitive
 //   over none of one band while the corrugations on both sides of them are (the
-//   interleave breaks); on the profile's first node row.
-// All but the first, the crossings and the unit are warnings. Nodes that could not be
+//   interleave breaks); on the profile's first node row;
+// - with a drawing, each profile without a length unit, with one that dxf_unit_code does
+//   not name, or with another than drawing_unit_profile()'s (an error, on its name's line).
+// All but the first, the crossings and the units are warnings. Nodes that could not be
 // evaluated are skipped.
 void check_wall(const Wall& wall, const CheckSettings& settings, Diagnostics& diagnostics);
 

@@ -41,7 +41,8 @@ struct ViewOptions {
 // value"), and so are a band that parse_band refuses, a third band, a minimum coverage
 // that parse_min_coverage refuses, "-" for an output
 // that cannot go to standard output, a name without the ending its output needs (the
-// picture's ".svg", in any case) and two outputs going to standard output.
+// picture's ".svg", the drawing's ".dxf", in any case) and two outputs going to standard
+// output.
 // Returns the options, or what was wrong with them ("unknown option '--colour'").
 Result<ViewOptions> parse_command_line(std::span<const std::string> arguments);
 

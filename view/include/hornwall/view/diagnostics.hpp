@@ -34,8 +34,9 @@ enum class Finding : std::uint8_t {
   low_coverage,     // frequencies of a band at which too few corrugations are capacitive
   sparse,           // fewer than 5 corrugations per wavelength at a band's top
   interleave,       // a dual band's interleave broken by corrugations that serve neither
+  drawing_unit,     // a profile whose length unit the DXF drawing cannot take
 };
-inline constexpr std::size_t finding_kinds = static_cast<std::size_t>(Finding::interleave) + 1;
+inline constexpr std::size_t finding_kinds = static_cast<std::size_t>(Finding::drawing_unit) + 1;
 
 // What is known of each kind of finding: one row a kind.
 struct FindingSpec {
@@ -66,6 +67,8 @@ inline constexpr std::array<FindingSpec, finding_kinds> finding_table = {{
      "too few corrugations are capacitive"},
     {Finding::sparse, "sparse", Severity::warning, "corrugations per wavelength"},
     {Finding::interleave, "interleave", Severity::warning, "the interleave breaks"},
+    {Finding::drawing_unit, "drawing_unit", Severity::error,
+     "length unit the DXF drawing cannot take"},
 }};
 
 // True when every row of `table` stands at its kind's place and has a name and a note.

@@ -17,8 +17,8 @@ struct Examined;
 struct ViewOptions;
 
 // The outputs, in the order they are written, checked and listed.
-enum class Output : std::uint8_t { picture, table, corrugations, json };
-inline constexpr std::size_t output_kinds = static_cast<std::size_t>(Output::json) + 1;
+enum class Output : std::uint8_t { picture, table, corrugations, json, drawing };
+inline constexpr std::size_t output_kinds = static_cast<std::size_t>(Output::drawing) + 1;
 
 // Writes an output of the run that `options` describe from the file `examined` to `out`.
 using OutputWriter = void (*)(const Examined& examined, const ViewOptions& options,
@@ -43,6 +43,7 @@ void write_picture(const Examined& examined, const ViewOptions& options, std::os
 void write_nodes(const Examined& examined, const ViewOptions& options, std::ostream& out);
 void write_corrugations(const Examined& examined, const ViewOptions& options, std::ostream& out);
 void write_json(const Examined& examined, const ViewOptions& options, std::ostream& out);
+void write_drawing(const Examined& examined, const ViewOptions& options, std::ostream& out);
 
 // The outputs, one row each in the order of `Output`: the compiler refuses a table that
 // misses an output or holds one out of its place.
@@ -87,6 +88,17 @@ inline constexpr std::array<OutputSpec, output_kinds> output_table = {{
      true,
      false,
      write_json},
+    {Output::drawing,
+     "drawing",
+     {"dxf", 0, true},
+     "OUT.dxf",
+     "write the profiles as a DXF drawing for CAD and the\nworkshop (its layers and version: "
+     "hornwall_view(1));\n"
+     "its name must end in .dxf; '-' as for --table",
+     ".dxf",
+     true,
+     false,
+     write_drawing},
 }};
 
 // True when every row of `table` stands at its output's place and has a name and an
