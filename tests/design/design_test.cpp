@@ -722,9 +722,9 @@ TEST(WrittenWall, FollowsEveryNodeAsTheViewerEvaluatesTheGeneratorsFile) {
     EXPECT_EQ(measured.widest_pitch, view::widest_pitch(viewed)) << what;
     for (std::size_t b = 0; b < design.bands.size(); ++b) {
       const CoverageSummary summary = summarize(measured.coverage[b]);
-      EXPECT_EQ(viewed.bands.at(b).fewest, summary.fewest) << what;
-      EXPECT_EQ(viewed.bands.at(b).fewest_at, summary.fewest_at) << what;
-      EXPECT_EQ(viewed.bands.at(b).most, summary.most) << what;
+      EXPECT_EQ(viewed.bands.at(b).coverage.fewest, summary.fewest) << what;
+      EXPECT_EQ(viewed.bands.at(b).coverage.fewest_at, summary.fewest_at) << what;
+      EXPECT_EQ(viewed.bands.at(b).coverage.most, summary.most) << what;
     }
   }
 }
