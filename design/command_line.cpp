@@ -14,7 +14,7 @@
 namespace hornwall::design {
 namespace {
 
-constexpr std::array<OptionSpec, 18> design_options = {{
+constexpr std::array<OptionSpec, 19> design_options = {{
     {"band", 0, true},
     {"aperture-radius", 0, true},
     {"final-radius", 0, true},
@@ -31,6 +31,7 @@ constexpr std::array<OptionSpec, 18> design_options = {{
     {"variable", 0, true},
     {"points", 0, true},
     {"output", 'o', true},
+    {"min-coverage", 0, true},
     {"help", 'h'},
     {"version"},
 }};
@@ -162,6 +163,10 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     request.one_set = true;
   } else if (name == "output") {
     request.output = value;
+  } else if (name == "min-coverage") {
+    const Result<double> percent = parse_min_coverage(value);
+    if (!percent.ok()) return Reason{percent.reason()};
+    request.min_coverage = percent.value();
   } else if (name == "help") {
     invocation.help = true;
   } else if (name == "version") {
@@ -280,6 +285,9 @@ std::string_view design_help() {
          "                        two bands); default 2\n"
          "  --points N            sinecorr, spline: points per corrugation or ripple\n"
          "                        period, even; default 12\n"
+         "      --min-coverage P  refuse a wall as written on which fewer than P percent\n"
+         "                        of the corrugations are capacitive at a frequency of a\n"
+         "                        band, as hornwall_view --strict would; default 25\n"
          "  -o, --output FILE     write the answers file to FILE (whole or not at all) and\n"
          "                        the report to standard output; without it the answers go\n"
          "                        to standard output and the report to standard error\n"
