@@ -672,6 +672,116 @@ TEST(Design, ReportsEachBandLineForLineAsTheViewerSummarisesTheWrittenWall) {
   }
 }
 
+TEST(Design, StatesTheFiguresOfATwoBandWallAsWorkedByHand) {
+  // 79 corrugations 1.873 mm apart: the 40 odd ones 7.6478 mm high, capacitive from
+  // c / (4 x 7.6478 mm) = q1 = 9.799957 GHz to 2 q1 = 19.599915 GHz; the 39 even ones
+  // 4.4987 mm, from q2 = 16.659949 GHz to 33.319899 GHz. --min-coverage 25% needs 20 of 79.
+  const Result<Design> designed = design_wall(
+      request_of(wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4"})));
+  ASSERT_TRUE(designed.ok()) << designed.reason();
+  const std::vector<BandFigures>& figures = designed.value().measured.figures;
+  ASSERT_EQ(figures.size(), 2u);
+  const struct {
+    std::uint32_t fewest;
+    std::uint16_t fewest_at;  // of the 401 frequencies
+    std::uint64_t capacitive;
+    double down;
+    double up;
+  } bands[] = {
+      // 10-12 GHz: the odd ones everywhere, the even ones nowhere: worst and mean 40 of 79,
+      // first at 10 GHz. Shifted down, the odd ones hold to q1: 1 - q1 / 10 GHz = 2.0004%;
+      // shifted up by half, to 15-18 GHz, they still serve: +50%.
+      {40, 0, 40 * 401, 0.020004256125944697, 0.5},
+      // 17-20 GHz: the even ones everywhere; the odd ones up to 2 q1, at 17 + k x 0.0075 GHz
+      // for k up to 346: worst 39 of 79 from k = 347, 19.6025 GHz; mean (39 x 401 + 40 x
+      // 347) / (79 x 401) = 93.18%. Shifted down, one or the other serves every frequency
+      // until the band's bottom passes q1: 1 - q1 / 17 GHz = 42.35%; up, the even ones serve
+      // to 33.3 GHz, beyond +50%.
+      {39, 347, 39 * 401 + 40 * 347, 0.4235319153682028, 0.5},
+  };
+  for (std::size_t b = 0; b < 2; ++b) {
+    const BandFigures& got = figures[b];
+    EXPECT_EQ(got.coverage.corrugations, 79u) << b;
+    EXPECT_EQ(got.coverage.fewest, bands[b].fewest) << b;
+    EXPECT_EQ(got.coverage.fewest_at, bands[b].fewest_at) << b;
+    EXPECT_EQ(got.capacitive, bands[b].capacitive) << b;
+    EXPECT_TRUE(got.meets) << b;
+    EXPECT_NEAR(got.down, bands[b].down, 1e-12) << b;
+    EXPECT_EQ(got.up, bands[b].up) << b;
+  }
+}
+
+TEST(Design, WritesItsJsonReportInTheDocumentedForm) {
+  const DesignRun run = design(wall("corr", {"--band", "10:12", "-o", "/dev/null", "--json", "-"}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string("{\n"
+                                 "  \"version\": 1,\n"
+                                 "  \"program\": \"hornwall_design\",\n"
+                                 "  \"hornwall\": \"") +
+                         HORNWALL_VERSION +
+                         "\",\n"
+                         "  \"wall\": \"corr\",\n"
+                         "  \"generator\": \"hornwall_corr\",\n"
+                         "  \"unit\": \"mm\",\n"
+                         "  \"bands\": [\n"
+                         "    {\"low_hz\": 1e+10, \"high_hz\": 1.2e+10, \"label\": \"10-12 GHz\"}\n"
+                         "  ],\n"
+                         "  \"min_coverage\": 25,\n"
+                         "  \"rule\": {\n"
+                         "    \"kind\": \"single\",\n"
+                         "    \"margin\": 0.02,\n"
+                         "    \"per_wavelength\": 8,\n"
+                         "    \"heights\": [7.6478],\n"
+                         "    \"pitch\": 3.122,\n"
+                         "    \"wanted_pitch\": 3.122,\n"
+                         "    \"thickness\": 0.6244,\n"
+                         "    \"first\": 3.122,\n"
+                         "    \"end\": 147.35,\n"
+                         "    \"corrugations\": 47,\n"
+                         "    \"variable\": 2\n"
+                         "  },\n"
+                         "  \"object_file\": \"null.zul\",\n"
+                         "  \"answers\": {\n"
+                         "    \"FILE\": \"null.zul\",\n"
+                         "    \"RW1\": 60,\n"
+                         "    \"UNIT\": 3,\n"
+                         "    \"ZW1\": 0,\n"
+                         "    \"RW2\": 20,\n"
+                         "    \"ZW2\": 147.35,\n"
+                         "    \"NCORR\": 47,\n"
+                         "    \"CT\": 0.6244,\n"
+                         "    \"D1\": 3.122,\n"
+                         "    \"NVAR\": 2,\n"
+                         "    \"C1\": 7.6478,\n"
+                         "    \"D2\": 2.4976,\n"
+                         "    \"C2\": 7.6478,\n"
+                         "    \"CD1\": 7.6478,\n"
+                         "    \"CD2\": 7.6478\n"
+                         "  },\n"
+                         "  \"figures\": [\n"
+                         "    {\n"
+                         "      \"band\": 0,\n"
+                         "      \"corrugations\": 47,\n"
+                         "      \"worst\": {\"count\": 47, \"coverage\": 1, \"at_hz\": 1e+10},\n"
+                         "      \"most\": {\"count\": 47, \"at_hz\": 1e+10},\n"
+                         "      \"mean\": 1,\n"
+                         "      \"meets\": true,\n"
+                         "      \"margin\": {\"down\": 0.020004256125945093, \"up\": 0.5},\n"
+                         "      \"per_wavelength\": 8.002147608370704\n"
+                         "    }\n"
+                         "  ],\n"
+                         "  \"status\": 0,\n"
+                         "  \"refusal\": null,\n"
+                         "  \"outputs\": [\n"
+                         "    {\"output\": \"answers\", \"path\": \"/dev/null\"},\n"
+                         "    {\"output\": \"report\", \"path\": \"-\"}\n"
+                         "  ]\n"
+                         "}\n");
+  // The report goes to standard error beside it, naming both outputs.
+  EXPECT_NE(run.err.find("\nanswers: /dev/null\nreport: standard output\n"), std::string::npos)
+      << run.err;
+}
+
 // The design of `arguments`, changed by `change` into a wall no design would make.
 template <typename Change>
 Design changed_design(std::vector<std::string> arguments, Change change) {

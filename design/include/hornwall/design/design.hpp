@@ -42,6 +42,7 @@ struct Request {
   std::string output;                   // -o: the answers file; empty: standard output
   // The least coverage of every band, in percent, that the wall as written must meet.
   double min_coverage = default_min_coverage;
+  std::string json;  // --json: the JSON report; empty: none; "-": standard output
 };
 
 // The corrugations that hornwall_view finds on the wall that the generator writes from a
@@ -151,5 +152,27 @@ Result<std::string> answers_text(const Design& design, std::string_view object_f
 // each corrugation's shape, count, and each band's figures of merit as hornwall_view
 // states them, line for line as its summary gives them.
 std::string report_text(const Design& design);
+
+// The version of the JSON report's form: a reader that knows this version reads every
+// report that carries it. A member added keeps it; one renamed, removed or changed in
+// meaning raises it.
+inline constexpr int json_version = 1;
+
+// What a run of hornwall_design did, for its JSON report.
+struct RunAccount {
+  const Request* request = nullptr;
+  const Design* design = nullptr;  // none when the request could not be laid out
+  std::string refusal;             // why the request is refused; empty when it is designed
+  std::string object_file;         // the object file that the answers ask for
+  // Where the answers file goes ("-": standard output); empty when it is not written.
+  std::string answers;
+  std::string report;  // where the JSON report goes
+};
+
+// The JSON report of the run `account`, in the form hornwall_design(1) describes: the
+// version, the wall and its generator, the unit, the bands judged and the least coverage,
+// the rule's numbers, the answers by symbol, each band's figures of merit (as
+// hornwall_view's report gives them), the exit status with the refusal, and the outputs.
+std::string json_report(const RunAccount& account);
 
 }  // namespace hornwall::design
