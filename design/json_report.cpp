@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "hornwall/design/design.hpp"
 #include "hornwall/json.hpp"
@@ -131,7 +132,10 @@ std::string json_report(const RunAccount& account) {
   if (design != nullptr) {
     write_bands(json, design->bands);
   } else {
-    write_bands(json, request.bands);
+    std::vector<FrequencyBand> bands = request.bands;
+    std::sort(bands.begin(), bands.end(),
+              [](const FrequencyBand& x, const FrequencyBand& y) { return x.low < y.low; });
+    write_bands(json, bands);
   }
   json.key("min_coverage").number(request.min_coverage);
   if (design != nullptr) {

@@ -104,6 +104,8 @@ def check(case):
     expect(case, "version", design["version"], 1)
     expect(case, "program", design["program"], "hornwall_design")
     expect(case, "status", design["status"], status)
+    lows = [band["low_hz"] for band in design["bands"]]
+    expect(case, "the bands, lower first", lows, sorted(lows))
     if status != 0:
         expect(case, "refusal", ["hornwall_design: " + (design["refusal"] or "")], report)
         expect(case, "outputs when refused", [o["output"] for o in design["outputs"]], ["report"])

@@ -80,6 +80,7 @@ run_case file corr --band 10:25 "${radii[@]}"
 run_case - corr --band 10:25 "${radii[@]}"
 run_case file corr --band 10:40 --taper "${radii[@]}"
 run_case - sinecorr --band 10:40 --taper "${radii[@]}"
+run_case - corr --band 17:20 --band 10:12 --one-set "${radii[@]}"
 /usr/bin/python3 "$agrees" "${cases[@]}" || fail "a JSON report disagrees with the text"
 [ "$(grep -c . c19/status)" -eq 1 ] && grep -qx 1 c19/status && grep -q '"meets": false' c19/design.json ||
   fail "a taper refused for its coverage does not report its figures"
