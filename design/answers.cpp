@@ -1,5 +1,3 @@
-#include <array>
-#include <charconv>
 #include <optional>
 #include <string>
 
@@ -10,17 +8,6 @@
 
 namespace hornwall::design {
 namespace {
-
-// A height for the report, with the 5 significant digits of the object file's fields:
-// hornwall_view's measure of a written 7.6477 may differ from it in its last bits.
-std::string height_text(double value) {
-  std::array<char, 32> text{};
-  const auto written =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 5);
-  double rounded = 0.0;
-  std::from_chars(text.data(), written.ptr, rounded);
-  return answer_real(rounded);
-}
 
 // The bands as hornwall_view takes them: "--band 10:12 --band 17:20".
 std::string bands_options(const Design& design) {
@@ -61,8 +48,8 @@ std::string report_text(const Design& design) {
                      design_comment(design) + "\n";
   const WallMeasure& measured = design.measured;
   if (request.taper) {
-    text += "  heights taper from " + height_text(measured.highest) + " to " +
-            height_text(measured.lowest) + unit + ", the deepest nearest the aperture\n";
+    text += "  heights taper from " + answer_real(design.heights.front()) + " to " +
+            answer_real(design.heights.back()) + unit + ", the deepest nearest the aperture\n";
   }
   for (std::size_t b = 0; b < design.band_heights.size() && !request.taper; ++b) {
     const double height = design.band_heights[b];
@@ -82,7 +69,7 @@ std::string report_text(const Design& design) {
   const std::optional<double> pitch =
       measured.widest_pitch ? std::optional(*measured.widest_pitch * per_unit) : std::nullopt;
   for (std::size_t b = 0; b < design.bands.size(); ++b) {
-    text += "  " + coverage_text(design.bands[b], measured.coverage[b], pitch) + "\n";
+    text += "  " + figures_text(design.bands[b], measured.figures[b], pitch) + "\n";
   }
   if (design.one_window && !request.one_set) {
     text +=

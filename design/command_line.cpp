@@ -14,7 +14,7 @@
 namespace hornwall::design {
 namespace {
 
-constexpr std::array<OptionSpec, 18> design_options = {{
+constexpr std::array<OptionSpec, 20> design_options = {{
     {"band", 0, true},
     {"aperture-radius", 0, true},
     {"final-radius", 0, true},
@@ -31,6 +31,8 @@ constexpr std::array<OptionSpec, 18> design_options = {{
     {"variable", 0, true},
     {"points", 0, true},
     {"output", 'o', true},
+    {"min-coverage", 0, true},
+    {"json", 0, true},
     {"help", 'h'},
     {"version"},
 }};
@@ -162,6 +164,12 @@ Result<void> take(std::string_view name, std::string_view value, Invocation& inv
     request.one_set = true;
   } else if (name == "output") {
     request.output = value;
+  } else if (name == "min-coverage") {
+    const Result<double> percent = parse_min_coverage(value);
+    if (!percent.ok()) return Reason{percent.reason()};
+    request.min_coverage = percent.value();
+  } else if (name == "json") {
+    request.json = value;
   } else if (name == "help") {
     invocation.help = true;
   } else if (name == "version") {
@@ -280,9 +288,14 @@ std::string_view design_help() {
          "                        two bands); default 2\n"
          "  --points N            sinecorr, spline: points per corrugation or ripple\n"
          "                        period, even; default 12\n"
+         "  --min-coverage P      refuse a wall as written on which fewer than P percent\n"
+         "                        of the corrugations are capacitive at a frequency of a\n"
+         "                        band, as hornwall_view --strict would; default 25\n"
          "  -o, --output FILE     write the answers file to FILE (whole or not at all) and\n"
          "                        the report to standard output; without it the answers go\n"
          "                        to standard output and the report to standard error\n"
+         "  --json FILE           write the design, its rule, its answers and each band's\n"
+         "                        figures as JSON to FILE (- for standard output, with -o)\n"
          "  -h, --help            show this help and exit\n"
          "      --version         show the version and exit\n"
          "\n"
@@ -342,49 +355,111 @@ int run_design(std::span<const std::string> arguments, DesignConsole console) {
     console.out << "hornwall_design (hornwall) " HORNWALL_VERSION "\n" << std::flush;
     return console.out ? 0 : 2;
   }
-  const Result<Design> designed = design_wall(invocation.request);
-  if (!designed.ok()) {
-    console.err << "hornwall_design: " << designed.reason() << '\n';
+  const Request& request = invocation.request;
+  const std::string& output = request.output;
+  const std::string& json = request.json;
+  const bool answers_to_console = output.empty() || output == "-";
+  const bool json_to_file = !json.empty() && json != "-";
+  const auto trouble = [&](const std::string& what) {
+    console.err << "hornwall_design: " << what << '\n';
+    return 2;
+  };
+  const auto cannot_write = [&](const std::string& path, const std::string& reason) {
+    return trouble("cannot write " + quoted_printable(path) + ": " + reason);
+  };
+  if (json == "-" && answers_to_console) {
+    return trouble(
+        "the answers file and the JSON report cannot both go to standard output: give -o FILE");
+  }
+  if (json_to_file && is_standard_output(json)) {
+    return trouble("the JSON report cannot go to " + quoted_printable(json) +
+                   ", which is standard output: give --json -");
+  }
+  if (json_to_file && !answers_to_console && !is_device(json) && same_file(json, output)) {
+    return trouble("the answers file and the JSON report cannot both go to " +
+                   quoted_printable(json));
+  }
+
+  Result<Design> laid = lay_out_wall(request);
+  std::string refusal;
+  if (!laid.ok()) {
+    refusal = laid.reason();
+  } else if (const Result<void> judged = judge_wall(laid.value()); !judged.ok()) {
+    refusal = judged.reason();
+  }
+  RunAccount account{
+      &request, laid.ok() ? &laid.value() : nullptr, refusal, object_file_for(output), "", json};
+  if (!refusal.empty()) {
+    // A refused request still gives its report, which says why and, for a wall that was
+    // laid out, what its figures are.
+    console.err << "hornwall_design: " << refusal << '\n';
+    if (json == "-") console.out << json_report(account) << std::flush;
+    if (!console.out) return trouble("cannot write to standard output");
+    if (!json_to_file) return 1;
+    OutputFile file;
+    if (const auto cannot = file.open(json)) return cannot_write(json, cannot->reason());
+    file << json_report(account);
+    if (const Result<void> done = file.commit(); !done.ok()) {
+      return cannot_write(json, done.reason());
+    }
     return 1;
   }
-  const std::string& output = invocation.request.output;
+  const Design& design = laid.value();
   if (output != "-" && is_standard_output(output)) {
-    console.err << "hornwall_design: the answers cannot go to " << quoted_printable(output)
-                << ", which is standard output: give -o -\n";
-    return 2;
+    return trouble("the answers cannot go to " + quoted_printable(output) +
+                   ", which is standard output: give -o -");
   }
-  const Result<std::string> written = answers_text(designed.value(), object_file_for(output));
+  const Result<std::string> written = answers_text(design, account.object_file);
   if (!written.ok()) {
     console.err << "hornwall_design: " << written.reason() << '\n';
     return 1;
   }
   const std::string& answers = written.value();
-  const std::string report = report_text(designed.value());
-  if (output.empty() || output == "-") {
-    console.out << answers << std::flush;
-    console.err << report << std::flush;
-  } else {
-    // The report goes out before the answers file takes its name, so that a console that
-    // cannot take it leaves the old file as it was.
-    const auto cannot_write = [&](const std::string& reason) {
-      console.err << "hornwall_design: cannot write " << quoted_printable(output) << ": " << reason
-                  << '\n';
-      return 2;
-    };
-    OutputFile file;
-    if (const auto refusal = file.open(output)) return cannot_write(refusal->reason());
-    file << answers;
-    if (const Result<void> done = file.finish(); !done.ok()) return cannot_write(done.reason());
-    console.out << report << "answers: " << printable(output) << '\n' << std::flush;
-    if (!console.out) {
-      console.err << "hornwall_design: cannot write to standard output\n";
-      return 2;
-    }
-    if (const Result<void> done = file.commit(); !done.ok()) return cannot_write(done.reason());
+  account.answers = answers_to_console ? "-" : output;
+  std::string report = report_text(design);
+  if (!answers_to_console) report += "answers: " + printable(output) + '\n';
+  if (!json.empty())
+    report += "report: " + (json_to_file ? printable(json) : "standard output") + '\n';
+
+  // The files are written whole and take their names only once the console has taken
+  // what it is given, so that a console that cannot take it leaves the old files as they
+  // were.
+  OutputFile answers_file;
+  OutputFile json_file;
+  if (!answers_to_console) {
+    if (const auto cannot = answers_file.open(output))
+      return cannot_write(output, cannot->reason());
+    answers_file << answers;
   }
-  if (!console.out) {
-    console.err << "hornwall_design: cannot write to standard output\n";
-    return 2;
+  if (json_to_file) {
+    if (const auto cannot = json_file.open(json)) return cannot_write(json, cannot->reason());
+    json_file << json_report(account);
+  }
+  if (!answers_to_console) {
+    if (const Result<void> done = answers_file.finish(); !done.ok()) {
+      return cannot_write(output, done.reason());
+    }
+  }
+  if (json_to_file) {
+    if (const Result<void> done = json_file.finish(); !done.ok()) {
+      return cannot_write(json, done.reason());
+    }
+  }
+  if (answers_to_console) console.out << answers;
+  if (json == "-") console.out << json_report(account);
+  std::ostream& report_to = answers_to_console || json == "-" ? console.err : console.out;
+  report_to << report << std::flush;
+  console.out.flush();
+  if (!console.out) return trouble("cannot write to standard output");
+  if (!answers_to_console) {
+    if (const Result<void> done = answers_file.commit(); !done.ok()) {
+      return cannot_write(output, done.reason());
+    }
+  }
+  if (json_to_file) {
+    if (const Result<void> done = json_file.commit(); !done.ok()) {
+      return cannot_write(json, done.reason());
+    }
   }
   return 0;
 }

@@ -1,6 +1,8 @@
 #include "hornwall/design/design.hpp"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -109,30 +111,51 @@ Result<int> fit(const Plan& plan) {
   return count;
 }
 
-// The first stretch of `band` at which `coverage` finds no capacitive corrugation, as
-// hornwall_view's warning names it ("at 7.86", "from 7.86 to 8.81"), and whether it
-// takes in the band's bottom; none when every frequency has one.
-struct Gap {
-  std::string where;
-  bool at_bottom;
-};
-std::optional<Gap> first_gap(const FrequencyBand& band, const Coverage& coverage) {
-  const auto& counts = coverage.counts;
-  const auto first = std::find(counts.begin(), counts.end(), 0u);
-  if (first == counts.end()) return std::nullopt;
-  const auto i = static_cast<std::size_t>(first - counts.begin());
-  std::size_t last = i;
-  while (last + 1 < counts.size() && counts[last + 1] == 0) ++last;
-  const std::string where = last == i ? "at " + band.frequency_text(band.sample(i))
-                                      : "from " + band.frequency_text(band.sample(i)) + " to " +
-                                            band.frequency_text(band.sample(last));
-  return Gap{where, i == 0};
+// Why the worst coverage of `band` on the wall as written, `figures`, is below the
+// request's least coverage, and what would raise it.
+std::string coverage_refusal(const Design& design, const FrequencyBand& band,
+                             const BandFigures& figures) {
+  const Request& request = design.request;
+  const CoverageSummary& coverage = figures.coverage;
+  const std::uint64_t total = coverage.corrugations;
+  const std::string percent = shortest_text(request.min_coverage) + "%";
+  // The share of a taper's corrugations that serve the band's bottom and its top: the most
+  // it can give either end, however many corrugations share it.
+  const TaperHeights ends = taper_heights(band, request.margin);
+  const double share = ends.deepest > ends.shallowest
+                           ? std::clamp((speed_of_light / (2.0 * band.high) - ends.shallowest) /
+                                            (ends.deepest - ends.shallowest),
+                                        0.0, 1.0)
+                           : 1.0;
+  const bool at_end = coverage.fewest_at == 0 || coverage.fewest_at == band_samples - 1;
+  std::string cure;
+  if (request.taper && (at_end || 100.0 * share < request.min_coverage)) {
+    cure = "a taper over this band serves each of its ends with about " +
+           fixed_text(100.0 * share, 1) +
+           "% of its corrugations; narrow the band or lower --min-coverage";
+  } else if (request.taper) {
+    cure =
+        "too few corrugations share the taper to serve every frequency between its ends; "
+        "lengthen the wall or raise --per-wavelength";
+  } else if (design.bands.size() == 2 && coverage.fewest > 0) {
+    cure = "each band has about half the corrugations; lower --min-coverage";
+  } else if (coverage.fewest_at == 0) {
+    cure = "their heights leave too little margin; raise --margin";
+  } else {
+    cure = "the band reaches too near the top of their window; narrow the band or lower --margin";
+  }
+  return "band " + band.label() + ": worst " + std::to_string(coverage.fewest) + " of " +
+         std::to_string(total) + " capacitive (" +
+         percent_text(coverage.fewest, total, request.min_coverage) + ") at " +
+         band.frequency_text(band.sample(coverage.fewest_at)) +
+         " GHz on the wall as written, below --min-coverage " + percent + ", which needs " +
+         std::to_string(needed_count(total, request.min_coverage)) + " of " +
+         std::to_string(total) + ": " + cure;
 }
 
-// Refuses a design whose written wall hornwall_view would not pass: other corrugations
-// than those designed, or other heights, a frequency of a band without a capacitive corrugation,
-// fewer than 5 corrugations per wavelength at a band's top, a broken interleave of two bands.
-Result<void> judge(const Design& design) {
+}  // namespace
+
+Result<void> judge_wall(const Design& design) {
   const Request& request = design.request;
   const WallMeasure& measured = design.measured;
   const std::string unit = " " + request.unit;
@@ -154,17 +177,8 @@ Result<void> judge(const Design& design) {
   }
   const double per_unit = *metres_per_unit(request.unit);
   for (std::size_t b = 0; b < design.bands.size(); ++b) {
-    const FrequencyBand& band = design.bands[b];
-    const std::optional<Gap> gap = first_gap(band, measured.coverage[b]);
-    if (!gap) continue;
-    const std::string cure =
-        request.taper    ? "too few corrugations share the taper; lengthen the wall or raise "
-                           "--per-wavelength"
-        : gap->at_bottom ? "their heights leave too little margin; raise --margin"
-                         : "the band reaches too near the top of their window; narrow the band "
-                           "or lower --margin";
-    return Reason{"no corrugation of the wall as written is capacitive " + gap->where +
-                  " GHz of band " + band.label() + ": " + cure};
+    const BandFigures& figures = measured.figures[b];
+    if (!figures.meets) return Reason{coverage_refusal(design, design.bands[b], figures)};
   }
   for (const FrequencyBand& band : design.bands) {
     if (!measured.widest_pitch) break;
@@ -187,11 +201,18 @@ Result<void> judge(const Design& design) {
   return {};
 }
 
-}  // namespace
-
 double length_digits(double value, bool up) { return to_digits(value, 4, up); }
 double end_digits(double value) { return to_digits(value, 5); }
 double height_digits(double value) { return round_to_digits(value, 5, Towards::up); }
+
+double stated_height(double value) {
+  std::array<char, 32> text{};
+  const auto written =
+      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 5);
+  double rounded = 0.0;
+  std::from_chars(text.data(), written.ptr, rounded);
+  return rounded;
+}
 
 std::string numbered(std::string_view letters, int k) {
   return std::string(letters) + std::to_string(k);
@@ -199,9 +220,9 @@ std::string numbered(std::string_view letters, int k) {
 
 double Plan::height(int k, int count) const {
   if (request->taper && count > 1) {
-    const double deepest = quarter_wave_height(bands[0].low, request->margin);
-    const double shallowest = quarter_wave_height(bands[0].high, request->margin);
-    return height_in_unit(deepest + (shallowest - deepest) * k / (count - 1), per_unit);
+    const TaperHeights ends = taper_heights(bands[0], request->margin);
+    return height_in_unit(ends.deepest + (ends.shallowest - ends.deepest) * k / (count - 1),
+                          per_unit);
   }
   return band_heights[static_cast<std::size_t>(k) % band_heights.size()];
 }
@@ -210,7 +231,14 @@ double quarter_wave_height(double frequency, double margin) {
   return speed_of_light / (4.0 * frequency * (1.0 - margin));
 }
 
-Result<Design> design_wall(const Request& request) {
+TaperHeights taper_heights(const FrequencyBand& band, double margin) {
+  const double shallowest = quarter_wave_height(band.high, margin);
+  const double deepest =
+      speed_of_light / (4.0 * band.low) + speed_of_light / (2.0 * band.high) - shallowest;
+  return {std::max(deepest, shallowest), shallowest};
+}
+
+Result<Design> lay_out_wall(const Request& request) {
   Design design;
   design.request = request;
   Plan plan;
@@ -275,8 +303,21 @@ Result<Design> design_wall(const Request& request) {
   Result<WallMeasure> measured = measure_written_wall(design);
   if (!measured.ok()) return Reason{measured.reason()};
   design.measured = std::move(measured).value();
-  if (const Result<void> judged = judge(design); !judged.ok()) return Reason{judged.reason()};
+  design.heights = plan.band_heights;
+  if (request.taper) {
+    design.heights = {stated_height(design.measured.highest),
+                      stated_height(design.measured.lowest)};
+  }
   return design;
+}
+
+Result<Design> design_wall(const Request& request) {
+  Result<Design> laid = lay_out_wall(request);
+  if (!laid.ok()) return laid;
+  if (const Result<void> judged = judge_wall(laid.value()); !judged.ok()) {
+    return Reason{judged.reason()};
+  }
+  return laid;
 }
 
 }  // namespace hornwall::design

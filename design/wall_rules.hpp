@@ -105,6 +105,10 @@ std::string extent_text(const Plan& plan, int count, std::string_view what, std:
 double length_digits(double value, bool up = false);
 double end_digits(double value);
 double height_digits(double value);
+// A height that hornwall_view measures, as the report states it: with the 5 significant
+// digits of the object file's fields, to nearest (its measure of a written 7.6477 may
+// differ from it in its last bits).
+double stated_height(double value);
 
 // The symbol `letters` numbered `k`: "C3".
 std::string numbered(std::string_view letters, int k);

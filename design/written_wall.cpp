@@ -81,8 +81,9 @@ double base_at(const std::vector<Point>& hull, double z) {
 // interleave: it is two or more long and one that serves the band follows it.
 class InterleaveWatch {
  public:
-  void add(double serves, std::size_t index) {
-    if (serves > 0.0) {
+  // `serves`: at how many of the band's frequencies corrugation `index` is capacitive.
+  void add(std::size_t serves, std::size_t index) {
+    if (serves > 0) {
       if (served_ && run_ >= 2 && !found_) found_ = {index - run_, index - 1};
       served_ = true;
       run_ = 0;
@@ -103,15 +104,15 @@ class InterleaveWatch {
 class Tally {
  public:
   // `written(k)` is the height written for corrugation k, from 0 to `count` - 1, in the
-  // unit.
-  Tally(const std::vector<FrequencyBand>& bands, double metres, std::size_t count,
-        std::function<double(std::size_t)> written, double tolerance)
+  // unit; each band is judged against `min_coverage` percent.
+  Tally(const std::vector<FrequencyBand>& bands, double min_coverage, double metres,
+        std::size_t count, std::function<double(std::size_t)> written, double tolerance)
       : metres_(metres),
         watches_(bands.size()),
         count_(count),
         written_(std::move(written)),
         tolerance_(tolerance) {
-    for (const FrequencyBand& band : bands) counters_.emplace_back(band);
+    for (const FrequencyBand& band : bands) judges_.emplace_back(band, min_coverage);
   }
 
   void add(double height, double peak_z) {
@@ -132,16 +133,15 @@ class Tally {
         misread_ = WallMeasure::Misread{found_, height, written};
       }
     }
-    for (std::size_t b = 0; b < counters_.size(); ++b) {
-      watches_[b].add(counters_[b].add(height * metres_), found_);
+    for (std::size_t b = 0; b < judges_.size(); ++b) {
+      watches_[b].add(judges_[b].add(height * metres_), found_);
     }
     ++found_;
   }
 
-  WallMeasure measure() const {
+  WallMeasure measure() {
     WallMeasure measured;
-    for (const CoverageCounter& counter : counters_)
-      measured.coverage.push_back(counter.coverage());
+    for (BandJudge& judge : judges_) measured.figures.push_back(judge.figures());
     for (const InterleaveWatch& watch : watches_)
       measured.interleave_breaks.push_back(watch.found());
     measured.corrugations = found_;
@@ -155,7 +155,7 @@ class Tally {
 
  private:
   double metres_;
-  std::vector<CoverageCounter> counters_;
+  std::vector<BandJudge> judges_;
   std::vector<InterleaveWatch> watches_;
   std::size_t count_;
   std::function<double(std::size_t)> written_;
@@ -363,7 +363,7 @@ Result<WallMeasure> measure(WrittenNodes& wall, const Design& design) {
   const double z_within = 1e-6 * largest_z;
 
   Tally tally(
-      design.bands, *metres_per_unit(design.request.unit),
+      design.bands, design.request.min_coverage, *metres_per_unit(design.request.unit),
       static_cast<std::size_t>(wall.corrugations()),
       [&wall](std::size_t k) { return wall.height(static_cast<std::int64_t>(k)); }, tolerance);
   FacePairs faces(tally, z_within, tolerance);

@@ -14,84 +14,6 @@
 namespace hornwall::view {
 namespace {
 
-// Composes indented JSON: a member per line, two spaces a level, but for the small
-// objects opened on one line.
-class JsonWriter {
- public:
-  explicit JsonWriter(std::string& out) : out_(out) {}
-
-  void open(char bracket, bool one_line = false) {
-    separate();
-    out_ += bracket;
-    levels_.push_back({true, one_line});
-  }
-  void close(char bracket) {
-    const Level level = levels_.back();
-    levels_.pop_back();
-    if (!level.empty && !level.one_line) new_line();
-    out_ += bracket;
-  }
-  // The name of the member whose value comes next.
-  JsonWriter& key(std::string_view name) {
-    separate();
-    append_json_string(out_, name);
-    out_ += ": ";
-    after_key_ = true;
-    return *this;
-  }
-  void string(std::string_view text) {
-    separate();
-    append_json_string(out_, text);
-  }
-  void number(double value) {
-    separate();
-    append_json_number(out_, value);
-  }
-  void count(std::uint64_t value) {
-    separate();
-    out_ += std::to_string(value);
-  }
-  void boolean(bool value) {
-    separate();
-    out_ += value ? "true" : "false";
-  }
-  void null() {
-    separate();
-    out_ += "null";
-  }
-  void end() { out_ += '\n'; }
-
- private:
-  struct Level {
-    bool empty;     // nothing in it yet
-    bool one_line;  // its members on the line it opens
-  };
-
-  void separate() {
-    if (after_key_) {
-      after_key_ = false;
-      return;
-    }
-    if (levels_.empty()) return;
-    Level& level = levels_.back();
-    if (!level.empty) out_ += ',';
-    if (level.one_line) {
-      if (!level.empty) out_ += ' ';
-    } else {
-      new_line();
-    }
-    level.empty = false;
-  }
-  void new_line() {
-    out_ += '\n';
-    out_.append(2 * levels_.size(), ' ');
-  }
-
-  std::string& out_;
-  std::vector<Level> levels_;  // the objects and arrays open, outermost first
-  bool after_key_ = false;
-};
-
 // The least and the most of the values given to add().
 struct Range {
   std::optional<double> low, high;
@@ -153,46 +75,6 @@ void write_corrugations(JsonWriter& json, const Profile& profile) {
   json.close('}');
 }
 
-void write_band(JsonWriter& json, const Profile& profile, const FrequencyBand& band,
-                std::size_t b) {
-  const BandFigures& figures = profile.bands[b];
-  const CoverageSummary& coverage = figures.coverage;
-  json.open('{');
-  json.key("band").count(b);
-  json.key("corrugations").count(coverage.corrugations);
-  json.key("worst");
-  json.open('{', true);
-  json.key("count").count(coverage.fewest);
-  json.key("coverage").number(figures.worst());
-  json.key("at_hz").number(band.sample(coverage.fewest_at));
-  json.close('}');
-  json.key("most");
-  json.open('{', true);
-  json.key("count").count(coverage.most);
-  json.key("at_hz").number(band.sample(coverage.most_at));
-  json.close('}');
-  json.key("mean").number(figures.mean());
-  json.key("meets").boolean(figures.meets);
-  json.key("margin");
-  if (figures.meets) {
-    json.open('{', true);
-    json.key("down").number(figures.down);
-    json.key("up").number(figures.up);
-    json.close('}');
-  } else {
-    json.null();
-  }
-  const std::optional<double> widest = widest_pitch(profile);
-  const std::optional<double> metres = metres_per_unit(profile.unit);
-  json.key("per_wavelength");
-  if (widest && metres && *widest > 0.0) {
-    json.number(per_wavelength(*widest * *metres, band.high));
-  } else {
-    json.null();
-  }
-  json.close('}');
-}
-
 void write_profile(JsonWriter& json, const Profile& profile, std::span<const FrequencyBand> bands) {
   Range z, rho;
   for (const Node& node : profile.nodes) {
@@ -221,7 +103,13 @@ void write_profile(JsonWriter& json, const Profile& profile, std::span<const Fre
   json.key("bands");
   json.open('[');
   if (profile.bands.size() == bands.size()) {
-    for (std::size_t b = 0; b < bands.size(); ++b) write_band(json, profile, bands[b], b);
+    const std::optional<double> widest = widest_pitch(profile);
+    const std::optional<double> metres = metres_per_unit(profile.unit);
+    const std::optional<double> pitch =
+        widest && metres ? std::optional(*widest * *metres) : std::nullopt;
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+      write_band_figures(json, b, bands[b], profile.bands[b], pitch);
+    }
   }
   json.close(']');
   json.close('}');
@@ -256,33 +144,6 @@ void write_findings(JsonWriter& json, const Diagnostics& diagnostics, std::strin
 }
 
 }  // namespace
-
-void append_json_string(std::string& out, std::string_view text) {
-  constexpr std::string_view hex = "0123456789abcdef";
-  out += '"';
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20 || byte >= 0x7f) {
-      out += "\\u00";
-      out += hex[byte >> 4];
-      out += hex[byte & 0xf];
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
-void append_json_number(std::string& out, double value) {
-  if (!std::isfinite(value)) {
-    out += "null";
-    return;
-  }
-  out += shortest_text(value);
-}
 
 void write_json_report(const Examined& examined, const ViewOptions& options, std::ostream& out) {
   const Wall& wall = examined.wall;

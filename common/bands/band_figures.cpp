@@ -38,16 +38,6 @@ double first_past(double height, double threshold, bool reached) {
 double window_open(double height, double window) { return first_past(height, window + 0.5, false); }
 double window_close(double height, double window) { return first_past(height, window + 1.0, true); }
 
-// The least number of `total` corrugations that meets `percent`.
-std::uint64_t needed_count(std::uint64_t total, double percent) {
-  const double estimate = std::ceil(percent * static_cast<double>(total) / 100.0);
-  std::uint64_t needed =
-      std::min(total, static_cast<std::uint64_t>(std::clamp(estimate, 0.0, 0x1p63)));
-  while (needed > 0 && meets_percent(needed - 1, total, percent)) --needed;
-  while (needed < total && !meets_percent(needed, total, percent)) ++needed;
-  return needed;
-}
-
 }  // namespace
 
 Result<double> parse_min_coverage(std::string_view text) {
@@ -73,6 +63,15 @@ bool meets_percent(std::uint64_t count, std::uint64_t total, double percent) {
   const double error = std::fma(percent, static_cast<double>(total), -wanted);
   const double have = 100.0 * static_cast<double>(count);
   return have - wanted >= error;
+}
+
+std::uint64_t needed_count(std::uint64_t total, double percent) {
+  const double estimate = std::ceil(percent * static_cast<double>(total) / 100.0);
+  std::uint64_t needed =
+      std::min(total, static_cast<std::uint64_t>(std::clamp(estimate, 0.0, 0x1p63)));
+  while (needed > 0 && meets_percent(needed - 1, total, percent)) --needed;
+  while (needed < total && !meets_percent(needed, total, percent)) ++needed;
+  return needed;
 }
 
 double BandFigures::worst() const {
@@ -297,6 +296,43 @@ std::string figures_text(const FrequencyBand& band, const BandFigures& figures,
             band.frequency_text(band.high) + " GHz";
   }
   return text;
+}
+
+void write_band_figures(JsonWriter& json, std::size_t b, const FrequencyBand& band,
+                        const BandFigures& figures, std::optional<double> pitch) {
+  const CoverageSummary& coverage = figures.coverage;
+  json.open('{');
+  json.key("band").count(b);
+  json.key("corrugations").count(coverage.corrugations);
+  json.key("worst");
+  json.open('{', true);
+  json.key("count").count(coverage.fewest);
+  json.key("coverage").number(figures.worst());
+  json.key("at_hz").number(band.sample(coverage.fewest_at));
+  json.close('}');
+  json.key("most");
+  json.open('{', true);
+  json.key("count").count(coverage.most);
+  json.key("at_hz").number(band.sample(coverage.most_at));
+  json.close('}');
+  json.key("mean").number(figures.mean());
+  json.key("meets").boolean(figures.meets);
+  json.key("margin");
+  if (figures.meets) {
+    json.open('{', true);
+    json.key("down").number(figures.down);
+    json.key("up").number(figures.up);
+    json.close('}');
+  } else {
+    json.null();
+  }
+  json.key("per_wavelength");
+  if (pitch && *pitch > 0.0) {
+    json.number(per_wavelength(*pitch, band.high));
+  } else {
+    json.null();
+  }
+  json.close('}');
 }
 
 }  // namespace hornwall

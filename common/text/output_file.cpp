@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <streambuf>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -244,6 +246,36 @@ bool is_standard_output(const std::string& path) {
   struct stat status {};
   return output && path.find('\0') == std::string::npos && ::stat(path.c_str(), &status) == 0 &&
          status.st_dev == output->device && status.st_ino == output->inode;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where `path` leads: made absolute (a name that does not exist yet has no folder part
+// to resolve from otherwise), its links followed as far as they exist, and normal.
+fs::path place_of(const std::string& path, std::error_code& error) {
+  const fs::path absolute = fs::absolute(path, error);
+  if (error) return {};
+  return fs::weakly_canonical(absolute, error).lexically_normal();
+}
+
+}  // namespace
+
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::equivalent(a, b, error)) return true;
+  const fs::path a_place = place_of(a, error);
+  if (error) return a == b;
+  const fs::path b_place = place_of(b, error);
+  if (error) return a == b;
+  return a_place == b_place;
+}
+
+bool is_device(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  return fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
 }
 
 std::string OutputRefusal::reason() const {

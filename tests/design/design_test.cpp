@@ -346,20 +346,31 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
       // Below the window's top as the quarter wave gives it, above it as the height,
       // rounded up to 7.6478 mm, gives it: c / (2 x 7.6478 mm) = 19.59991 GHz.
       {wall("corr", {"--band", "10:19.59995"}), 1,
-       "hornwall_design: no corrugation of the wall as written is capacitive at 19.60 GHz of "
-       "band 10-19.59995 GHz: the band reaches too near the top of their window; narrow the "
-       "band or lower --margin\n"},
+       "hornwall_design: band 10-19.59995 GHz: worst 0 of 78 capacitive (0%) at 19.60 GHz on "
+       "the wall as written, below --min-coverage 25%, which needs 20 of 78: the band reaches "
+       "too near the top of their window; narrow the band or lower --margin\n"},
       {wall("corr", {"--band", "10:12", "--band", "17:20", "--one-set"}), 1,
        "hornwall_design: bands 10-12 GHz and 17-20 GHz do not fit one window: corrugations for "
        "10-12 GHz serve up to 19.6 GHz\n"},
-      // Five corrugations cannot share a taper over a decade: the report said 0 of 5.
+      // A taper over a decade serves its ends with (c / 2 fmax - h2) / (h1 - h2) of its
+      // corrugations, h2 = c / (4 x 10 GHz x 0.98) = 7.64777 mm and h1 = c / 4 GHz +
+      // c / 20 GHz - h2 = 82.2900 mm: (14.9896 - 7.64777) / 74.6422 = 9.8%, however many.
       {wall("corr", {"--band", "1:10", "--taper", "--length", "20"}), 1,
-       "hornwall_design: no corrugation of the wall as written is capacitive from 7.84 to 8.81 "
-       "GHz of band 1-10 GHz: too few corrugations share the taper; lengthen the wall or raise "
-       "--per-wavelength\n"},
-      {wall("sinecorr", {"--band", "1:10", "--taper", "--length", "20"}), 1,
-       "hornwall_design: no corrugation of the wall as written is capacitive from 5.88 to 6.85 "
-       "GHz of band 1-10 GHz: too few corrugations share the taper; lengthen the wall or raise "
+       "hornwall_design: band 1-10 GHz: worst 0 of 5 capacitive (0%) at 7.30 GHz on the wall as "
+       "written, below --min-coverage 25%, which needs 2 of 5: a taper over this band serves "
+       "each of its ends with about 9.8% of its corrugations; narrow the band or lower "
+       "--min-coverage\n"},
+      {wall("corr", {"--band", "1:10", "--taper", "--length", "2000"}), 1,
+       "hornwall_design: band 1-10 GHz: worst 53 of 533 capacitive (10%) at 1.00 GHz on the "
+       "wall as written, below --min-coverage 25%, which needs 134 of 533: a taper over this "
+       "band serves each of its ends with about 9.8% of its corrugations; narrow the band or "
+       "lower --min-coverage\n"},
+      // Two corrugations 13.61 and 6.373 mm high leave 11.02 to 11.76 GHz to none: more
+      // would share the taper.
+      {wall("corr", {"--band", "10:12", "--taper", "--length", "8"}), 1,
+       "hornwall_design: band 10-12 GHz: worst 0 of 2 capacitive (0%) at 11.02 GHz on the wall "
+       "as written, below --min-coverage 25%, which needs 1 of 2: too few corrugations share "
+       "the taper to serve every frequency between its ends; lengthen the wall or raise "
        "--per-wavelength\n"},
       // A quarter wave at 1e-37 GHz is beyond single precision in millimetres.
       {wall("corr", {"--band", "1e-37:1.1e-37", "--band", "1:1.1"}), 1,
@@ -409,6 +420,12 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        usage + "hornwall_design: invalid value '8' for option '--variable': from 1 to 7\n"},
       {wall("corr", {"--band", "10:12", "--variable", "0"}), 2,
        usage + "hornwall_design: invalid value '0' for option '--variable': from 1 to 7\n"},
+      {wall("corr", {"--band", "10:12", "--min-coverage", "100.5"}), 2,
+       usage + "hornwall_design: invalid minimum coverage '100.5': it must lie from 0 to 100 "
+               "percent\n"},
+      {wall("corr", {"--band", "10:12", "--min-coverage", "25%"}), 2,
+       usage + "hornwall_design: invalid minimum coverage '25%': write a percentage from 0 to "
+               "100, a number alone (25, 12.5)\n"},
       {wall("corr", {"--band", "10:12", "--per-wavelength", "4"}), 2,
        usage + "hornwall_design: invalid value '4' for option '--per-wavelength': at least 5 "
                "(the band check warns below 5)\n"},
@@ -498,21 +515,23 @@ TEST(Design, AcceptsEachLimitItselfAndWritesWhatItAsks) {
       // 3.122 + 0.6244 + 999 999 x 3.122 mm: exactly a million corrugations.
       {wall("corr", {"--band", "10:12", "--length", "3122000.6244"}),
        {"1000000          number of corrugations NCORR, variable and remaining together\n"}},
-      // Tapered over 8-20 GHz, 79 corrugations 1.873 mm apart: C1 is the quarter wave at
-      // 8 GHz, c / (4 x 8 GHz x 0.98) = 9.55971 mm, up; CD1 (the third) lies 2/78 of the way
-      // to the quarter wave at 20 GHz, 3.82388 mm: 9.41264, up. corr's CD2 is that quarter
-      // wave, 3.8239; sinecorr's taper stops a step short of CD2 over its 77 remaining
-      // corrugations: 9.4127 + (3.8239 - 9.4127) x 77 / 76 = 3.75036, up.
+      // Tapered over 8-20 GHz, 79 corrugations 1.873 mm apart, the last the quarter wave at
+      // 20 GHz, c / (4 x 20 GHz x 0.98) = 3.82388 mm (up, 3.8239); C1 as far beyond the
+      // quarter wave at 8 GHz, 9.36851 mm, as that lies within the half wave at 20 GHz,
+      // 7.49481 mm: 9.36851 + 7.49481 - 3.82388 = 13.03944, up; CD1 (the third) lies 2/78
+      // of the way down: 13.03944 - 9.21556 x 2 / 78 = 12.80315, up. sinecorr's taper stops
+      // a step short of CD2 over its 77 remaining corrugations: 12.804 + (3.8239 - 12.804) x
+      // 77 / 76 = 3.70574, up.
       {wall("corr", {"--band", "8:20", "--taper"}),
-       {"9.5598           variable corrugation 1: height C1 (mm)\n",
-        "9.4127 3.8239    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+       {"13.04            variable corrugation 1: height C1 (mm)\n",
+        "12.804 3.8239    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
       {wall("sinecorr", {"--band", "8:20", "--taper"}),
-       {"9.5598           variable corrugation 1: height C1 (mm)\n",
-        "9.4127 3.7504    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+       {"13.04            variable corrugation 1: height C1 (mm)\n",
+        "12.804 3.7058    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
       // 123 452 remaining corrugations: the object file gives their count, NCR, as
       // 123450, and sinecorr's taper divides by that.
       {wall("sinecorr", {"--band", "10:19", "--taper", "--length", "243455", "--points", "4"}),
-       {"7.6478 4.0253    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+       {"11.359 4.0253    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
   };
   for (const auto& c : cases) {
     const DesignRun run = design(c.arguments);
@@ -535,7 +554,7 @@ TEST(Design, RoundsHeightsUpSoThatASmallMarginStillServesTheBandsBottom) {
         const Result<Design> designed = design_wall(request);
         ASSERT_TRUE(designed.ok()) << band << " " << margin << ": " << designed.reason();
         const WallMeasure& measured = designed.value().measured;
-        EXPECT_EQ(measured.coverage[0].counts.front(), measured.corrugations)
+        EXPECT_EQ(measured.figures[0].coverage.fewest, measured.corrugations)
             << program << " " << band << " " << margin;
         const double deepest = quarter_wave_height(request.bands[0].low, request.margin);
         EXPECT_GE(designed.value().values.at("C1") * 1e-3, deepest) << band << " " << margin;
@@ -547,9 +566,69 @@ TEST(Design, RoundsHeightsUpSoThatASmallMarginStillServesTheBandsBottom) {
   EXPECT_NE(run.out.find("1.8738           variable corrugation 1: height C1 (mm)\n"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.err.find("  band 40-48 GHz: at 40.00 GHz 149 of 149 corrugations are capacitive"),
+  EXPECT_NE(run.err.find("  band 40-48 GHz: worst 149 of 149 capacitive (100%) at 40.00 GHz"),
             std::string::npos)
       << run.err;
+}
+
+// Each band's worst coverage on the wall as written against --min-coverage, at the edge:
+// the threshold that the figure meets exactly accepted, one a hair above refused with the
+// figure, where it is, and the count the threshold needs.
+TEST(Design, HoldsEveryBandToTheLeastCoverageAtItsEdge) {
+  const std::vector<std::string> two_rows = {
+      "thickcorr", "--band",           "10:12", "--band",   "17:20", "--aperture-radius",
+      "60",        "--wall-thickness", "2:3.5", "--length", "150"};
+  const auto with = [](std::vector<std::string> arguments, std::vector<std::string> more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+  };
+  const struct {
+    std::vector<std::string> arguments;
+    std::string refusal;  // empty: designed
+  } cases[] = {
+      // Two rows of ridges: each band has 49 of the 98, 50% exactly.
+      {with(two_rows, {"--min-coverage", "50"}), ""},
+      {with(two_rows, {"--min-coverage", "50.000001"}),
+       "hornwall_design: band 10-12 GHz: worst 49 of 98 capacitive (50%) at 10.00 GHz on the "
+       "wall as written, below --min-coverage 50.000001%, which needs 50 of 98: each band has "
+       "about half the corrugations; lower --min-coverage\n"},
+      // A taper over a band 4 times as wide as its bottom serves each end with about a
+      // quarter of its corrugations, (c / 80 GHz - h2) / (h1 - h2), h2 = 1.91194 mm and
+      // h1 = 7.49481 + 3.74741 - h2 = 9.33028 mm: 24.7%; on the wall as written, 37 of 149
+      // serve 10 GHz, 24.832%. The default, 25%, refuses it.
+      {wall("corr", {"--band", "10:40", "--taper", "--min-coverage", "24.83"}), ""},
+      {wall("corr", {"--band", "10:40", "--taper", "--min-coverage", "24.84"}),
+       "hornwall_design: band 10-40 GHz: worst 37 of 149 capacitive (24.8%) at 10.0 GHz on the "
+       "wall as written, below --min-coverage 24.84%, which needs 38 of 149: a taper over this "
+       "band serves each of its ends with about 24.7% of its corrugations; narrow the band or "
+       "lower --min-coverage\n"},
+      {wall("corr", {"--band", "10:40", "--taper"}),
+       "hornwall_design: band 10-40 GHz: worst 37 of 149 capacitive (24.8%) at 10.0 GHz on the "
+       "wall as written, below --min-coverage 25%, which needs 38 of 149: a taper over this "
+       "band serves each of its ends with about 24.7% of its corrugations; narrow the band or "
+       "lower --min-coverage\n"},
+      // 0 asks for nothing, as it does of hornwall_view: a band's top beyond the window
+      // passes; the least number above it does not.
+      {wall("corr", {"--band", "10:19.59995", "--min-coverage", "0"}), ""},
+      {wall("corr", {"--band", "10:19.59995", "--min-coverage", "1e-300"}),
+       "hornwall_design: band 10-19.59995 GHz: worst 0 of 78 capacitive (0%) at 19.60 GHz on "
+       "the wall as written, below --min-coverage 1e-300%, which needs 1 of 78: the band "
+       "reaches too near the top of their window; narrow the band or lower --margin\n"},
+      // A single band within its window: every corrugation, 100%, at every frequency.
+      {wall("sinecorr", {"--band", "10:12", "--min-coverage", "100"}), ""},
+  };
+  for (const auto& c : cases) {
+    const DesignRun run = design(c.arguments);
+    if (c.refusal.empty()) {
+      EXPECT_EQ(run.status, 0) << run.err;
+      const std::string threshold = "at " + c.arguments.back() + "%;";
+      EXPECT_NE(band_lines(run.err).find(threshold), std::string::npos) << run.err;
+    } else {
+      EXPECT_EQ(run.status, 1) << c.refusal;
+      EXPECT_EQ(run.err, c.refusal);
+      EXPECT_EQ(run.out, "");
+    }
+  }
 }
 
 TEST(Design, ReportsEachBandLineForLineAsTheViewerSummarisesTheWrittenWall) {
@@ -560,38 +639,147 @@ TEST(Design, ReportsEachBandLineForLineAsTheViewerSummarisesTheWrittenWall) {
     std::string lines;
   } cases[] = {
       {wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4"}),
-       "  band 10-12 GHz: at 10.00 GHz 40 of 79 corrugations are capacitive (50.6%), at 10.00 GHz "
-       "40 of 79; 13.3 corrugations per wavelength at 12.00 GHz\n"
-       "  band 17-20 GHz: at 19.60 GHz 39 of 79 corrugations are capacitive (49.4%), at 17.00 GHz "
-       "79 of 79; 8.0 corrugations per wavelength at 20.00 GHz\n"},
+       "  band 10-12 GHz: worst 40 of 79 capacitive (51%) at 10.00 GHz, mean 51%, margin -2.0% / "
+       "+50.0% at 25%; 13.3 per wavelength at 12.00 GHz\n"
+       "  band 17-20 GHz: worst 39 of 79 capacitive (49%) at 19.60 GHz, mean 93%, margin -42.3% / "
+       "+50.0% at 25%; 8.0 per wavelength at 20.00 GHz\n"},
       // Remaining heights that single precision puts a hair below a 5-digit number: the
-      // object file rounds them to nearest (rounded down, the report said 61 of 65 at
-      // 3.86 GHz).
+      // object file rounds them to nearest.
       {{"corr", "--band", "2:4.203", "--taper", "--aperture-radius", "300", "--final-radius", "100",
         "--length", "588"},
-       "  band 2-4.203 GHz: at 2.00 GHz 3 of 65 corrugations are capacitive (4.6%), at 3.92 GHz "
-       "62 of 65; 8.0 corrugations per wavelength at 4.20 GHz\n"},
+       "  band 2-4.203 GHz: worst 31 of 65 capacitive (48%) at 2.00 GHz, mean 60%, margin -18.1% / "
+       "+50.0% at 25%; 8.0 per wavelength at 4.20 GHz\n"},
       {wall("sinecorr", {"--band", "8:20", "--taper"}),
-       "  band 8-20 GHz: at 8.0 GHz 3 of 79 corrugations are capacitive (3.8%), at 15.5 GHz 65 "
-       "of 79; 8.0 corrugations per wavelength at 20.0 GHz\n"},
+       "  band 8-20 GHz: worst 32 of 79 capacitive (41%) at 8.0 GHz, mean 56%, margin -13.2% / "
+       "+50.0% at 25%; 8.0 per wavelength at 20.0 GHz\n"},
       // Two rows of ridges, measured by their rising faces on a floor that steps up.
       {{"thickcorr", "--band", "10:12", "--band", "17:20", "--aperture-radius", "60",
         "--wall-thickness", "2:3.5", "--length", "150"},
-       "  band 10-12 GHz: at 10.00 GHz 49 of 98 corrugations are capacitive (50.0%), at 10.00 "
-       "GHz 49 of 98; 12.5 corrugations per wavelength at 12.00 GHz\n"
-       "  band 17-20 GHz: at 19.60 GHz 49 of 98 corrugations are capacitive (50.0%), at 17.00 "
-       "GHz 98 of 98; 7.5 corrugations per wavelength at 20.00 GHz\n"},
+       "  band 10-12 GHz: worst 49 of 98 capacitive (50%) at 10.00 GHz, mean 50%, margin -2.0% / "
+       "+50.0% at 25%; 12.5 per wavelength at 12.00 GHz\n"
+       "  band 17-20 GHz: worst 49 of 98 capacitive (50%) at 19.60 GHz, mean 93%, margin -42.3% / "
+       "+50.0% at 25%; 7.5 per wavelength at 20.00 GHz\n"},
       // A ripple, measured above the lower hull of its own profile.
       {wall("spline", {"--band", "10:13", "--unit", "cm", "--length", "15", "--aperture-radius",
                        "6", "--final-radius", "2"}),
-       "  band 10-13 GHz: at 10.00 GHz 51 of 51 corrugations are capacitive (100.0%), at 10.00 "
-       "GHz 51 of 51; 8.0 corrugations per wavelength at 13.00 GHz\n"},
+       "  band 10-13 GHz: worst 51 of 51 capacitive (100%) at 10.00 GHz, mean 100%, margin -2.0% / "
+       "+50.0% at 25%; 8.0 per wavelength at 13.00 GHz\n"},
   };
   for (const auto& c : cases) {
     const DesignRun run = design(c.arguments);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(band_lines(run.err), c.lines);
   }
+}
+
+TEST(Design, StatesTheFiguresOfATwoBandWallAsWorkedByHand) {
+  // 79 corrugations 1.873 mm apart: the 40 odd ones 7.6478 mm high, capacitive from
+  // c / (4 x 7.6478 mm) = q1 = 9.799957 GHz to 2 q1 = 19.599915 GHz; the 39 even ones
+  // 4.4987 mm, from q2 = 16.659949 GHz to 33.319899 GHz. --min-coverage 25% needs 20 of 79.
+  const Result<Design> designed = design_wall(
+      request_of(wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4"})));
+  ASSERT_TRUE(designed.ok()) << designed.reason();
+  const std::vector<BandFigures>& figures = designed.value().measured.figures;
+  ASSERT_EQ(figures.size(), 2u);
+  const struct {
+    std::uint32_t fewest;
+    std::uint16_t fewest_at;  // of the 401 frequencies
+    std::uint64_t capacitive;
+    double down;
+    double up;
+  } bands[] = {
+      // 10-12 GHz: the odd ones everywhere, the even ones nowhere: worst and mean 40 of 79,
+      // first at 10 GHz. Shifted down, the odd ones hold to q1: 1 - q1 / 10 GHz = 2.0004%;
+      // shifted up by half, to 15-18 GHz, they still serve: +50%.
+      {40, 0, 40 * 401, 0.020004256125944697, 0.5},
+      // 17-20 GHz: the even ones everywhere; the odd ones up to 2 q1, at 17 + k x 0.0075 GHz
+      // for k up to 346: worst 39 of 79 from k = 347, 19.6025 GHz; mean (39 x 401 + 40 x
+      // 347) / (79 x 401) = 93.18%. Shifted down, one or the other serves every frequency
+      // until the band's bottom passes q1: 1 - q1 / 17 GHz = 42.35%; up, the even ones serve
+      // to 33.3 GHz, beyond +50%.
+      {39, 347, 39 * 401 + 40 * 347, 0.4235319153682028, 0.5},
+  };
+  for (std::size_t b = 0; b < 2; ++b) {
+    const BandFigures& got = figures[b];
+    EXPECT_EQ(got.coverage.corrugations, 79u) << b;
+    EXPECT_EQ(got.coverage.fewest, bands[b].fewest) << b;
+    EXPECT_EQ(got.coverage.fewest_at, bands[b].fewest_at) << b;
+    EXPECT_EQ(got.capacitive, bands[b].capacitive) << b;
+    EXPECT_TRUE(got.meets) << b;
+    EXPECT_NEAR(got.down, bands[b].down, 1e-12) << b;
+    EXPECT_EQ(got.up, bands[b].up) << b;
+  }
+}
+
+TEST(Design, WritesItsJsonReportInTheDocumentedForm) {
+  const DesignRun run = design(wall("corr", {"--band", "10:12", "-o", "/dev/null", "--json", "-"}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string("{\n"
+                                 "  \"version\": 1,\n"
+                                 "  \"program\": \"hornwall_design\",\n"
+                                 "  \"hornwall\": \"") +
+                         HORNWALL_VERSION +
+                         "\",\n"
+                         "  \"wall\": \"corr\",\n"
+                         "  \"generator\": \"hornwall_corr\",\n"
+                         "  \"unit\": \"mm\",\n"
+                         "  \"bands\": [\n"
+                         "    {\"low_hz\": 1e+10, \"high_hz\": 1.2e+10, \"label\": \"10-12 GHz\"}\n"
+                         "  ],\n"
+                         "  \"min_coverage\": 25,\n"
+                         "  \"rule\": {\n"
+                         "    \"kind\": \"single\",\n"
+                         "    \"margin\": 0.02,\n"
+                         "    \"per_wavelength\": 8,\n"
+                         "    \"heights\": [7.6478],\n"
+                         "    \"pitch\": 3.122,\n"
+                         "    \"wanted_pitch\": 3.122,\n"
+                         "    \"thickness\": 0.6244,\n"
+                         "    \"first\": 3.122,\n"
+                         "    \"end\": 147.35,\n"
+                         "    \"corrugations\": 47,\n"
+                         "    \"variable\": 2\n"
+                         "  },\n"
+                         "  \"object_file\": \"null.zul\",\n"
+                         "  \"answers\": {\n"
+                         "    \"FILE\": \"null.zul\",\n"
+                         "    \"RW1\": 60,\n"
+                         "    \"UNIT\": 3,\n"
+                         "    \"ZW1\": 0,\n"
+                         "    \"RW2\": 20,\n"
+                         "    \"ZW2\": 147.35,\n"
+                         "    \"NCORR\": 47,\n"
+                         "    \"CT\": 0.6244,\n"
+                         "    \"D1\": 3.122,\n"
+                         "    \"NVAR\": 2,\n"
+                         "    \"C1\": 7.6478,\n"
+                         "    \"D2\": 2.4976,\n"
+                         "    \"C2\": 7.6478,\n"
+                         "    \"CD1\": 7.6478,\n"
+                         "    \"CD2\": 7.6478\n"
+                         "  },\n"
+                         "  \"figures\": [\n"
+                         "    {\n"
+                         "      \"band\": 0,\n"
+                         "      \"corrugations\": 47,\n"
+                         "      \"worst\": {\"count\": 47, \"coverage\": 1, \"at_hz\": 1e+10},\n"
+                         "      \"most\": {\"count\": 47, \"at_hz\": 1e+10},\n"
+                         "      \"mean\": 1,\n"
+                         "      \"meets\": true,\n"
+                         "      \"margin\": {\"down\": 0.020004256125945093, \"up\": 0.5},\n"
+                         "      \"per_wavelength\": 8.002147608370704\n"
+                         "    }\n"
+                         "  ],\n"
+                         "  \"status\": 0,\n"
+                         "  \"refusal\": null,\n"
+                         "  \"outputs\": [\n"
+                         "    {\"output\": \"answers\", \"path\": \"/dev/null\"},\n"
+                         "    {\"output\": \"report\", \"path\": \"-\"}\n"
+                         "  ]\n"
+                         "}\n");
+  // The report goes to standard error beside it, naming both outputs.
+  EXPECT_NE(run.err.find("\nanswers: /dev/null\nreport: standard output\n"), std::string::npos)
+      << run.err;
 }
 
 // The design of `arguments`, changed by `change` into a wall no design would make.
@@ -677,6 +865,8 @@ TEST(WrittenWall, FollowsEveryNodeAsTheViewerEvaluatesTheGeneratorsFile) {
       wall("corr", {"--band", "10:12"}),
       wall("corr", {"--band", "10:12", "--band", "17:20", "--variable", "4", "--unit", "in"}),
       wall("corr", {"--band", "8:20", "--taper", "--variable", "7"}),
+      {"corr", "--band", "2:4.203", "--taper", "--aperture-radius", "300", "--final-radius", "100",
+       "--length", "588"},
       wall("sinecorr", {"--band", "10:12", "--points", "8", "--unit", "cm"}),
       wall("sinecorr", {"--band", "10:12", "--band", "17:20"}),
       wall("sinecorr", {"--band", "8:20", "--taper", "--variable", "1"}),
@@ -721,10 +911,16 @@ TEST(WrittenWall, FollowsEveryNodeAsTheViewerEvaluatesTheGeneratorsFile) {
     EXPECT_EQ(measured.highest, highest) << what;
     EXPECT_EQ(measured.widest_pitch, view::widest_pitch(viewed)) << what;
     for (std::size_t b = 0; b < design.bands.size(); ++b) {
-      const CoverageSummary summary = summarize(measured.coverage[b]);
-      EXPECT_EQ(viewed.bands.at(b).fewest, summary.fewest) << what;
-      EXPECT_EQ(viewed.bands.at(b).fewest_at, summary.fewest_at) << what;
-      EXPECT_EQ(viewed.bands.at(b).most, summary.most) << what;
+      const BandFigures& viewed_figures = viewed.bands.at(b);
+      const BandFigures& figures = measured.figures.at(b);
+      EXPECT_EQ(viewed_figures.coverage.fewest, figures.coverage.fewest) << what;
+      EXPECT_EQ(viewed_figures.coverage.fewest_at, figures.coverage.fewest_at) << what;
+      EXPECT_EQ(viewed_figures.coverage.most, figures.coverage.most) << what;
+      EXPECT_EQ(viewed_figures.coverage.most_at, figures.coverage.most_at) << what;
+      EXPECT_EQ(viewed_figures.capacitive, figures.capacitive) << what;
+      EXPECT_EQ(viewed_figures.meets, figures.meets) << what;
+      EXPECT_EQ(viewed_figures.down, figures.down) << what;
+      EXPECT_EQ(viewed_figures.up, figures.up) << what;
     }
   }
 }

@@ -2,10 +2,13 @@
 # Designs pseudo-random walls (fixed seeds, the same on every machine): corr and sinecorr,
 # then thickcorr and spline, one band, one band tapered, two bands and two bands as one set
 # (each as its wall has them), in every unit, with and without the options that change a
-# design. Every design made must go through its generator and pass hornwall_view --strict
-# with the same bands, and the report's line for each band must be the viewer's summary
-# line, character for character. A request refused (exit 1) is counted; at least
-# MIN_DESIGNS designs must be made, some of every kind.
+# design, --min-coverage among them. Every design made must go through its generator and
+# pass hornwall_view --strict with the same bands and threshold, and the report's line for
+# each band must be the viewer's summary line, character for character. Every JSON report,
+# of a design or of a refusal, is then read back (design_agrees.py) against the text
+# report, the answers file, the exit status and hornwall_view's JSON report. A request
+# refused (exit 1) is counted; at least MIN_DESIGNS designs must be made, some of every
+# kind.
 #
 # usage: run_design_random.sh HORNWALL_DESIGN HORNWALL_VIEW BUILD_DIR
 #                             [REQUESTS [MIN_DESIGNS [MORE_REQUESTS]]]
@@ -15,6 +18,7 @@ set -u
 design=$(realpath "$1")
 view=$(realpath "$2")
 build=$(realpath "$3")
+agrees=$(dirname "$(realpath "$0")")/design_agrees.py
 requests=${4:-1250}
 min_designs=${5:-1650}
 more_requests=${6:-750}
@@ -83,6 +87,7 @@ awk -v count="$1" -v seed="$2" -v walls="$3" '
       if ((wall == "sinecorr" || wall == "spline") && next_random() < 0.3) options = options " --points " (4 + 2 * pick(7))
       if (four && next_random() < 0.2) options = options " --slot-ratio " sprintf("%.3g", between(0.55, 0.9))
       if (four && next_random() < 0.15) options = options " --min-thickness " g(between(0.1, 1) / per_unit[unit])
+      if (next_random() < 0.25) options = options " --min-coverage " sprintf("%.3g", 100 * next_random() ^ 2)
       print wall, kind, unit, options
     }
   }'
@@ -103,41 +108,61 @@ band_lines() {
     [[ $line == "  band "* ]] && printf '%s\n' "$line"
   done < "$1"
 }
+case=0
 while read -r wall kind unit options; do
+  # Each request's outputs in a folder of their own, for the JSON reports' reading.
+  case=$((case + 1))
+  mkdir "$case" && cd "$case" || exit 1
   # shellcheck disable=SC2086
-  "$design" "$wall" $options -o wall.answers > report 2> refusal
+  "$design" "$wall" $options -o wall.answers --json - > design.json 2> report
   status=$?
+  echo "$status" > status
   if [ "$status" -eq 1 ]; then
     refused=$((refused + 1))
+    cd ..
     continue
   fi
+  cd .. || exit 1
   if [ "$status" -ne 0 ]; then
-    echo "FAIL: hornwall_design $wall $options: exit $status: $(cat refusal)"
+    echo "FAIL: hornwall_design $wall $options: exit $status: $(cat "$case/report")"
     failures=$((failures + 1))
     continue
   fi
+  cd "$case" || exit 1
   if ! "$build/$wall/hornwall_$wall" --answers wall.answers > transcript 2>&1; then
     echo "FAIL: hornwall_$wall on the design of $options: $(tail -n 2 transcript)"
     failures=$((failures + 1))
+    cd ..
     continue
   fi
-  # The bands, as the first line that has them states them.
+  # The bands, as the first line that has them states them, and the design's threshold.
   first_line=$(grep -m 1 -e '--band' wall.answers)
   bands=()
   for word in $first_line; do
     [ "${previous:-}" = --band ] && bands+=(--band "$word")
     previous=$word
   done
-  if ! "$view" --strict "${bands[@]}" wall.zul > summary 2> messages; then
-    echo "FAIL: hornwall_view --strict ${bands[*]} on the design of $wall $options:"
-    head -n 5 messages
+  threshold=25
+  for word in $options; do
+    [ "${previous:-}" = --min-coverage ] && threshold=$word
+    previous=$word
+  done
+  "$view" --strict "${bands[@]}" --min-coverage "$threshold" --json - wall.zul \
+    > view.json 2> summary
+  viewed=$?
+  rm -f wall.zul transcript
+  cd .. || exit 1
+  if [ "$viewed" -ne 0 ]; then
+    echo "FAIL: hornwall_view --strict ${bands[*]} --min-coverage $threshold on the design of" \
+      "$wall $options:"
+    grep -m 5 '^wall.zul:' "$case/summary"
     failures=$((failures + 1))
     continue
   fi
-  if [ "$(band_lines report)" != "$(band_lines summary)" ]; then
+  if [ "$(band_lines "$case/report")" != "$(band_lines "$case/summary")" ]; then
     echo "FAIL: the report of $wall $options differs from hornwall_view's summary:"
-    band_lines report
-    band_lines summary
+    band_lines "$case/report"
+    band_lines "$case/summary"
     failures=$((failures + 1))
     continue
   fi
@@ -147,6 +172,8 @@ while read -r wall kind unit options; do
 done < requests
 
 echo "$((requests + more_requests)) requests: $designed designed, $refused refused, $failures failures"
+# Every JSON report, read back at once.
+/usr/bin/python3 "$agrees" $(seq 1 "$case") || failures=$((failures + 1))
 for kind in corr.single corr.taper corr.dual corr.one-set sinecorr.single sinecorr.taper \
   sinecorr.dual sinecorr.one-set thickcorr.single thickcorr.taper thickcorr.dual \
   thickcorr.one-set spline.single spline.one-set mm cm m in ft; do

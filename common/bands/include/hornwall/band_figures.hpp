@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hornwall/bands.hpp"
+#include "hornwall/json.hpp"
 #include "hornwall/result.hpp"
 
 // The figures of merit of a row of corrugations over a band, which rank and gate a design:
@@ -37,6 +38,10 @@ inline constexpr double most_margin_windows = 16.0;
 // decided exactly, whatever the rounding of either product. Every rule on coverage
 // compares by it, so that a coverage of exactly P percent meets a threshold of P.
 bool meets_percent(std::uint64_t count, std::uint64_t total, double percent);
+
+// The fewest of `total` corrugations that meet `percent` (0 to 100), as meets_percent
+// decides: 20 of 79 for 25%.
+std::uint64_t needed_count(std::uint64_t total, double percent);
 
 // The figures of merit of a row of corrugations over one band.
 struct BandFigures {
@@ -135,5 +140,14 @@ std::string shift_text(double shift, bool up);
 // threshold has "no margin at 25%".
 std::string figures_text(const FrequencyBand& band, const BandFigures& figures,
                          std::optional<double> pitch);
+
+// Writes the figures of band `b` (its place in the report's bands, from 0), `band`, as one
+// object of a JSON report: "band", "corrugations" (judged), "worst" (count, coverage from 0
+// to 1, at_hz), "most" (count, at_hz), "mean" (0 to 1), "meets", "margin" ({"down", "up"},
+// parts of the band's frequencies, exact; null when it does not meet) and "per_wavelength"
+// (at the band's top, by the widest `pitch` in metres; null without one). Every report
+// that states a band's figures writes them so.
+void write_band_figures(JsonWriter& json, std::size_t b, const FrequencyBand& band,
+                        const BandFigures& figures, std::optional<double> pitch);
 
 }  // namespace hornwall

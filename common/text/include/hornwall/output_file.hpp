@@ -32,6 +32,15 @@ std::optional<FileIdentity> standard_output_identity(int fd = 1);
 // standard_output_identity): an output there would be mixed with what the console shows.
 bool is_standard_output(const std::string& path);
 
+// True when `a` and `b` name the same file: one existing file reached by both (through a
+// link too), or the same place once both are made absolute and normal; two outputs of a
+// run must not be given one name.
+bool same_file(const std::string& a, const std::string& b);
+
+// True for an existing file that is neither a regular file nor a folder: a device, which
+// may take several outputs at once (/dev/null).
+bool is_device(const std::string& path);
+
 // What an output's open does where the file is not like the others.
 struct OutputRules {
   // Holds an exclusive lock on the file from the open to the end of the run, and refuses a

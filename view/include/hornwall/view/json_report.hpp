@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "hornwall/json.hpp"
 #include "hornwall/view/command_line.hpp"
 #include "hornwall/view/view.hpp"
 
@@ -16,16 +17,6 @@ namespace hornwall::view {
 // that carries it. A field added keeps it; a field renamed, removed or changed in meaning
 // raises it.
 inline constexpr int json_version = 1;
-
-// Appends `text` as a JSON string, in quotes. Every byte is kept: '"' and '\' escaped, a
-// control byte, DEL and every byte above 0x7f written as \u00XX (the byte read as
-// Latin-1), so that the report is ASCII and a reader gets the bytes back by taking each
-// character of the string as one byte.
-void append_json_string(std::string& out, std::string_view text);
-
-// Appends `value` as a JSON number in the shortest form that reads back to the same double
-// ("10", "9.5", "1e-07", "-0"), or null when it is not finite.
-void append_json_number(std::string& out, double value);
 
 // Writes the report of the file `examined`, read and checked as `options` asked, to `out`:
 // the version, the file, the bands and the threshold, each profile (name, line, unit,
