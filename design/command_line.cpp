@@ -4,8 +4,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/options.hpp"
 #include "hornwall/output_file.hpp"
 #include "hornwall/text.hpp"
@@ -42,8 +44,16 @@ template <typename Number, typename Valid>
 Result<Number> number_for(std::string_view option, std::string_view value, Valid valid,
                           std::string_view wanted) {
   Number read{};
-  const auto end = std::from_chars(value.data(), value.data() + value.size(), read);
-  if (end.ec != std::errc() || end.ptr != value.data() + value.size() || !valid(read)) {
+  bool whole = false;
+  if constexpr (std::is_floating_point_v<Number>) {
+    const NumberReading<double> number = read_double(value);
+    read = number.value;
+    whole = number.status == NumberRead::ok;
+  } else {
+    const auto end = std::from_chars(value.data(), value.data() + value.size(), read);
+    whole = end.ec == std::errc() && end.ptr == value.data() + value.size();
+  }
+  if (!whole || !valid(read)) {
     return Reason{"invalid value " + quoted_printable(value) + " for option '--" +
                   std::string(option) + "': " + std::string(wanted)};
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
 #include "wall_rules.hpp"
 #include "written_wall.hpp"
@@ -206,12 +207,9 @@ double end_digits(double value) { return to_digits(value, 5); }
 double height_digits(double value) { return round_to_digits(value, 5, Towards::up); }
 
 double stated_height(double value) {
-  std::array<char, 32> text{};
-  const auto written =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 5);
-  double rounded = 0.0;
-  std::from_chars(text.data(), written.ptr, rounded);
-  return rounded;
+  std::string text;
+  append_general(text, value, 5);
+  return read_double(text).value;
 }
 
 std::string numbered(std::string_view letters, int k) {

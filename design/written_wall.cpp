@@ -14,18 +14,19 @@
 #include <vector>
 
 #include "hornwall/fields.hpp"
+#include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
 #include "wall_rules.hpp"
 
 namespace hornwall::design {
 namespace {
 
-// The double that the decimal text from `begin` to `end` reads as; none beyond the
-// doubles' range, at either end.
-std::optional<double> read_double(const char* begin, const char* end) {
-  double read = 0.0;
-  if (std::from_chars(begin, end, read).ec != std::errc()) return std::nullopt;
-  return read;
+// The double that the decimal text `text` reads as; none beyond the doubles' range, at
+// either end.
+std::optional<double> read_digits(std::string_view text) {
+  const NumberReading<double> read = read_double(text);
+  if (read.status != NumberRead::ok) return std::nullopt;
+  return read.value;
 }
 
 // The number of `digits` significant digits next to the one written in scientific form
@@ -51,7 +52,7 @@ std::optional<double> next_in_digits(const char* begin, const char* end, int dig
     mantissa += step;
   }
   const std::string text = std::to_string(mantissa) + "e" + std::to_string(exponent);
-  return read_double(text.data(), text.data() + text.size());
+  return read_digits(text);
 }
 
 // Adds `p` to the lower convex hull of the nodes before it, taken in rising z, as
@@ -406,30 +407,23 @@ Result<WallMeasure> measure(WrittenNodes& wall, const Design& design) {
 std::string answer_real(double value) { return length_answer(value); }
 
 std::string figure_text(double value) {
-  std::array<char, 32> text{};
-  const auto written =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 6);
-  return std::string(text.data(), written.ptr);
+  std::string text;
+  append_general(text, value, 6);
+  return text;
 }
 
-std::string length_text(double value) {
-  const std::string figure = figure_text(value);
-  double read = 0.0;
-  std::from_chars(figure.data(), figure.data() + figure.size(), read);
-  return answer_real(read);
-}
+std::string length_text(double value) { return answer_real(read_double(figure_text(value)).value); }
 
 double round_to_digits(double value, int digits, Towards towards) {
   if (value == 0.0 || !std::isfinite(value)) return value;
   const bool negative = value < 0.0;
   const double magnitude = std::abs(value);
-  std::array<char, 64> text{};
-  const char* const end = std::to_chars(text.data(), text.data() + text.size(), magnitude,
-                                        std::chars_format::scientific, digits - 1)
-                              .ptr;
+  std::string text;
+  append_scientific(text, magnitude, digits - 1);
+  const char* const end = text.data() + text.size();
   // A negative value goes up towards zero: its magnitude goes down.
   const bool larger = (towards == Towards::up) != negative;
-  const std::optional<double> near = read_double(text.data(), end);
+  const std::optional<double> near = read_digits(text);
   if (near && (larger ? *near >= magnitude : *near <= magnitude)) {
     return negative ? -*near : *near;
   }
@@ -441,12 +435,7 @@ double round_to_digits(double value, int digits, Towards towards) {
   return negative ? -*next : *next;
 }
 
-float generator_reads(double value) {
-  const std::string text = answer_real(value);
-  float read = 0.0f;
-  std::from_chars(text.data(), text.data() + text.size(), read);
-  return read;
-}
+float generator_reads(double value) { return read_float(answer_real(value)).value; }
 
 double viewer_reads(float value, bool six) {
   std::array<char, sci_width> field{};
@@ -455,11 +444,8 @@ double viewer_reads(float value, bool six) {
   } else {
     write_sci12_4(field.data(), value);
   }
-  const char* begin = field.data();
-  while (*begin == ' ') ++begin;
-  double read = 0.0;
-  std::from_chars(begin, field.data() + field.size(), read);
-  return read;
+  const std::string_view text(field.data(), field.size());
+  return read_double(text.substr(text.find_first_not_of(' '))).value;
 }
 
 float answer_read(const Design& design, std::string_view symbol) {

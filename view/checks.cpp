@@ -115,7 +115,7 @@ void check_drawable(const Wall& wall, const CheckSettings& settings, Diagnostics
 // A length for a message: the shortest form, with at least one decimal ("-8.0", "14.7").
 std::string length(double value) {
   std::string text = short_number(value);
-  if (text.find_first_of(".eIN") == std::string::npos) text += ".0";
+  ensure_point(text);
   return text;
 }
 

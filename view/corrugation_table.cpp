@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/view/node_table.hpp"
 
 namespace hornwall::view {
@@ -10,7 +11,7 @@ namespace {
 
 void append_field(std::string& out, std::optional<double> value) {
   out += ',';
-  if (value) append_exact(out, *value);
+  if (value) append_shortest(out, *value);
 }
 
 }  // namespace

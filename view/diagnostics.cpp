@@ -1,9 +1,9 @@
 #include "hornwall/view/diagnostics.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
 
 namespace hornwall::view {
@@ -75,10 +75,9 @@ std::string short_number(double value, int digits) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
   if (value == 0.0) return "0";
-  std::array<char, 32> text{};
-  const auto written = std::to_chars(text.data(), text.data() + text.size(), value,
-                                     std::chars_format::general, digits);
-  return std::string(text.data(), written.ptr);
+  std::string text;
+  append_general(text, value, digits);
+  return text;
 }
 
 }  // namespace hornwall::view

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/view/node_table.hpp"
 #include "hornwall/view/output_text.hpp"
 
@@ -46,7 +47,7 @@ void group(std::string& text, int code, int value) { group(text, code, std::to_s
 // A coordinate, in the shortest form that reads back to the same double.
 void coordinate(std::string& text, int code, double value) {
   code_line(text, code);
-  append_exact(text, value);
+  append_shortest(text, value);
   text += '\n';
 }
 

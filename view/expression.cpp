@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/object_format.hpp"
 
 namespace hornwall::view {
@@ -214,12 +215,12 @@ class Parser {
       push(*quick);
       return;
     }
-    double value = 0.0;
-    const auto read = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (read.ec == std::errc::result_out_of_range) {
+    const NumberReading<double> read = read_double(digits);
+    double value = read.value;
+    if (read.status == NumberRead::out_of_range) {
       if (beyond_largest(digits)) fail("number out of range");
       value = 0.0;  // below the smallest double
-    } else if (read.ec != std::errc() || read.ptr != digits.data() + digits.size()) {
+    } else if (read.status != NumberRead::ok) {
       fail("number out of range");
     }
     at_ += length;

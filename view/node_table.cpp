@@ -1,18 +1,11 @@
 #include "hornwall/view/node_table.hpp"
 
-#include <array>
-#include <charconv>
 #include <string>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/view/output_text.hpp"
 
 namespace hornwall::view {
-
-void append_exact(std::string& text, double value) {
-  std::array<char, 32> digits{};
-  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-  text.append(digits.data(), written.ptr);
-}
 
 void end_row(std::string& text, std::ostream& out) {
   text += '\n';
@@ -29,9 +22,9 @@ void write_node_table(const Wall& wall, std::ostream& out) {
       text += ',';
       text += std::to_string(i + 1);
       text += ',';
-      append_exact(text, node.z);
+      append_shortest(text, node.z);
       text += ',';
-      append_exact(text, node.rho);
+      append_shortest(text, node.rho);
       end_row(text, out);
     }
   }

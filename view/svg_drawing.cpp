@@ -11,6 +11,7 @@
 #include <string>
 #include <variant>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/output_text.hpp"
@@ -548,14 +549,11 @@ std::string title_of(const DrawingOptions& options) {
 
 void append_fixed(std::string& out, double value) {
   if (std::isfinite(value) && append_hundredths(out, value)) return;
-  std::array<char, 32> digits{};
-  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                     std::chars_format::fixed, 2);
-  if (!std::isfinite(value) || written.ec != std::errc()) {
-    out += '0';
-    return;
-  }
-  out.append(digits.data(), written.ptr);
+  // A value whose two decimals take more than 32 characters (beyond about 1e29) is drawn
+  // as 0, as no picture can place it anyway.
+  std::string text;
+  if (std::isfinite(value)) hornwall::append_fixed(text, value, 2);
+  out += text.empty() || text.size() > 32 ? std::string_view("0") : std::string_view(text);
 }
 
 FrequencyRange band_panel_range(const Wall& wall, std::span<const FrequencyBand> bands) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
 
 namespace hornwall {
@@ -42,10 +43,9 @@ double window_close(double height, double window) { return first_past(height, wi
 
 Result<double> parse_min_coverage(std::string_view text) {
   const std::string shown = quoted_printable(text);
-  double value = 0.0;
-  const auto read =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  if (text.empty() || read.ec != std::errc() || read.ptr != text.data() + text.size()) {
+  const NumberReading<double> read = read_double(text);
+  const double value = read.value;
+  if (read.status != NumberRead::ok) {
     return Reason{"invalid minimum coverage " + shown +
                   ": write a percentage from 0 to 100, a number alone (25, 12.5)"};
   }
@@ -260,8 +260,7 @@ std::string percent_text(std::uint64_t count, std::uint64_t total,
   std::string text;
   for (int decimals = 0; decimals <= most_decimals; ++decimals) {
     text = fixed_text(value, decimals);
-    double shown = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), shown);
+    const double shown = read_double(text).value;
     const bool honest = (shown != 100.0 || count == total) && (shown != 0.0 || count == 0) &&
                         (!threshold || (shown >= *threshold) == meets);
     if (honest) break;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
 
 namespace hornwall {
@@ -30,13 +31,9 @@ std::optional<double> frequency(std::string_view text) {
       break;
     }
   }
-  double value = 0.0;
-  const auto read =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  if (text.empty() || read.ec != std::errc() || read.ptr != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return value * scale;
+  const NumberReading<double> read = read_double(text);
+  if (read.status != NumberRead::ok) return std::nullopt;
+  return read.value * scale;
 }
 
 }  // namespace
@@ -222,9 +219,7 @@ std::string per_wavelength_text(double pitch, const FrequencyBand& band) {
 std::string density_number(double pitch, const FrequencyBand& band) {
   const double density = per_wavelength(pitch, band.high);
   const auto shown_below = [&](const std::string& text) {
-    double shown = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), shown);
-    return shown < fewest_per_wavelength;
+    return read_double(text).value < fewest_per_wavelength;
   };
   constexpr int most_decimals = 17;
   int decimals = 1;

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <vector>
 
+#include "hornwall/number_text.hpp"
+
 namespace hornwall {
 namespace {
 
@@ -235,12 +237,12 @@ std::optional<Failure> assign(const Target& target, std::string_view text) {
   normal.append(real.fraction_digits);
   normal += real.exponent_negative ? "e-" : "e";
   normal.append(real.exponent_digits.empty() ? std::string_view("0") : real.exponent_digits);
-  float value = 0.0f;
-  const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
+  const NumberReading<float> result = read_float(normal);
+  float value = result.value;
+  if (result.status == NumberRead::out_of_range) {
     if (decimal_order(real) > 0) return Failure::conversion_error;
     value = real.negative ? -0.0f : 0.0f;  // below the smallest subnormal
-  } else if (result.ec != std::errc{} || result.ptr != normal.data() + normal.size()) {
+  } else if (result.status != NumberRead::ok) {
     return Failure::syntax_error;
   }
   *std::get<float*>(target) = value;

@@ -1,13 +1,16 @@
 #include "hornwall/fields.hpp"
 
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+
+#include "hornwall/number_text.hpp"
+#include "hornwall/portable.hpp"
 
 namespace hornwall {
 namespace {
@@ -30,18 +33,17 @@ using MagnitudeBuffer = std::array<char, magnitude_buffer_size>;
 template <int digits>
 int scientific_magnitude(MagnitudeBuffer& buffer, float value) {
   static_assert(digits >= 1 && digits <= 8 && digits + 8 < magnitude_buffer_size);
-  const double magnitude = std::fabs(static_cast<double>(value));
-  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                     std::chars_format::scientific, digits);
+  std::string text;
+  append_scientific(text, std::fabs(static_cast<double>(value)), digits);
   constexpr std::size_t e_position = static_cast<std::size_t>(digits) + 2;
-  const char* exponent_text = buffer.data() + e_position + 1;
-  if (*exponent_text == '+') ++exponent_text;
-  int exponent = 0;
-  const auto read = std::from_chars(exponent_text, written.ptr, exponent);
-  if (written.ec != std::errc{} || read.ec != std::errc{} || read.ptr != written.ptr) {
+  if (text.size() > buffer.size() || text.size() < e_position + 3 || text[e_position] != 'e') {
     throw std::logic_error("a number field could not be converted");
   }
-  return exponent;
+  std::copy(text.begin(), text.end(), buffer.begin());
+  int exponent = 0;
+  for (std::size_t i = e_position + 2; i < text.size(); ++i)
+    exponent = exponent * 10 + (text[i] - '0');
+  return text[e_position + 1] == '-' ? -exponent : exponent;
 }
 
 bool append_non_finite(std::string& out, float value, std::size_t width) {
@@ -240,7 +242,7 @@ template <int n>
 template <int n>
 Decimal decimal_digits(float magnitude) {
   constexpr std::uint32_t limit = power_of_ten_u32(n);
-  const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+  const auto bits = bit_cast<std::uint32_t>(magnitude);
   const auto biased = static_cast<int>(bits >> 23);
   std::uint32_t m = bits & 0x7fffffu;
   int e = 0;
@@ -313,8 +315,8 @@ char* write_justified(char* dest, std::string_view text) {
 // first digit, the point, the other digits and the exponent, 12 columns in all.
 template <int n>
 char* write_sci(char* dest, float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  const float magnitude = std::bit_cast<float>(bits & 0x7fffffffu);
+  const auto bits = bit_cast<std::uint32_t>(value);
+  const float magnitude = bit_cast<float>(bits & 0x7fffffffu);
   bool negative = (bits >> 31) != 0;
   if (!(magnitude <= std::numeric_limits<float>::max())) {  // NaN or infinite
     if (magnitude != magnitude) return write_justified(dest, "NaN");

@@ -1,6 +1,7 @@
 #include "hornwall/object_writer.hpp"
 
 #include "hornwall/object_format.hpp"
+#include "hornwall/portable.hpp"
 
 namespace hornwall {
 namespace {
@@ -15,7 +16,7 @@ constexpr std::size_t spare_room = std::size_t{1} << 14;
 
 ObjectWriter::ObjectWriter(ObjectSink& sink)
     : sink_(sink),
-      buffer_(std::make_unique_for_overwrite<char[]>(block_size + spare_room)),
+      buffer_(make_char_buffer(block_size + spare_room)),
       capacity_(block_size + spare_room) {
   for (std::size_t i = 0; i < memo_size; ++i) {
     write_sci12_4(sci4_memo_.texts[i], 0.0f);
@@ -25,7 +26,7 @@ ObjectWriter::ObjectWriter(ObjectSink& sink)
 
 void ObjectWriter::grow(std::size_t count) {
   const std::size_t capacity = 2 * (size_ + count);
-  auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+  auto larger = make_char_buffer(capacity);
   std::memcpy(larger.get(), buffer_.get(), size_);
   buffer_ = std::move(larger);
   capacity_ = capacity;

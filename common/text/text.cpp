@@ -1,8 +1,5 @@
 #include "hornwall/text.hpp"
 
-#include <array>
-#include <charconv>
-
 namespace hornwall {
 
 void append_printable(std::string& out, std::string_view text) {
@@ -46,19 +43,6 @@ std::string single_quoted(std::string_view text) {
   out.append(text);
   out += '\'';
   return out;
-}
-
-std::string shortest_text(double value) {
-  std::array<char, 32> text{};
-  const auto written = std::to_chars(text.data(), text.data() + text.size(), value);
-  return std::string(text.data(), written.ptr);
-}
-
-std::string fixed_text(double value, int decimals) {
-  std::array<char, 400> text{};
-  const auto written = std::to_chars(text.data(), text.data() + text.size(), value,
-                                     std::chars_format::fixed, decimals);
-  return std::string(text.data(), written.ptr);
 }
 
 std::string quoted_printable(std::string_view text) { return single_quoted(printable(text)); }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "hornwall/fields.hpp"
 #include "hornwall/files.hpp"
 #include "hornwall/object_format.hpp"
+#include "hornwall/portable.hpp"
 
 namespace hornwall {
 
@@ -233,7 +233,7 @@ class ObjectWriter {
   };
   template <char* (*format)(char*, float)>
   static char* write_sci(char* dest, float value, SciMemo& memo) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const auto bits = bit_cast<std::uint32_t>(value);
     // The entries are compared all at once, without a branch for each.
     unsigned found = 0;
     for (std::size_t i = 0; i < memo_size; ++i) found |= (memo.keys[i] == bits ? 1u : 0u) << i;

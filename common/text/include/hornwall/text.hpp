@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "hornwall/number_text.hpp"
+
 // Text as the programs show it to a person: quoted, cut to a readable length, and with
 // every byte that a terminal could take for a control sequence written as \xNN.
 namespace hornwall {
@@ -18,12 +20,6 @@ void append_printable(std::string& out, std::string_view text);
 
 // `text` as append_printable writes it.
 std::string printable(std::string_view text);
-
-// `value` in the shortest form that reads back to the same double: "10", "9.5", "1e-07".
-std::string shortest_text(double value);
-
-// `value` with `decimals` decimals: "7.65", "10.0".
-std::string fixed_text(double value, int decimals);
 
 // True when `a` and `b` are the same text but for the case of ASCII letters.
 bool equal_ignoring_case(std::string_view a, std::string_view b);

@@ -14,10 +14,9 @@ namespace hornwall::view {
 // out (their index is skipped).
 void write_node_table(const Wall& wall, std::ostream& out);
 
-// The pieces of every CSV table: `value` appended in the shortest form that reads back
-// to the same double; a row ended, and what `text` holds written to `out` once it
-// exceeds a megabyte (the caller writes the rest at the end).
-void append_exact(std::string& text, double value);
+// The pieces of every CSV table (whose values are appended in the shortest form that reads
+// back to the same double, append_shortest): a row ended, and what `text` holds written to
+// `out` once it exceeds a megabyte (the caller writes the rest at the end).
 void end_row(std::string& text, std::ostream& out);
 
 }  // namespace hornwall::view
