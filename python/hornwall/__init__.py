@@ -76,7 +76,8 @@ def _band(band):
     try:
         low, high = band
     except (TypeError, ValueError):
-        raise TypeError("a band is a pair (low, high) in hertz, or a text such as '10:12'") from None
+        raise TypeError("a band is a pair (low, high) in hertz, or a text such as '10:12'") \
+            from None
     return _bytes(f"{_number(low)}Hz:{_number(high)}Hz")
 
 

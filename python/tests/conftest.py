@@ -10,8 +10,8 @@ import subprocess
 
 import pytest
 
-SOURCE = os.environ.get("HORNWALL_SOURCE_DIR",
-                        os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.environ.get("HORNWALL_SOURCE_DIR", os.path.dirname(os.path.dirname(HERE)))
 BUILD = os.environ.get("HORNWALL_BUILD_DIR", os.path.join(SOURCE, "build", "release"))
 EXAMPLES = os.path.join(SOURCE, "examples")
 

@@ -1,6 +1,7 @@
 """hornwall.generate against the generators run with --answers: the same object file byte for
 byte, the same transcript, the same failures."""
 
+import concurrent.futures
 import os
 
 import pytest
@@ -127,7 +128,15 @@ def test_answers_that_write_no_object_file_are_a_failure(scratch):
     assert failure.value.status == 1
 
 
-def test_nothing_is_written_to_the_disk(scratch):
-    os.chdir(scratch)
+def test_nothing_is_written_to_the_disk(scratch, monkeypatch):
+    monkeypatch.chdir(scratch)
     hornwall.generate("corr", answers_of("corr-single"))
     assert os.listdir(scratch) == []
+
+
+def test_runs_in_threads_at_once_are_the_runs_one_by_one():
+    runs = [(program, answers_of(example)) for example, program in examples()] * 4
+    alone = [hornwall.generate(program, answers) for program, answers in runs]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        together = list(pool.map(lambda run: hornwall.generate(*run), runs))
+    assert together == alone

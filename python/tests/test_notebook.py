@@ -36,8 +36,9 @@ def run_notebook(folder, stand_in):
     """Runs the notebook writing into `folder`, with `stand_in` as the folder that holds the
     only matplotlib it can import."""
     path = os.pathsep.join([stand_in, os.path.dirname(os.path.dirname(hornwall.__file__))])
-    return subprocess.run([sys.executable, NOTEBOOK, folder], env={**os.environ, "PYTHONPATH": path},
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, check=False)
+    return subprocess.run([sys.executable, NOTEBOOK, folder],
+                          env={**os.environ, "PYTHONPATH": path}, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, text=True, check=False)
 
 
 @pytest.fixture

@@ -1,6 +1,7 @@
 """hornwall.read against hornwall_view: the nodes (--table), the corrugations (--corrugations),
 the findings and messages, the variables, and the refusals of a file that cannot be read."""
 
+import concurrent.futures
 import csv
 import gc
 import io
@@ -179,3 +180,11 @@ def test_a_file_that_cannot_be_read_fails_as_the_viewer_does(make, scratch):
     assert str(failure.value) == error_lines(done)
     assert failure.value.status == done.status == 2
     assert failure.value.lines == [str(failure.value)]
+
+
+def test_walls_read_in_threads_at_once_are_the_walls_read_one_by_one():
+    paths = [os.path.join(EXAMPLES, f"{example}.zul") for example in EXAMPLE_NAMES] * 4
+    alone = [hornwall.read(path).check(bands=["10:12"]) for path in paths]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        walls = list(pool.map(hornwall.read, paths))
+    assert [wall.check(bands=["10:12"]) for wall in walls] == alone
