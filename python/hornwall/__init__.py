@@ -28,7 +28,8 @@ import os
 class Error(Exception):
     """A call that failed as its program would: str(error) is what the program prints on its
     error output (the catalogue line "severe (29): ...", and the line that says where in the
-    answers; or "hornwall_view: cannot open ..."), and status the exit status it gives."""
+    answers; or "hornwall_view: cannot open ..."; of a refused option, the reason without the
+    usage line), and status the exit status it gives."""
 
     def __init__(self, message, status):
         super().__init__(message)
