@@ -2,7 +2,8 @@
 #   make demo      builds the programs and runs each on its shipped example answers file
 #   make test      installs what the tests need if it is missing, builds, runs every test
 #   make install   installs the programs and their manual pages under PREFIX
-.PHONY: demo test sanitize clang format-check fuzz bench install package clean
+#   make python    builds the Python module hornwall
+.PHONY: demo test sanitize clang format-check fuzz bench install package python clean
 
 # The build tool's output goes to a log, shown only when the build fails.
 quietly = { $(1); } > build/$(2).log 2>&1 || { cat build/$(2).log; exit 1; }
@@ -65,6 +66,16 @@ install: programs
 package: programs
 	tools/install-deps package
 	cd build/demo && cpack -G DEB
+
+# The Python module hornwall in build/python/python/hornwall, built for PYTHON (Debian's own
+# /usr/bin/python3, which sees Debian's pybind11 and numpy): PYTHONPATH=build/python/python
+# imports it. pip install ./python installs it instead (see python/setup.py).
+PYTHON ?= /usr/bin/python3
+python:
+	tools/install-deps python
+	@mkdir -p build
+	@$(call quietly,cmake --preset python -DHORNWALL_PYTHON_INTERPRETER=$(PYTHON) && cmake --build --preset python,python)
+	@echo "hornwall: PYTHONPATH=build/python/python $(PYTHON) examples/notebook.py"
 
 clean:
 	rm -rf build
