@@ -113,7 +113,7 @@ def test_a_refused_design_fails_as_hornwall_design_does(keywords, arguments, sta
 def test_five_per_wavelength_is_the_least():
     designed = hornwall.design("corr", bands=["10:12"], aperture_radius=60, final_radius=20,
                                length=150, per_wavelength=5)
-    assert "5.0 corrugations per wavelength" in designed.report
+    assert "5.0 per wavelength at 12.00 GHz" in designed.report
 
 
 @pytest.mark.parametrize("name", ["", "two\nlines.zul", "return\r.zul"])
