@@ -15,7 +15,8 @@ namespace hornwall::view {
 
 std::size_t TextSource::read(std::uint64_t offset, char* buffer, std::size_t count) {
   if (offset >= text_.size()) return 0;
-  const std::size_t taken = std::min<std::uint64_t>(count, text_.size() - offset);
+  const auto taken =
+      static_cast<std::size_t>(std::min<std::uint64_t>(count, text_.size() - offset));
   std::memcpy(buffer, text_.data() + offset, taken);
   return taken;
 }
@@ -54,7 +55,8 @@ FileSource::~FileSource() {
 std::size_t FileSource::read(std::uint64_t offset, char* buffer, std::size_t count) {
   std::size_t done = 0;
   while (done < count && offset + done < size_) {
-    const std::size_t wanted = std::min<std::uint64_t>(count - done, size_ - offset - done);
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count - done, size_ - offset - done));
     const ssize_t got = ::pread(fd_, buffer + done, wanted, static_cast<off_t>(offset + done));
     if (got == 0) break;  // the file was cut short since it was opened
     if (got < 0) {

@@ -419,7 +419,7 @@ char* write_int(char* dest, std::int64_t value, IntWidth width) {
     magnitude /= 100;
   }
   if (magnitude >= 10) {
-    std::memcpy(digits - 2, &digit_pairs[2 * magnitude], 2);
+    std::memcpy(digits - 2, &digit_pairs[2 * static_cast<std::size_t>(magnitude)], 2);
   } else {
     digits[-1] = static_cast<char>('0' + magnitude);
   }

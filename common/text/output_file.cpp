@@ -24,6 +24,23 @@ namespace {
 
 Reason reason_of(int error) { return Reason{std::strerror(error)}; }
 
+// The extended attributes of an open file. WebAssembly's file systems keep none.
+#if defined(__EMSCRIPTEN__)
+ssize_t list_attributes(int, char*, std::size_t) { return errno = ENOTSUP, -1; }
+ssize_t get_attribute(int, const char*, void*, std::size_t) { return errno = ENOTSUP, -1; }
+int give_attribute(int, const char*, const void*, std::size_t) { return errno = ENOTSUP, -1; }
+#else
+ssize_t list_attributes(int fd, char* names, std::size_t size) {
+  return ::flistxattr(fd, names, size);
+}
+ssize_t get_attribute(int fd, const char* name, void* value, std::size_t size) {
+  return ::fgetxattr(fd, name, value, size);
+}
+int give_attribute(int fd, const char* name, const void* value, std::size_t size) {
+  return ::fsetxattr(fd, name, value, size, 0);
+}
+#endif
+
 // The permission bits of a new file: 0666 less the umask.
 mode_t new_file_mode() {
   const mode_t mask = ::umask(0);
@@ -124,19 +141,19 @@ int make_hidden_file(int folder, const std::string& base, std::string& name) {
 // Gives the file `to` every extended attribute of `from` (POSIX ACLs are kept as such).
 // Returns 0 or the errno of the first that cannot be read or given.
 int copy_attributes(int from, int to) {
-  ssize_t size = ::flistxattr(from, nullptr, 0);
+  ssize_t size = list_attributes(from, nullptr, 0);
   if (size < 0) return errno == ENOTSUP ? 0 : errno;
   std::vector<char> names(static_cast<std::size_t>(size));
-  size = ::flistxattr(from, names.data(), names.size());
+  size = list_attributes(from, names.data(), names.size());
   if (size < 0) return errno;
   std::vector<char> value;
   for (std::size_t at = 0; at < static_cast<std::size_t>(size);) {
     const char* attribute = names.data() + at;
     at += std::strlen(attribute) + 1;
-    const ssize_t length = ::fgetxattr(from, attribute, nullptr, 0);
+    const ssize_t length = get_attribute(from, attribute, nullptr, 0);
     if (length < 0) return errno;
     value.resize(static_cast<std::size_t>(length));
-    const ssize_t read = ::fgetxattr(from, attribute, value.data(), value.size());
+    const ssize_t read = get_attribute(from, attribute, value.data(), value.size());
     if (read < 0) return errno;
     if (system_calls().set_attribute(to, attribute, value.data(), static_cast<std::size_t>(read)) !=
         0) {
@@ -222,7 +239,7 @@ SystemCalls& system_calls() {
       [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
       [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
       [](int fd, const char* name, const void* value, std::size_t size) {
-        return ::fsetxattr(fd, name, value, size, 0);
+        return give_attribute(fd, name, value, size);
       },
       [](int fd) { return ::fsync(fd); },
       [](int folder, const char* from, const char* to) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <istream>
 #include <memory>
 #include <string>
@@ -74,8 +76,8 @@ class PosixFileSystem : public FileSystem {
   int console_input_fd_;
   int console_output_fd_;
   bool have_input_ = false;
-  unsigned long long input_device_ = 0;
-  unsigned long long input_inode_ = 0;
+  dev_t input_device_ = 0;
+  ino_t input_inode_ = 0;
 };
 
 }  // namespace hornwall
