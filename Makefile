@@ -3,7 +3,7 @@
 #   make test      installs what the tests need if it is missing, builds, runs every test
 #   make install   installs the programs and their manual pages under PREFIX
 #   make python    builds the Python module hornwall
-.PHONY: demo test sanitize clang format-check fuzz bench install package python clean
+.PHONY: demo test sanitize clang format-check wasm fuzz bench install package python clean
 
 # The build tool's output goes to a log, shown only when the build fails.
 quietly = { $(1); } > build/$(2).log 2>&1 || { cat build/$(2).log; exit 1; }
@@ -34,6 +34,14 @@ clang:
 # Every C++ file formatted as .clang-format says.
 format-check:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
+# The programs built for WebAssembly by emscripten, whose C++ library has no floating-point
+# to_chars or from_chars, run under node: they must write what the native programs write.
+# (emscripten's scripts find acorn among Debian's node modules.)
+wasm: programs
+	tools/install-deps wasm
+	@$(call quietly,cmake --preset wasm && NODE_PATH=/usr/share/nodejs cmake --build --preset wasm,wasm)
+	tests/cli/wasm_agrees.sh build/demo build/wasm
 
 # Feeds generated answers files to every program, then generated object files to
 # hornwall_view, for FUZZ_SECONDS each (needs clang), starting from the checked-in corpora,
