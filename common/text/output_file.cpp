@@ -43,9 +43,13 @@ int give_attribute(int fd, const char* name, const void* value, std::size_t size
 
 // The permission bits of a new file: 0666 less the umask.
 mode_t new_file_mode() {
+#if defined(__EMSCRIPTEN__)
+  return 0644;  // WebAssembly cannot see the process's umask: the usual 022
+#else
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
+#endif
 }
 
 void close_descriptor(int& fd) noexcept {

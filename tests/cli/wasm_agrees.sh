@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The programs built for WebAssembly, run under node, must write what the native programs
 # write: every shipped example's object file byte for byte, the viewer's corrugations and
-# JSON figures of every example, and the designs' answers files and reports. (Their C++
-# library has no floating-point to_chars or from_chars, so every number text goes through
-# the C library there.) Pictures and point tables are left out: a sine wall's points
-# evaluate sin() in the platform's maths library, which may differ in the last bit.
+# JSON figures and pictures of every example, and the designs' answers files and reports,
+# every file with the same permissions. (Their C++ library has no floating-point to_chars or
+# from_chars, so every number text goes through the C library there.) Point tables are left
+# out: a sine wall's points evaluate sin() in the platform's maths library, which may differ
+# in the last bit.
 #
 # usage: wasm_agrees.sh NATIVE_BUILD WASM_BUILD
 set -u
@@ -30,16 +31,27 @@ EOF
 done
 
 failed=0
-agree() {  # WHAT PROGRAM ARGUMENTS...: both builds print the same and end the same
-  local what=$1 program=$2
+# WHAT PROGRAM ARGUMENTS...: run in copies of the examples' folder, both builds print the
+# same, end the same and leave the same files with the same permissions.
+agree() {
+  local what=$1 program=$2 build
   shift 2
-  "$native/$program/hornwall_$program" "$@" > "$work/native.out" 2>&1
-  echo "status $?" >> "$work/native.out"
-  "$work/$program" "$@" > "$work/wasm.out" 2>&1
-  echo "status $?" >> "$work/wasm.out"
-  if ! cmp -s "$work/native.out" "$work/wasm.out"; then
+  for build in native wasm; do
+    rm -rf "${work:?}/$build.run"
+    cp -R "$root/examples" "$work/$build.run"
+    if [ $build = native ]; then
+      (cd "$work/$build.run" && "$native/$program/hornwall_$program" "$@") > "$work/$build.out" 2>&1
+    else
+      (cd "$work/$build.run" && "$work/$program" "$@") > "$work/$build.out" 2>&1
+    fi
+    echo "status $?" >> "$work/$build.out"
+    (cd "$work/$build.run" && find . -type f -printf '%m %p\n' | sort) >> "$work/$build.out"
+  done
+  if ! cmp -s "$work/native.out" "$work/wasm.out" ||
+    ! diff -r "$work/native.run" "$work/wasm.run" > /dev/null; then
     echo "FAIL: $what differs (- native, + WebAssembly):"
     diff -u "$work/native.out" "$work/wasm.out" | tail -n +3 | head -n 20
+    diff -r "$work/native.run" "$work/wasm.run" | head -n 20
     failed=1
   fi
 }
@@ -52,9 +64,8 @@ for answers in "$root"/examples/*.answers; do
     cat "$work/example.log"
     failed=1
   fi
-  agree "$example: corrugations" view --corrugations - "$root/examples/$example.zul"
-  agree "$example: JSON" view --json - --band 10:13 --band 16:17 \
-    "$root/examples/$example.zul"
+  agree "$example: corrugations" view --corrugations - "$example.zul"
+  agree "$example: JSON" view --json - --band 10:13 --band 16:17 "$example.zul"
 done
 
 for wall in corr sinecorr spline; do
@@ -63,7 +74,7 @@ for wall in corr sinecorr spline; do
 done
 for wall in corr sinecorr; do
   agree "design $wall, dual band" design "$wall" --band 10:11 --band 14:14.5 \
-    --aperture-radius 60 --final-radius 20 --length 150 --json - -o "$work/$wall.answers"
+    --aperture-radius 60 --final-radius 20 --length 150 --json - -o "$wall.answers"
 done
 agree "design thickcorr" design thickcorr --band 12:18 --taper --aperture-radius 40 \
   --wall-thickness 2:4 --length 120 --unit in -o -
