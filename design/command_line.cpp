@@ -192,6 +192,17 @@ bool was_given(const std::vector<std::string_view>& given, std::string_view name
   return std::find(given.begin(), given.end(), name) != given.end();
 }
 
+// The object file that the answers ask for: the answers file's name with .zul for its
+// ending, or horn.zul.
+std::string object_file_for(const std::string& output) {
+  if (output.empty() || output == "-") return "horn.zul";
+  std::string name = output.substr(output.rfind('/') + 1);
+  if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+    name.erase(dot);
+  }
+  return name.empty() ? "horn.zul" : name + ".zul";
+}
+
 // What the whole command line must hold together, for its wall.
 Result<void> check_together(const Invocation& invocation,
                             const std::vector<std::string_view>& given) {
@@ -242,18 +253,13 @@ Result<void> check_together(const Invocation& invocation,
         "option '--variable' must be even with two bands, so that the corrugations "
         "keep alternating"};
   }
-  return {};
-}
-
-// The object file that the answers ask for: the answers file's name with .zul for its
-// ending, or horn.zul.
-std::string object_file_for(const std::string& output) {
-  if (output.empty() || output == "-") return "horn.zul";
-  std::string name = output.substr(output.rfind('/') + 1);
-  if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
-    name.erase(dot);
+  const std::string object_file = object_file_for(request.output);
+  if (object_file.find_first_of("\n\r") != std::string::npos) {
+    return Reason{"the answers would name the object file " + quoted_printable(object_file) +
+                  ", and a name in an answers file ends at the line's end: give -o a name "
+                  "without a line end"};
   }
-  return name.empty() ? "horn.zul" : name + ".zul";
+  return {};
 }
 
 }  // namespace

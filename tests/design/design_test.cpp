@@ -406,6 +406,11 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        usage + "hornwall_design: hornwall_corr has no unit 'cm': its units are in, ft, mm and m\n"},
       {wall("flat", {"--band", "10:12"}), 2,
        usage + "hornwall_design: unknown wall 'flat': corr, sinecorr, thickcorr or spline\n"},
+      // The object file's name is one line of the answers: a line end would split it.
+      {wall("corr", {"--band", "10:12", "-o", "a\nb.answers"}), 2,
+       usage + "hornwall_design: the answers would name the object file 'a\\x0ab.zul', and a "
+               "name in an answers file ends at the line's end: give -o a name without a line "
+               "end\n"},
       {{"corr", "--band", "10:12"},
        2,
        usage + "hornwall_design: option '--aperture-radius' is needed\n"},
