@@ -20,19 +20,6 @@ std::string_view kind_name(const Request& request) {
   return "single";
 }
 
-void write_bands(JsonWriter& json, std::span<const FrequencyBand> bands) {
-  json.key("bands");
-  json.open('[');
-  for (const FrequencyBand& band : bands) {
-    json.open('{', true);
-    json.key("low_hz").number(band.low);
-    json.key("high_hz").number(band.high);
-    json.key("label").string(band.label());
-    json.close('}');
-  }
-  json.close(']');
-}
-
 void write_rule(JsonWriter& json, const Design& design) {
   const Request& request = design.request;
   json.key("rule");

@@ -155,16 +155,7 @@ void write_json_report(const Examined& examined, const ViewOptions& options, std
   json.key("program").string("hornwall_view");
   json.key("hornwall").string(HORNWALL_VERSION);
   json.key("file").string(options.file);
-  json.key("bands");
-  json.open('[');
-  for (const FrequencyBand& band : options.bands) {
-    json.open('{', true);
-    json.key("low_hz").number(band.low);
-    json.key("high_hz").number(band.high);
-    json.key("label").string(band.label());
-    json.close('}');
-  }
-  json.close(']');
+  write_bands(json, options.bands);
   json.key("min_coverage").number(options.min_coverage);
   json.key("strict").boolean(options.strict);
   json.key("profiles");

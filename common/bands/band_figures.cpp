@@ -334,4 +334,17 @@ void write_band_figures(JsonWriter& json, std::size_t b, const FrequencyBand& ba
   json.close('}');
 }
 
+void write_bands(JsonWriter& json, std::span<const FrequencyBand> bands) {
+  json.key("bands");
+  json.open('[');
+  for (const FrequencyBand& band : bands) {
+    json.open('{', true);
+    json.key("low_hz").number(band.low);
+    json.key("high_hz").number(band.high);
+    json.key("label").string(band.label());
+    json.close('}');
+  }
+  json.close(']');
+}
+
 }  // namespace hornwall

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -149,5 +150,8 @@ std::string figures_text(const FrequencyBand& band, const BandFigures& figures,
 // that states a band's figures writes them so.
 void write_band_figures(JsonWriter& json, std::size_t b, const FrequencyBand& band,
                         const BandFigures& figures, std::optional<double> pitch);
+
+// Writes "bands": the bands as asked, each its "low_hz", "high_hz" and "label".
+void write_bands(JsonWriter& json, std::span<const FrequencyBand> bands);
 
 }  // namespace hornwall
