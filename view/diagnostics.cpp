@@ -49,7 +49,7 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
     text += ": note: " + std::to_string(found - Diagnostics::shown_per_kind) + " more ";
     text += severity_of(kind) == Severity::error ? "errors" : "warnings";
     text += " of this kind not shown: ";
-    text += finding_spec(kind).note;
+    text += finding_row(kind).note;
     text += '\n';
   }
   out << text;

@@ -119,24 +119,24 @@ void write_findings(JsonWriter& json, const Diagnostics& diagnostics, std::strin
   json.key("findings");
   json.open('[');
   for (const Diagnostic& found : diagnostics.sorted()) {
-    const FindingSpec& spec = finding_spec(found.kind);
+    const FindingRow& row = finding_row(found.kind);
     json.open('{');
     json.key("file").string(file);
     json.key("line").count(found.line);
-    json.key("kind").string(spec.name);
-    json.key("severity").string(spec.severity == Severity::error ? "error" : "warning");
+    json.key("kind").string(row.name);
+    json.key("severity").string(severity_name(row.severity));
     json.key("text").string(found.text);
     json.close('}');
   }
   json.close(']');
   json.key("not_shown");
   json.open('[');
-  for (const FindingSpec& spec : finding_table) {
-    const std::uint64_t found = diagnostics.count_of(spec.kind);
+  for (const FindingRow& row : finding_table) {
+    const std::uint64_t found = diagnostics.count_of(row.kind);
     if (found <= Diagnostics::shown_per_kind) continue;
     json.open('{');
-    json.key("kind").string(spec.name);
-    json.key("severity").string(spec.severity == Severity::error ? "error" : "warning");
+    json.key("kind").string(row.name);
+    json.key("severity").string(severity_name(row.severity));
     json.key("count").count(found - Diagnostics::shown_per_kind);
     json.close('}');
   }

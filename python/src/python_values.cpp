@@ -50,10 +50,6 @@ const char* corrugated_name(view::Corrugated corrugated) {
   return "none";
 }
 
-const char* severity_name(view::Finding kind) {
-  return view::severity_of(kind) == view::Severity::error ? "error" : "warning";
-}
-
 py::dict corrugation_figures(const view::Profile& profile) {
   Range heights, far_heights, thicknesses, pitches;
   for (const view::Corrugation& c : profile.corrugations) {
@@ -195,8 +191,8 @@ py::list findings(const view::Diagnostics& found, std::string_view file) {
     py::dict entry;
     entry["file"] = text(file);
     entry["line"] = finding.line;
-    entry["kind"] = view::finding_spec(finding.kind).name;
-    entry["severity"] = severity_name(finding.kind);
+    entry["kind"] = view::finding_row(finding.kind).name;
+    entry["severity"] = text(view::severity_name(view::severity_of(finding.kind)));
     entry["text"] = text(finding.text);
     list.append(entry);
   }
@@ -235,12 +231,12 @@ py::dict report(const ReadWall& examined, const CheckRequest& request,
   result["verdict"] = view::verdict_text(found, request.strict);
   result["findings"] = findings(found, examined.file());
   py::list not_shown;
-  for (const view::FindingSpec& spec : view::finding_table) {
-    const std::uint64_t count = found.count_of(spec.kind);
+  for (const view::FindingRow& row : view::finding_table) {
+    const std::uint64_t count = found.count_of(row.kind);
     if (count <= view::Diagnostics::shown_per_kind) continue;
     py::dict entry;
-    entry["kind"] = spec.name;
-    entry["severity"] = severity_name(spec.kind);
+    entry["kind"] = row.name;
+    entry["severity"] = text(view::severity_name(row.severity));
     entry["count"] = count - view::Diagnostics::shown_per_kind;
     not_shown.append(entry);
   }

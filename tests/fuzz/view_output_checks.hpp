@@ -871,14 +871,13 @@ inline std::string report_fault(std::string_view report, const Examined& examine
   }
   for (std::size_t i = 0; i < kept.size(); ++i) {
     const JsonValue& found = findings->items[i];
-    const FindingSpec& spec = finding_spec(kept[i].kind);
+    const FindingRow& row = finding_row(kept[i].kind);
     const JsonValue* where = found.find("file");
     const JsonValue* kind = found.find("kind");
     const JsonValue* severity = found.find("severity");
     const JsonValue* text = found.find("text");
-    if (where == nullptr || where->text != file || kind == nullptr || kind->text != spec.name ||
-        severity == nullptr ||
-        severity->text != (spec.severity == Severity::error ? "error" : "warning") ||
+    if (where == nullptr || where->text != file || kind == nullptr || kind->text != row.name ||
+        severity == nullptr || severity->text != severity_name(row.severity) ||
         count(found.find("line")) != kept[i].line || text == nullptr ||
         text->text != kept[i].text) {
       return "finding " + std::to_string(i + 1) + " disagrees with the messages";

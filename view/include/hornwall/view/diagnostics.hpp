@@ -39,7 +39,7 @@ enum class Finding : std::uint8_t {
 inline constexpr std::size_t finding_kinds = static_cast<std::size_t>(Finding::drawing_unit) + 1;
 
 // What is known of each kind of finding: one row a kind.
-struct FindingSpec {
+struct FindingRow {
   Finding kind;
   std::string_view name;  // as the JSON report names it: "undefined", "low_coverage"
   Severity severity;
@@ -48,7 +48,7 @@ struct FindingSpec {
 
 // The kinds of finding, in the order of `Finding`: the compiler refuses a table that misses
 // a kind or holds one out of its place.
-inline constexpr std::array<FindingSpec, finding_kinds> finding_table = {{
+inline constexpr std::array<FindingRow, finding_kinds> finding_table = {{
     {Finding::unreadable, "unreadable", Severity::error, "not a well-formed block"},
     {Finding::no_profile, "no_profile", Severity::error, "no profile"},
     {Finding::unparsable, "unparsable", Severity::error, "cannot parse"},
@@ -72,9 +72,9 @@ inline constexpr std::array<FindingSpec, finding_kinds> finding_table = {{
 }};
 
 // True when every row of `table` stands at its kind's place and has a name and a note.
-constexpr bool rows_in_place(const std::array<FindingSpec, finding_kinds>& table) {
+constexpr bool rows_in_place(const std::array<FindingRow, finding_kinds>& table) {
   for (std::size_t k = 0; k < table.size(); ++k) {
-    const FindingSpec& row = table[k];
+    const FindingRow& row = table[k];
     if (static_cast<std::size_t>(row.kind) != k || row.name.empty() || row.note.empty()) {
       return false;
     }
@@ -84,12 +84,17 @@ constexpr bool rows_in_place(const std::array<FindingSpec, finding_kinds>& table
 static_assert(rows_in_place(finding_table), "one row per kind of finding, in the enum's order");
 
 // The row of a kind of finding.
-constexpr const FindingSpec& finding_spec(Finding kind) {
+constexpr const FindingRow& finding_row(Finding kind) {
   return finding_table[static_cast<std::size_t>(kind)];
 }
 
 // The severity of a kind of finding.
-constexpr Severity severity_of(Finding kind) { return finding_spec(kind).severity; }
+constexpr Severity severity_of(Finding kind) { return finding_row(kind).severity; }
+
+// A severity as the JSON report names it: "error" or "warning".
+constexpr std::string_view severity_name(Severity severity) {
+  return severity == Severity::error ? "error" : "warning";
+}
 
 // One finding: the 1-based line it concerns, its kind and its text (without the
 // "FILE:LINE: error: " prefix).
