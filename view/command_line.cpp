@@ -54,7 +54,7 @@ bool ends_with_suffix(std::string_view path, std::string_view suffix) {
 }
 
 // The help's lines of the output `row`: its option and operand, then its text, indented.
-std::string output_help(const OutputSpec& row) {
+std::string output_help(const OutputRow& row) {
   constexpr std::size_t text_column = 24;
   std::string spelled = "  ";
   spelled += row.option.letter != 0 ? std::string{'-', row.option.letter, ',', ' '} : "    ";
@@ -101,9 +101,9 @@ Result<ViewOptions> parse_command_line(std::span<const std::string> arguments) {
                   quoted_printable(files[1])};
   }
   result.file = files[0];
-  const OutputSpec* to_console = nullptr;
+  const OutputRow* to_console = nullptr;
   for (std::size_t k = 0; k < output_kinds; ++k) {
-    const OutputSpec& row = output_table[k];
+    const OutputRow& row = output_table[k];
     std::string& path = result.paths[k];
     if (path.empty() && row.always) path = result.file + std::string(row.suffix);
     if (path.empty()) continue;
@@ -134,7 +134,7 @@ std::string help_text() {
       "Evaluates the object file FILE, checks the wall it describes, draws it as an SVG\n"
       "picture and can export its nodes and a DXF drawing of its profiles.\n"
       "\n";
-  for (const OutputSpec& row : output_table) text += output_help(row);
+  for (const OutputRow& row : output_table) text += output_help(row);
   text +=
       "      --mirror          draw the mirror image below the axis as well, in the\n"
       "                        picture and in the drawing\n"

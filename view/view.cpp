@@ -71,7 +71,7 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
   // The outputs going to files, opened before the file is read, so that an output that
   // cannot be written ends the run before any work; the one going to standard output.
   std::array<std::optional<OutputFile>, output_kinds> files;
-  const OutputSpec* to_console = nullptr;
+  const OutputRow* to_console = nullptr;
   for (std::size_t k = 0; k < output_kinds; ++k) {
     const std::string& path = options.paths[k];
     if (path == "-") to_console = &output_table[k];

@@ -8,7 +8,7 @@ namespace hornwall::view {
 std::string output_clash(const ViewOptions& options) {
   const std::string object_file = quoted_printable(options.file);
   for (std::size_t i = 0; i < output_kinds; ++i) {
-    const OutputSpec& row = output_table[i];
+    const OutputRow& row = output_table[i];
     const std::string& path = options.paths[i];
     const std::string what = "the " + std::string(row.name);
     if (path.empty() || path == "-") continue;

@@ -25,7 +25,7 @@ using OutputWriter = void (*)(const Examined& examined, const ViewOptions& optio
                               std::ostream& out);
 
 // What is known of one output.
-struct OutputSpec {
+struct OutputRow {
   Output output;
   std::string_view name;     // as the messages and the summary name it: "picture"
   OptionSpec option;         // the option that names its file
@@ -47,7 +47,7 @@ void write_drawing(const Examined& examined, const ViewOptions& options, std::os
 
 // The outputs, one row each in the order of `Output`: the compiler refuses a table that
 // misses an output or holds one out of its place.
-inline constexpr std::array<OutputSpec, output_kinds> output_table = {{
+inline constexpr std::array<OutputRow, output_kinds> output_table = {{
     {Output::picture,
      "picture",
      {"output", 'o', true},
@@ -103,9 +103,9 @@ inline constexpr std::array<OutputSpec, output_kinds> output_table = {{
 
 // True when every row of `table` stands at its output's place and has a name and an
 // option (a row cut short before its writer has neither).
-constexpr bool rows_in_place(const std::array<OutputSpec, output_kinds>& table) {
+constexpr bool rows_in_place(const std::array<OutputRow, output_kinds>& table) {
   for (std::size_t k = 0; k < table.size(); ++k) {
-    const OutputSpec& row = table[k];
+    const OutputRow& row = table[k];
     if (static_cast<std::size_t>(row.output) != k || row.name.empty() || row.option.name.empty()) {
       return false;
     }
@@ -115,7 +115,7 @@ constexpr bool rows_in_place(const std::array<OutputSpec, output_kinds>& table) 
 static_assert(rows_in_place(output_table), "one row per output, in the enum's order");
 
 // The row of an output.
-constexpr const OutputSpec& output_spec(Output output) {
+constexpr const OutputRow& output_row(Output output) {
   return output_table[static_cast<std::size_t>(output)];
 }
 
