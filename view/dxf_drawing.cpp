@@ -58,31 +58,6 @@ void point(std::string& text, int code, double x, double y) {
   group(text, code + 20, "0");
 }
 
-// The rectangle that the drawn nodes and zero span: where the axis and the aperture
-// plane run.
-struct Extent {
-  double z_low = 0.0, z_high = 0.0, rho_low = 0.0, rho_high = 0.0;
-};
-
-Extent extent_of(const Wall& wall, bool mirror) {
-  Extent extent;
-  for (const Profile& profile : wall.profiles) {
-    for (const Node& node : profile.nodes) {
-      if (!node.ok) continue;
-      extent.z_low = std::min(extent.z_low, node.z);
-      extent.z_high = std::max(extent.z_high, node.z);
-      extent.rho_low = std::min(extent.rho_low, node.rho);
-      extent.rho_high = std::max(extent.rho_high, node.rho);
-    }
-  }
-  if (mirror) {
-    const double low = extent.rho_low;
-    extent.rho_low = std::min(low, 0.0 - extent.rho_high);
-    extent.rho_high = std::max(extent.rho_high, 0.0 - low);
-  }
-  return extent;
-}
-
 void write_header(std::string& text, const Wall& wall, const Extent& extent) {
   group(text, 0, "SECTION");
   group(text, 2, "HEADER");

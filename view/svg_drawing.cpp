@@ -42,8 +42,7 @@ constexpr std::string_view marking_fill = " fill=\"#555\"";
 // The data window of the picture and its mapping to picture units. Differences of
 // coordinates are taken in halves, (z / 2 - z_low / 2), which cannot overflow however
 // far apart two finite values lie.
-struct Frame {
-  double z_low = 0.0, z_high = 0.0, rho_low = 0.0, rho_high = 0.0;
+struct Frame : Extent {
   double z_half = 0.0, rho_half = 0.0;  // half the width and half the height of the window
   double per_half = 1.0;                // picture units per half data unit
   double x(double z) const { return margin_left + (z / 2.0 - z_low / 2.0) * per_half; }
@@ -130,20 +129,8 @@ bool too_close(double low, double high) {
 // margin, or nothing when the nodes lie too far apart or too close together for any
 // finite scale.
 std::optional<Frame> frame_of(const Wall& wall, bool mirror) {
-  Frame frame;  // the aperture plane and the axis are always in the picture
-  for (const Profile& profile : wall.profiles) {
-    for (const Node& node : profile.nodes) {
-      if (!node.ok) continue;
-      frame.z_low = std::min(frame.z_low, node.z);
-      frame.z_high = std::max(frame.z_high, node.z);
-      frame.rho_low = std::min(frame.rho_low, node.rho);
-      frame.rho_high = std::max(frame.rho_high, node.rho);
-    }
-  }
-  if (mirror) {
-    frame.rho_low = std::min(frame.rho_low, -frame.rho_high);
-    frame.rho_high = std::max(frame.rho_high, -frame.rho_low);
-  }
+  Frame frame;
+  static_cast<Extent&>(frame) = extent_of(wall, mirror);
   if (too_close(frame.z_low, frame.z_high) || too_close(frame.rho_low, frame.rho_high)) {
     return std::nullopt;
   }

@@ -342,4 +342,23 @@ Wall evaluate_wall(ObjectFile file, ByteSource& source, Diagnostics& diagnostics
   return wall;
 }
 
+Extent extent_of(const Wall& wall, bool mirror) {
+  Extent extent;
+  for (const Profile& profile : wall.profiles) {
+    for (const Node& node : profile.nodes) {
+      if (!node.ok) continue;
+      extent.z_low = std::min(extent.z_low, node.z);
+      extent.z_high = std::max(extent.z_high, node.z);
+      extent.rho_low = std::min(extent.rho_low, node.rho);
+      extent.rho_high = std::max(extent.rho_high, node.rho);
+    }
+  }
+  if (mirror) {
+    const double low = extent.rho_low;
+    extent.rho_low = std::min(low, 0.0 - extent.rho_high);
+    extent.rho_high = std::max(extent.rho_high, 0.0 - low);
+  }
+  return extent;
+}
+
 }  // namespace hornwall::view

@@ -92,4 +92,11 @@ struct Wall {
 // read, so that only the values stay. Throws ReadFailure.
 Wall evaluate_wall(ObjectFile file, ByteSource& source, Diagnostics& diagnostics);
 
+// The rectangle that the evaluated nodes of `wall` and the origin span, so that the axis and
+// the aperture plane lie in it; with `mirror`, the nodes mirrored in the axis too.
+struct Extent {
+  double z_low = 0.0, z_high = 0.0, rho_low = 0.0, rho_high = 0.0;
+};
+Extent extent_of(const Wall& wall, bool mirror);
+
 }  // namespace hornwall::view
