@@ -5,9 +5,11 @@ usage: report_agrees.py REPORT SUMMARY MESSAGES STATUS
 Prints each disagreement and exits 1 when there is any.
 """
 import json
-import math
+import os
 import sys
-from fractions import Fraction
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from band_line import band_line  # noqa: E402
 
 report = json.load(open(sys.argv[1], encoding="ascii"))
 summary = open(sys.argv[2], encoding="ascii").read().splitlines()
@@ -35,29 +37,6 @@ def span(name, values, unit):
     low, high = shown(values["low"]), shown(values["high"])
     text = f"{name} {low}" + (f" to {high}" if high != low else "")
     return text + (f" {unit}" if unit else "")
-
-
-def percent(count, total, threshold=None):
-    value = 100.0 * count / total
-    meets = threshold is not None and 100 * count >= Fraction(threshold) * total
-    for decimals in range(7):
-        text = f"{value:.{decimals}f}"
-        honest = (float(text) != 100 or count == total) and (float(text) != 0 or count == 0)
-        if threshold is not None:
-            honest = honest and (float(text) >= threshold) == meets
-        if honest:
-            break
-    return text + "%"
-
-
-def ghz(hertz, band):
-    hundredth = (band["high_hz"] - band["low_hz"]) / 100 / 1e9
-    decimals = min(max(math.ceil(-math.log10(hundredth)), 1), 9)
-    return f"{hertz / 1e9:.{decimals}f}"
-
-
-def shift(value, sign):
-    return f"{sign}{math.floor(value * 1000 + 1e-9) / 10:.1f}%"
 
 
 expect("version", report["version"], 1)
@@ -93,26 +72,12 @@ for profile in report["profiles"]:
             pitch = span("pitch", corrugations["pitch"], unit)
             expect(f"corrugations' pitch in {line!r}", line.endswith(f", {pitch}"), True)
     for figures in profile["bands"]:
-        band = report["bands"][figures["band"]]
-        total = figures["corrugations"]
-        worst = figures["worst"]
-        threshold = report["min_coverage"]
-        capacitive = round(figures["mean"] * 401 * total)
-        text = (f"  band {band['label']}: worst {worst['count']} of {total} capacitive "
-                f"({percent(worst['count'], total, threshold)}) at {ghz(worst['at_hz'], band)} "
-                f"GHz, mean {percent(capacitive, 401 * total)}, ")
         margin = figures["margin"]
         expect("meets", margin is not None, figures["meets"])
-        if margin:
-            text += f"margin {shift(margin['down'], '-')} / {shift(margin['up'], '+')}"
-        else:
-            text += "no margin"
-        text += f" at {threshold:g}%"
-        if figures["per_wavelength"] is not None:
-            text += (f"; {figures['per_wavelength']:.1f} per wavelength at "
-                     f"{ghz(band['high_hz'], band)} GHz")
+        text = band_line(report, figures)
         expect("band line", text, next(lines, None))
-        expect("worst coverage", worst["coverage"], worst["count"] / total)
+        worst = figures["worst"]
+        expect("worst coverage", worst["coverage"], worst["count"] / figures["corrugations"])
 expect("variables", f"variables: {report['variables']}", next(lines, None))
 expect("counts", f"errors: {report['errors']}, warnings: {report['warnings']}", next(lines, None))
 for output in report["outputs"]:
