@@ -259,6 +259,11 @@ Result<void> check_together(const Invocation& invocation,
                   ", and a name in an answers file ends at the line's end: give -o a name "
                   "without a line end"};
   }
+  if (object_file.front() == ' ') {
+    return Reason{"the answers would name the object file " + quoted_printable(object_file) +
+                  ", and the generators read a name without the blanks that begin it: give -o "
+                  "a name that begins with no blank"};
+  }
   return {};
 }
 
@@ -301,7 +306,7 @@ std::string_view design_help() {
          "  --first D             the aperture plane to the first corrugation; default a\n"
          "                        pitch\n"
          "  --variable N          corr, sinecorr: variable corrugations, 1 to 7 (even for\n"
-         "                        two bands); default 2\n"
+         "                        two bands without --one-set); default 2\n"
          "  --points N            sinecorr, spline: points per corrugation or ripple\n"
          "                        period, even; default 12\n"
          "  --min-coverage P      refuse a wall as written on which fewer than P percent\n"

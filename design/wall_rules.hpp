@@ -100,8 +100,8 @@ std::string extent_text(const Plan& plan, int count, std::string_view what, std:
 
 // A height or a length of the answers file: the shortest form of the length that `value`
 // holds to `digits` significant digits, which the object file's fields then hold exactly.
-// Lengths take 4 digits and the end of a wall 5, each to nearest (a length a hair from such
-// a number is taken as it) or, with `up`, up; heights take 5, rounded up.
+// Lengths take 4 digits and the end of a wall 5, each cut down (a length a hair from such a
+// number is taken as it) or, with `up`, rounded up; heights take 5, rounded up.
 double length_digits(double value, bool up = false);
 double end_digits(double value);
 double height_digits(double value);

@@ -42,10 +42,16 @@ Designed design_from_options(std::span<const std::string> arguments, std::string
   const auto refuse = [](const std::string& reason, int status) {
     return CallError("hornwall_design: " + reason, status);
   };
-  // The answers file gives the name alone on its line: a line end would end it there.
+  // The answers file gives the name alone on its line: a line end would end it there, and
+  // the generators read it without the blanks that begin it.
   if (object_file.empty() || object_file.find_first_of("\r\n") != std::string_view::npos) {
     throw refuse("invalid object file name " + quoted_printable(object_file) +
                      ": a name on one line is needed",
+                 usage_status);
+  }
+  if (object_file.front() == ' ') {
+    throw refuse("invalid object file name " + quoted_printable(object_file) +
+                     ": a name that begins with no blank is needed",
                  usage_status);
   }
   const Result<design::Invocation> read = design::parse_design_command_line(arguments);

@@ -116,7 +116,7 @@ def test_five_per_wavelength_is_the_least():
     assert "5.0 per wavelength at 12.00 GHz" in designed.report
 
 
-@pytest.mark.parametrize("name", ["", "two\nlines.zul", "return\r.zul"])
+@pytest.mark.parametrize("name", ["", "two\nlines.zul", "return\r.zul", " blank.zul"])
 def test_an_object_file_name_must_stand_on_one_line(name):
     with pytest.raises(hornwall.Error) as failure:
         hornwall.design("corr", bands=["10:12"], aperture_radius=60, final_radius=20,

@@ -411,6 +411,37 @@ TEST(Design, RefusesWhatCannotBeBuiltAndWhatIsMistyped) {
        usage + "hornwall_design: the answers would name the object file 'a\\x0ab.zul', and a "
                "name in an answers file ends at the line's end: give -o a name without a line "
                "end\n"},
+      {wall("corr", {"--band", "10:12", "-o", "a\rb.answers"}), 2,
+       usage + "hornwall_design: the answers would name the object file 'a\\x0db.zul', and a "
+               "name in an answers file ends at the line's end: give -o a name without a line "
+               "end\n"},
+      // The generators read the name without the blanks that begin it.
+      {wall("corr", {"--band", "10:12", "-o", " lead.answers"}), 2,
+       usage + "hornwall_design: the answers would name the object file ' lead.zul', and the "
+               "generators read a name without the blanks that begin it: give -o a name that "
+               "begins with no blank\n"},
+      {wall("sinecorr", {"--band", "10:12", "--points", "2"}), 2,
+       usage + "hornwall_design: invalid value '2' for option '--points': an even number from 4 "
+               "to 98, so that a point stands on every crest\n"},
+      {wall("sinecorr", {"--band", "10:12", "--points", "100"}), 2,
+       usage + "hornwall_design: invalid value '100' for option '--points': an even number from "
+               "4 to 98, so that a point stands on every crest\n"},
+      {wall("corr", {"--band", "10:12", "--slot-ratio", "0"}), 2,
+       usage + "hornwall_design: invalid value '0' for option '--slot-ratio': a part above 0 and "
+               "below 1\n"},
+      {wall("corr", {"--band", "10:12", "--slot-ratio", "1"}), 2,
+       usage + "hornwall_design: invalid value '1' for option '--slot-ratio': a part above 0 and "
+               "below 1\n"},
+      {wall("corr", {"--band", "10:12", "--margin", "0"}), 2,
+       usage + "hornwall_design: invalid value '0' for option '--margin': a part above 0 and "
+               "below 0.5\n"},
+      {wall("corr", {"--band", "10:12", "--margin", "0.5"}), 2,
+       usage + "hornwall_design: invalid value '0.5' for option '--margin': a part above 0 and "
+               "below 0.5\n"},
+      {wall("corr", {"--band", "10:12", "--one-set"}), 2,
+       usage + "hornwall_design: option '--one-set' goes with two bands\n"},
+      {wall("corr", {"--band", "10:12", "--band", "17:20", "--taper"}), 2,
+       usage + "hornwall_design: option '--taper' goes with one band\n"},
       {{"corr", "--band", "10:12"},
        2,
        usage + "hornwall_design: option '--aperture-radius' is needed\n"},
@@ -485,6 +516,25 @@ TEST(Design, AcceptsEachLimitItselfAndWritesWhatItAsks) {
       // A hair below the window's top, and a hair apart.
       {wall("corr", {"--band", "10:19.599"}),
        {"7.6478           variable corrugation 1: height C1 (mm)\n"}},
+      // The slot takes 0.7 of the pitch: CT = 0.3 x 3.122.
+      {wall("corr", {"--band", "10:12", "--slot-ratio", "0.7"}),
+       {"0.9366           corrugation thickness CT, axial (mm)\n"}},
+      // One set serves both bands: an odd --variable is then no dual band's.
+      {wall("corr", {"--band", "10:11", "--band", "12:13", "--one-set", "--variable", "3"}),
+       {"3                number of variable corrugations NVAR (at most 7)\n"}},
+      // T2 is T1 unless given.
+      {ridges({"--band", "10:12", "--wall-thickness", "3"}),
+       {"3.0 3.0          wall thicknesses: WT1 under the first, WT2 behind the last corrugation "
+        "(mm)\n"}},
+      // The bottom's taper height (8.844 mm) would lie below the top's (13.4925 mm): a taper
+      // is never shallower at the aperture.
+      {wall("corr", {"--band", "10:10.1", "--taper", "--margin", "0.45"}),
+       {"13.493           variable corrugation 1: height C1 (mm)\n",
+        "13.493 13.493    remaining corrugation heights: first CD1, last CD2 (mm)\n"}},
+      // The least thickness is 0.5 mm in the wall's unit: 0.019685 in, up to 0.01969.
+      {{"corr", "--band", "30:40", "--unit", "in", "--aperture-radius", "2", "--final-radius", "1",
+        "--length", "6"},
+       {"0.01969          corrugation thickness CT, axial (in)\n"}},
       {wall("corr", {"--band", "10:12", "--band", "12.001:14"}),
        {"2                corrugation type, dual band: --band 10:12 --band 12.001:14 (quarter "
         "waves, 2% margin)\n"}},
