@@ -44,6 +44,11 @@ std::string answer_fault(const AnswerChannel& channel, Failure failure, std::str
   }
 }
 
+// The start of the line that says where a value of --set went wrong, before its fault.
+std::string setting_where(const Setting& setting) {
+  return "--set " + printable(setting.symbol) + "=" + shown_answer(setting.value) + ": error: ";
+}
+
 // The same for a unit code `code` that selects no entry of a table of `table_size`.
 std::string unit_fault(std::int32_t code, std::size_t table_size, std::string_view prompt) {
   return "unit code " + std::to_string(code) + " is not one of 1 to " + std::to_string(table_size) +
@@ -195,8 +200,7 @@ void Dialogue::read_setting(const Setting& setting, const Target& target, std::s
     if (failure.number() == static_cast<int>(Failure::end_of_file)) {
       failure = channel.error(Failure::syntax_error);
     }
-    failure.set_where("--set " + printable(setting.symbol) + "=" + shown_answer(setting.value) +
-                      ": error: " + fault);
+    failure.set_where(setting_where(setting) + fault);
     throw failure;
   }
 }
@@ -254,8 +258,7 @@ std::string_view Dialogue::ask_unit(const Question& question, UnitTable table, s
       const std::string fault = unit_fault(code, table.size(), prompt);
       if (!may_type_again(source())) {
         if (setting != nullptr) {
-          failure.set_where("--set " + printable(setting->symbol) + "=" +
-                            shown_answer(setting->value) + ": error: " + fault);
+          failure.set_where(setting_where(*setting) + fault);
         } else if (from_file()) {
           failure.set_where(where_prefix(input_file_->answer_line()) + fault);
         }
@@ -297,6 +300,13 @@ ObjectWriter& Dialogue::open_object_file(std::string_view banner) {
     throw;
   }
   if (const Setting* setting = setting_for(symbol_of(object_file_question, 0, 0))) {
+    // No answers file can give a name that holds a line end.
+    if (setting->value.find_first_of("\n\r") != std::string::npos) {
+      RunError failure = source().error(Failure::syntax_error);
+      failure.set_where(setting_where(*setting) + double_quoted(shown_answer(setting->value)) +
+                        " is not a valid answer to " + double_quoted(trim_blanks(prompt)));
+      throw failure;
+    }
     answer = setting->value;
   }
   if (from_file()) {

@@ -137,6 +137,8 @@ class OptionReader {
       case OptionFault::needs_value:
         if (argument.option->name == "answers") {
           fault("option '--answers' requires a file name");
+        } else if (argument.option->name == "set") {
+          fault("option '--set' requires NAME=VALUE");
         } else {
           fault("option '--template' requires a band: single or dual");
         }

@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <span>
 #include <streambuf>
 #include <vector>
 
@@ -123,14 +125,17 @@ class Discard : public std::streambuf {
 };
 
 // When a run that read its answers from a standard input that is no terminal ends there,
-// the answers file was perhaps named without --answers: a note says how to give it.
+// the answers file was perhaps named without --answers: a note says how to give it, for a
+// name that no blank name of the run has taken (one taken was the run's own file).
 void suggest_answers_option(const Program& program, std::ostream& err, const RunError& failure,
-                            const RunOptions& options) {
+                            const RunOptions& options, std::size_t names_taken) {
   if (failure.number() != static_cast<int>(Failure::end_of_file) ||
       failure.unit() != console_input_unit || options.answers_file) {
     return;
   }
-  for (const std::string& name : options.names) {
+  const std::span<const std::string> untaken =
+      std::span(options.names).subspan(std::min(names_taken, options.names.size()));
+  for (const std::string& name : untaken) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(name, ignored)) continue;
     err << program.name << ": note: " << quoted_printable(name)
@@ -172,7 +177,9 @@ int run_dialogue(const Program& program, Console console, FileSystem& files,
     dialogue.abandon();
     end_console_line();
     report(console.err, failure);
-    if (!console_input_is_terminal) suggest_answers_option(program, console.err, failure, options);
+    if (!console_input_is_terminal) {
+      suggest_answers_option(program, console.err, failure, options, dialogue.names_taken());
+    }
     return 1;
   } catch (const std::bad_alloc&) {
     dialogue.abandon();

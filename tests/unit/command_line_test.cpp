@@ -27,6 +27,8 @@ std::string read_options(const Program& program, const std::vector<std::string>&
   if (options.quiet) text += " quiet";
   if (options.close) text += " close";
   if (options.parametric_heights) text += " parametric";
+  for (const Setting& setting : options.settings)
+    text += " set " + setting.symbol + "=" + setting.value;
   return text;
 }
 
@@ -84,6 +86,20 @@ TEST(CommandLine, ReadsOptionsAnywhereTheGnuWay) {
        {"--answers", "a", "--template", "dual"},
        "error: options '--template' and '--answers' do not go together"},
       {corr_program, {"--help=x"}, "error: option '--help' takes no value"},
+      {spline_program, {"--answers", "h", "--set"}, "error: option '--set' requires NAME=VALUE"},
+      // A symbol set again takes the later value; a symbol in any case is the program's.
+      {corr_program,
+       {"--answers", "h", "--set", "CD1=1", "--set", "cd1=7"},
+       "run answers=h set CD1=7"},
+      {corr_program,
+       {"--set", "rw1=5", "--answers", "h", "--set", "NCORR=3"},
+       "run answers=h set RW1=5 set NCORR=3"},
+      // sinecorr's gaps run one pass ahead of its heights: D8 is the last, with C7.
+      {sinecorr_program,
+       {"--answers", "h", "--set", "D9=1"},
+       "error: unknown symbol 'D9' for option '--set': hornwall_sinecorr has FILE, RW1, UNIT, "
+       "ZW1, RW2, ZW2, NCORR, NSPL, D1, NVAR, D2, D3, D4, D5, D6, D7, D8, C1, C2, C3, C4, C5, C6, "
+       "C7, CD1, CD2, CD3, CD4"},
   };
   for (const auto& c : cases) {
     std::string command = std::string(c.program.name);

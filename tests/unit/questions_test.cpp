@@ -358,6 +358,28 @@ TEST(Questions, SetFaultsAreUsageErrorsOrTheAnswersFilesOwn) {
        "severe (66): length unit code 5 not in 1 to 4, unit 50, file h.answers\n"
        "--set UNIT=5: error: unit code 5 is not one of 1 to 4 for \"Enter units: 1 in., 2 ft., "
        "3 mm, 4 m\"\n"},
+      // A value is one value: none, a separator alone or a blank before it is none.
+      {{"--answers", "h.answers", "--set", "CD1="},
+       1,
+       "severe (59): list-directed I/O syntax error, unit 50, file h.answers\n"
+       "--set CD1=: error: \"\" is not a valid answer to \"Enter remaining corrugation height "
+       "1st, last\"\n"},
+      {{"--answers", "h.answers", "--set", "CD1=/"},
+       1,
+       "severe (59): list-directed I/O syntax error, unit 50, file h.answers\n"
+       "--set CD1=/: error: \"/\" is not a valid answer to \"Enter remaining corrugation height "
+       "1st, last\"\n"},
+      {{"--answers", "h.answers", "--set", "CD1= 7"},
+       1,
+       "severe (59): list-directed I/O syntax error, unit 50, file h.answers\n"
+       "--set CD1= 7: error: \" 7\" is not a valid answer to \"Enter remaining corrugation "
+       "height 1st, last\"\n"},
+      // No answers file can name an object file with a line end.
+      {{"--answers", "h.answers", "--set", "FILE=a\nb.zul"},
+       1,
+       "severe (59): list-directed I/O syntax error, unit 50, file h.answers\n"
+       "--set FILE=a\\x0ab.zul: error: \"a\\x0ab.zul\" is not a valid answer to \"Enter zul "
+       "file addition\"\n"},
   };
   for (const auto& c : cases) {
     MemoryFileSystem files;

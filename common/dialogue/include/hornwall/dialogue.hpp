@@ -116,6 +116,8 @@ class Dialogue {
 
   // The settings that no question of the run has taken, as "--set NAME=VALUE".
   std::vector<std::string> unused_settings() const;
+  // How many name arguments the run's blank names have taken.
+  std::size_t names_taken() const { return names_.taken(); }
 
   // Closes the profile that the wall left open at the end of the object file (the short
   // close: "    )" and ")"), when an object file is open. Raises error during write (38).

@@ -15,6 +15,8 @@ class NameArguments {
   // The next unused argument without its leading and trailing blanks, or "" when none is
   // left. A blank argument counts as used: the next blank name takes the one after it.
   std::string take_next();
+  // How many arguments blank names have taken.
+  std::size_t taken() const { return next_; }
 
  private:
   std::span<const std::string> arguments_;
