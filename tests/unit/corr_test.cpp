@@ -123,6 +123,45 @@ TEST(CorrWall, GivesEachRemainingCorrugationTheHeightOfItsTaper) {
   }
 }
 
+// With --parametric-heights, the heights of the remaining corrugations as the near faces'
+// top rows write them: the expression after "REF(RW1)+".
+std::vector<std::string> parametric_heights(const std::string& file) {
+  std::vector<std::string> heights;
+  std::istringstream lines(file);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t at = line.find("REF(RW1)+");
+    if (at == std::string::npos || line.find("-REF(CT)\"") != std::string::npos) continue;
+    const std::size_t from = at + std::string_view("REF(RW1)+").size();
+    heights.push_back(line.substr(from, line.rfind('"') - from));
+  }
+  return heights;
+}
+
+TEST(CorrWall, WritesTheRemainingHeightsOverTheirTaperVariables) {
+  const HeightCase cases[] = {
+      // One remaining corrugation of a taper stands at its first height.
+      {1, 1, "8 6\n", {"REF(CD1)"}},
+      {2, 1, "8 6\n4 2\n", {"REF(CD1)"}},
+      {1,
+       2,
+       "8 6\n",
+       {"  0*(REF(CD2)-REF(CD1))/  1+REF(CD1)", "  1*(REF(CD2)-REF(CD1))/  1+REF(CD1)"}},
+      {2,
+       3,
+       "8 6\n4 2\n",
+       {"  0*(REF(CD2)-REF(CD1))/  2+REF(CD1)", "  1*(REF(CD4)-REF(CD3))/  2+REF(CD3)",
+        "  2*(REF(CD2)-REF(CD1))/  2+REF(CD1)"}},
+  };
+  for (const HeightCase& c : cases) {
+    SCOPED_TRACE("band " + std::to_string(c.band) + ", NREM " + std::to_string(c.nrem));
+    MemoryFileSystem files;
+    const auto run = run_in_memory(corr_program, console_answers(c.band, c.nrem + 1, 1, c.tapers),
+                                   files, {"--parametric-heights"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(parametric_heights(files.files["corr.zul"]), c.heights);
+  }
+}
+
 TEST(CorrWall, WritesCountsPastThreeColumnsInFull) {
   MemoryFileSystem files;
   const auto run = run_in_memory(corr_program, console_answers(1, 1000, 0, "8 6\n"), files);
