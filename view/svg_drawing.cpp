@@ -10,9 +10,11 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "hornwall/number_text.hpp"
 #include "hornwall/text.hpp"
+#include "hornwall/view/corrugations.hpp"
 #include "hornwall/view/diagnostics.hpp"
 #include "hornwall/view/output_text.hpp"
 
@@ -431,6 +433,7 @@ void draw_coverage(Svg& svg, const Wall& wall, std::span<const FrequencyBand> ba
     svg.element("polyline", {{"points", std::string_view(points)}}, style);
   };
   std::optional<CoverageCounter> whole;
+  std::vector<CoverageCounter> judged(bands.begin(), bands.end());
   for (std::size_t p = 0; p < wall.profiles.size(); ++p) {
     const Profile& profile = wall.profiles[p];
     const std::optional<double> metres = metres_per_unit(profile.unit);
@@ -439,14 +442,12 @@ void draw_coverage(Svg& svg, const Wall& wall, std::span<const FrequencyBand> ba
     ++curves;
     const std::string colour(colours[p % colours.size()]);
     if (!whole) whole.emplace(FrequencyBand{axis.low, axis.high});
-    whole->reset();
-    for (const Corrugation& c : profile.corrugations) whole->add_samples(c.height * *metres);
+    count_band(*whole, profile, *metres);
     curve(*whole,
           " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1\" stroke-opacity=\"0.6\"");
     for (std::size_t b = 0; b < bands.size(); ++b) {
-      CoverageCounter judged(bands[b]);
-      for (const Corrugation& c : profile.corrugations) judged.add_samples(c.height * *metres);
-      curve(judged, " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2.5\"");
+      count_band(judged[b], profile, *metres);
+      curve(judged[b], " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2.5\"");
       const BandFigures& figures = profile.bands[b];
       svg.element(
           "circle",

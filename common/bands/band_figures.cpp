@@ -17,8 +17,7 @@ namespace {
 // one run, whose first a step or two from the rule's c / 4h multiple finds.
 double first_past(double height, double threshold, bool reached) {
   const auto past = [&](double frequency) {
-    const double half = half_depth(height, frequency);
-    return half > threshold || (reached && half == threshold);
+    return half_depth_past(height, frequency, threshold, reached);
   };
   double frequency = threshold * speed_of_light / (2.0 * height);
   if (past(frequency)) {

@@ -128,8 +128,7 @@ void CoverageCounter::for_each_run(double height, Visit visit) const {
     std::size_t low = from, high = band_samples;
     while (low < high) {
       const std::size_t middle = low + (high - low) / 2;
-      const double half = half_depth(height, frequencies_[middle]);
-      if (half > threshold || (reached && half == threshold)) {
+      if (half_depth_past(height, frequencies_[middle], threshold, reached)) {
         high = middle;
       } else {
         low = middle + 1;
@@ -197,16 +196,6 @@ CoverageSummary summarize(const Coverage& coverage) {
   summary.fewest_at = static_cast<std::uint16_t>(fewest - coverage.counts.begin());
   summary.most_at = static_cast<std::uint16_t>(most - coverage.counts.begin());
   return summary;
-}
-
-Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band) {
-  CoverageCounter counter(band);
-  std::vector<double> capacitive;
-  capacitive.reserve(heights.size());
-  for (const double height : heights) capacitive.push_back(counter.add(height));
-  Coverage coverage = counter.coverage();
-  coverage.capacitive = std::move(capacitive);
-  return coverage;
 }
 
 double per_wavelength(double pitch, double frequency) { return speed_of_light / frequency / pitch; }

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +62,14 @@ inline double half_depth(double height, double frequency) {
   return 2.0 * frequency * height / speed_of_light;
 }
 
+// True when half the depth of a corrugation `height` metres high at `frequency` hertz passes
+// `threshold`, or reaches it when `reached`: where a window opens (or closes) at that half
+// depth.
+inline bool half_depth_past(double height, double frequency, double threshold, bool reached) {
+  const double half = half_depth(height, frequency);
+  return half > threshold || (reached && half == threshold);
+}
+
 // True when a corrugation `height` metres high is capacitive at `frequency` hertz. Half
 // the electrical depth, 2 f h / c, lies in the second half of a whole number's unit: the
 // same as the depth modulo 2 lying strictly between 1 and 2, exactly, and quicker.
@@ -77,9 +84,6 @@ double quarter_wave_frequency(double height);
 
 // How one band finds a row of corrugations.
 struct Coverage {
-  // For each corrugation, the part of the band over which it is capacitive (band_coverage
-  // keeps it, a CoverageCounter does not).
-  std::vector<double> capacitive;
   // For each of the band_samples frequencies, how many corrugations are capacitive.
   std::vector<std::uint32_t> counts;
   // How many corrugations were judged.
@@ -140,9 +144,6 @@ class CoverageCounter {
 
 // The summary of `coverage`, whose counts hold band_samples values.
 CoverageSummary summarize(const Coverage& coverage);
-
-// Judges corrugations of the `heights` (in metres) over `band`.
-Coverage band_coverage(std::span<const double> heights, const FrequencyBand& band);
 
 // How many corrugations `pitch` metres apart stand in a wavelength at `frequency`.
 double per_wavelength(double pitch, double frequency);
