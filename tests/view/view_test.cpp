@@ -590,8 +590,17 @@ TEST(ViewBands, ThePanelSpansTheBandsTheirQuarterWavesAndTheirMargins) {
     std::string wall;
     std::vector<std::string_view> bands;
     double low, high;
+    double min_coverage = default_min_coverage;
   } cases[] = {
       {"up to the margin's cap", fins({7.625, 7.625}, 2.0), {"10:12"}, 0.95 * quarter, 1.05 * 18e9},
+      // At no threshold the band may shift half its frequencies down, below the fins'
+      // quarter wave: the panel shows the whole of it.
+      {"down to the margin's cap, at no threshold",
+       fins({7.625, 7.625}, 2.0),
+       {"10:12"},
+       0.95 * 5e9,
+       1.05 * 18e9,
+       0.0},
       {"up to where the fins close",
        fins({7.625, 7.625}, 2.0),
        {"10:19"},
@@ -609,6 +618,7 @@ TEST(ViewBands, ThePanelSpansTheBandsTheirQuarterWavesAndTheirMargins) {
     SCOPED_TRACE(c.what);
     TextSource source(c.wall);
     CheckSettings settings;
+    settings.min_coverage = c.min_coverage;
     for (const std::string_view band : c.bands) settings.bands.push_back(parse_band(band).value());
     const Examined examined = examine(source, settings);
     const FrequencyRange range = band_panel_range(examined.wall, settings.bands);
@@ -1189,16 +1199,24 @@ TEST(ViewBands, TitleTheBandsAndTheirVerdictAndKeepTheirNamesClearOfTheBars) {
     std::vector<std::string> options;
     std::string title;
     std::vector<std::string_view> names;
+    std::string threshold;  // the threshold line's label, and where it stands
+    double threshold_x;
   } cases[] = {
       {{"--band", "10:12", "--band", "17:20"},
        ", bands 10-12 GHz and 17-20 GHz: passes",
-       {"10-12 GHz", "17-20 GHz"}},
+       {"10-12 GHz", "17-20 GHz"},
+       "at least 25%",
+       1120.0},
       {{"--band", "10:12", "--min-coverage", "60"},
        ", band 10-12 GHz: passes with 1 warning",
-       {"10-12 GHz"}},
+       {"10-12 GHz"},
+       "at least 60%",
+       1176.0},
       {{"--band", "10:12", "--min-coverage", "60", "--strict"},
        ", band 10-12 GHz: fails with 1 warning (strict)",
-       {"10-12 GHz"}},
+       {"10-12 GHz"},
+       "at least 60%",
+       1176.0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
@@ -1227,7 +1245,10 @@ TEST(ViewBands, TitleTheBandsAndTheirVerdictAndKeepTheirNamesClearOfTheBars) {
     // threshold.
     EXPECT_EQ(values_where(svg, "text", ">-150<", "x").size(), 2u);
     EXPECT_EQ(values_where(svg, "circle", "r=\"4\"", "cx").size(), c.names.size());
-    EXPECT_EQ(values_where(svg, "line", "stroke=\"#b22\"", "x1").size(), 1u);
+    EXPECT_EQ(values_where(svg, "line", "stroke=\"#b22\"", "x1"),
+              std::vector<double>{c.threshold_x});
+    EXPECT_EQ(values_where(svg, "text", ">" + c.threshold + "<", "x"),
+              std::vector<double>{c.threshold_x});
   }
 }
 
