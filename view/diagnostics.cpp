@@ -55,6 +55,10 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
   out << text;
 }
 
+bool fails(const Diagnostics& diagnostics, bool strict) {
+  return diagnostics.error_count() > 0 || (strict && diagnostics.warning_count() > 0);
+}
+
 std::string verdict_text(const Diagnostics& diagnostics, bool strict) {
   const auto counted = [](std::uint64_t count, std::string_view what) {
     return std::to_string(count) + " " + std::string(what) + (count == 1 ? "" : "s");

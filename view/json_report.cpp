@@ -168,9 +168,7 @@ void write_json_report(const Examined& examined, const ViewOptions& options, std
   json.key("variables").count(wall.variable_count);
   json.key("errors").count(diagnostics.error_count());
   json.key("warnings").count(diagnostics.warning_count());
-  const bool failed =
-      diagnostics.error_count() > 0 || (options.strict && diagnostics.warning_count() > 0);
-  json.key("status").count(failed ? 1 : 0);
+  json.key("status").count(fails(diagnostics, options.strict) ? 1 : 0);
   json.key("verdict").string(verdict_text(diagnostics, options.strict));
   write_findings(json, diagnostics, options.file);
   json.key("outputs");

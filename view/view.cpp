@@ -121,9 +121,7 @@ int run_view(std::span<const std::string> arguments, ViewConsole console) {
       return trouble(console.err, cannot_write(options.paths[k], done.reason()));
     }
   }
-  const Diagnostics& found = examined->diagnostics;
-  const bool failed = found.error_count() > 0 || (options.strict && found.warning_count() > 0);
-  return failed ? 1 : 0;
+  return fails(examined->diagnostics, options.strict) ? 1 : 0;
 }
 
 }  // namespace hornwall::view

@@ -226,8 +226,7 @@ py::dict report(const ReadWall& examined, const CheckRequest& request,
   result["variables"] = wall.variable_count;
   result["errors"] = found.error_count();
   result["warnings"] = found.warning_count();
-  const bool failed = found.error_count() > 0 || (request.strict && found.warning_count() > 0);
-  result["status"] = failed ? 1 : 0;
+  result["status"] = view::fails(found, request.strict) ? 1 : 0;
   result["verdict"] = view::verdict_text(found, request.strict);
   result["findings"] = findings(found, examined.file());
   py::list not_shown;

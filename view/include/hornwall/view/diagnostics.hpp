@@ -159,6 +159,9 @@ void write_diagnostics(const Diagnostics& diagnostics, std::string_view file_nam
 // "fails with 3 warnings (strict)".
 std::string verdict_text(const Diagnostics& diagnostics, bool strict);
 
+// True when a run with these findings fails: any error, or with `strict` any warning.
+bool fails(const Diagnostics& diagnostics, bool strict);
+
 // A number for a message or the summary: at most `digits` significant digits, the
 // shortest form ("100", "-51.5", "1.5321e-14"); "NaN", "Infinity" and "-Infinity" as
 // the object files write them.
