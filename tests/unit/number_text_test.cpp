@@ -98,6 +98,28 @@ TEST(NumberText, TheCLibraryWritesDoublesAsTheCppLibraryDoes) {
     }
   }
   EXPECT_EQ(mismatches, 0);
+  // The values that are no number, in every form.
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  const struct {
+    double value;
+    std::string_view text;
+  } not_numbers[] = {{inf, "inf"}, {-inf, "-inf"}, {nan, "nan"}, {-nan, "-nan"}};
+  for (const auto& c : not_numbers) {
+    std::string cpp, c_text;
+    append_shortest(cpp, c.value);
+    c_library::append_shortest(c_text, c.value);
+    EXPECT_EQ(cpp, c.text);
+    EXPECT_EQ(c_text, c.text);
+    cpp.clear(), c_text.clear();
+    append_scientific(cpp, c.value, 4);
+    c_library::append_scientific(c_text, c.value, 4);
+    EXPECT_EQ(c_text, cpp);
+    cpp.clear(), c_text.clear();
+    append_general(cpp, c.value, 6);
+    c_library::append_general(c_text, c.value, 6);
+    EXPECT_EQ(c_text, cpp);
+  }
 }
 
 TEST(NumberText, TheCLibraryWritesFloatsAsTheCppLibraryDoes) {

@@ -107,11 +107,17 @@ TEST(DxfDrawing, NamesLayersAfterTheProfilesAsEveryReaderTakesThem) {
        {"AXIS_2", "APERTURE_2", "DEFPOINTS_2", "AXIS_3"}},
       {{"0"}, {"0_2"}},
       {{"$x-y_9"}, {"$X-Y_9"}},
+      // The letters end where they end: '@' and '[' beside 'A' and 'Z', '`' and '{' beside
+      // 'a' and 'z'.
+      {{"Zz@[`{"}, {"ZZ____"}},
       // What a reader would refuse or misread becomes '_', byte by byte.
       {{"a b/c:\xc3\xa9"}, {"A_B_C___"}},
       // 31 bytes fit; the 32nd is cut, and a suffix takes the room it needs.
       {{std::string(31, 'n')}, {n31}},
       {{std::string(32, 'n'), std::string(31, 'n')}, {n31, n29 + "_2"}},
+      {std::vector<std::string>(10, std::string(31, 'n')),
+       {n31, n29 + "_2", n29 + "_3", n29 + "_4", n29 + "_5", n29 + "_6", n29 + "_7", n29 + "_8",
+        n29 + "_9", std::string(28, 'N') + "_10"}},
       {{std::string(100000, 'n'), "n", "n"}, {n31, "N", "N_2"}},
   };
   for (const auto& c : cases) {

@@ -846,6 +846,8 @@ TEST(ViewReport, WritesStringsAsJsonOfEveryByteAndNumbersThatReadBack) {
       {std::string("\0\x01\n\x1f\x7f", 5), "\"\\u0000\\u0001\\u000a\\u001f\\u007f\""},
       {"caf\xc3\xa9.zul", "\"caf\\u00c3\\u00a9.zul\""},
       {"\xff", "\"\\u00ff\""},
+      // The printable bytes from the blank to the tilde stand as they are.
+      {" ~", "\" ~\""},
   };
   for (const auto& c : strings) {
     std::string written;

@@ -12,7 +12,7 @@ namespace hornwall {
 
 // Appends `value` in the shortest form that reads back to the same value: fixed or
 // scientific, whichever is shorter, fixed when both are as long ("10", "9.5", "1e-07",
-// "1.5e+300"); "inf", "-inf" and "nan" for the values that are no number.
+// "1.5e+300"); "inf", "-inf", "nan" and "-nan" for the values that are no number.
 void append_shortest(std::string& out, double value);
 void append_shortest(std::string& out, float value);
 
