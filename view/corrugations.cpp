@@ -176,6 +176,13 @@ std::optional<double> widest_pitch(const Profile& profile) {
   return widest;
 }
 
+std::optional<double> widest_pitch_metres(const Profile& profile) {
+  const std::optional<double> widest = widest_pitch(profile);
+  const std::optional<double> metres = metres_per_unit(profile.unit);
+  if (!widest || !metres) return std::nullopt;
+  return *widest * *metres;
+}
+
 void count_band(CoverageCounter& counter, const Profile& profile, double metres) {
   counter.reset();
   for (const Corrugation& corrugation : profile.corrugations) {

@@ -103,10 +103,7 @@ void write_profile(JsonWriter& json, const Profile& profile, std::span<const Fre
   json.key("bands");
   json.open('[');
   if (profile.bands.size() == bands.size()) {
-    const std::optional<double> widest = widest_pitch(profile);
-    const std::optional<double> metres = metres_per_unit(profile.unit);
-    const std::optional<double> pitch =
-        widest && metres ? std::optional(*widest * *metres) : std::nullopt;
+    const std::optional<double> pitch = widest_pitch_metres(profile);
     for (std::size_t b = 0; b < bands.size(); ++b) {
       write_band_figures(json, b, bands[b], profile.bands[b], pitch);
     }

@@ -91,11 +91,7 @@ void append_corrugations(std::string& text, const Profile& profile, double toler
 
 void append_band(std::string& text, const Profile& profile, const FrequencyBand& band,
                  const BandFigures& figures) {
-  const std::optional<double> widest = widest_pitch(profile);
-  const std::optional<double> metres = metres_per_unit(profile.unit);
-  const std::optional<double> pitch =
-      widest && metres ? std::optional(*widest * *metres) : std::nullopt;
-  text += "  " + figures_text(band, figures, pitch) + '\n';
+  text += "  " + figures_text(band, figures, widest_pitch_metres(profile)) + '\n';
 }
 
 }  // namespace

@@ -93,11 +93,9 @@ py::dict band_figures(const view::Profile& profile, const FrequencyBand& band, s
   } else {
     result["margin"] = py::none();
   }
-  const std::optional<double> widest = view::widest_pitch(profile);
-  const std::optional<double> metres = metres_per_unit(profile.unit);
-  result["per_wavelength"] = widest && metres && *widest > 0.0
-                                 ? number(per_wavelength(*widest * *metres, band.high))
-                                 : py::none();
+  const std::optional<double> pitch = view::widest_pitch_metres(profile);
+  result["per_wavelength"] =
+      pitch && *pitch > 0.0 ? number(per_wavelength(*pitch, band.high)) : py::none();
   return result;
 }
 

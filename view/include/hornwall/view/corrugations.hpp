@@ -28,6 +28,8 @@ void find_corrugations(Profile& profile, double tolerance);
 // The widest pitch of the corrugations of `profile`, if it has one: what the density of a
 // band check goes by.
 std::optional<double> widest_pitch(const Profile& profile);
+// The same in metres; none too for a profile whose unit is no length.
+std::optional<double> widest_pitch_metres(const Profile& profile);
 
 // Measures every corrugated profile of `wall` against each of `bands` (at most
 // most_bands), for the profiles whose length unit converts to metres: sets the profile's
