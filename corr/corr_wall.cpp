@@ -11,16 +11,10 @@ namespace hornwall {
 namespace {
 
 // The questions, in the order they are asked, after RW1, the unit and ZW1.
-const Question final_radius{
-    " Enter radius of final corrugation ", {{{"RW2"}}}, 1, "radius of final corrugation RW2{unit}"};
 const Question wall_end{" Enter end of corrugations Z position (positive) ",
                         {{{"ZW2"}}},
                         1,
                         "end of corrugations Z position ZW2, far face of the last one{unit}"};
-const Question corrugation_count{" Enter number of corrugations along horn ",
-                                 {{{"NCORR", ValueKind::count}}},
-                                 1,
-                                 "number of corrugations NCORR, variable and remaining together"};
 const Question thickness{
     " Enter Corrugation thickness ", {{{"CT"}}}, 1, "corrugation thickness CT, axial{unit}"};
 const Question first_distance{" Enter Z distance to first corrugation ",
@@ -38,12 +32,6 @@ const Question gap{" Enter Z distance to next corrugation ",
                    "variable corrugation {k}: gap D{k} from the far face of {k-1}{unit}",
                    Echo::no,
                    Asked::each_later_pass};
-const Question height{" Enter corrugation height ",
-                      {{{"C"}}},
-                      1,
-                      "variable corrugation {k}: height C{k}{unit}",
-                      Echo::yes,
-                      Asked::each_pass};
 const Question heights{" Enter remaining corrugation height 1st, last ",
                        {{{"CD1"}, {"CD2"}}},
                        2,
@@ -56,32 +44,26 @@ const Question first_heights{" Enter remaining corrugation height 1st, last ",
                              "first band (odd) remaining heights: first CD1, last CD2{unit}",
                              Echo::no,
                              Asked::dual_band};
-const Question second_heights{" Enter variables: 2nd Corrugation depth 1st, last ",
-                              {{{"CD3"}, {"CD4"}}},
-                              2,
-                              "second band (even) remaining heights: first CD3, last CD4{unit}",
-                              Echo::yes,
-                              Asked::dual_band};
 
 const Question* const questions[] = {&corrugation_type_question,
                                      &object_file_question,
                                      &aperture_radius_question,
                                      &four_units_question,
                                      &initial_position_question,
-                                     &final_radius,
+                                     &corrugated_final_radius_question,
                                      &wall_end,
-                                     &corrugation_count,
+                                     &corrugation_count_question,
                                      &thickness,
                                      &first_distance,
                                      &variable_count,
                                      &gap,
-                                     &height,
+                                     &corrugation_height_question,
                                      &heights,
                                      &first_heights,
-                                     &second_heights};
+                                     &second_band_heights_question};
 
-const BaseLineQuestions corr_questions{four_units_question, four_unit_table, final_radius,
-                                       wall_end};
+const BaseLineQuestions corr_questions{four_units_question, four_unit_table,
+                                       corrugated_final_radius_question, wall_end};
 
 // One run's answers. Everything starts at zero, and an answer left empty keeps the value
 // it had: inside the loop, the previous pass's answer.
@@ -116,7 +98,7 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, CorrWall& 
         if (i == last_named) out.expression_variable("ZCF", expression("REF(ZC", Int1{i}, ")"));
       }
     }
-    dialogue.ask(height, {&wall.height}, named ? i : 0);
+    dialogue.ask(corrugation_height_question, {&wall.height}, named ? i : 0);
     if (named) {
       out.numeric_variable("C" + k, wall.height);
       out.expression_variable("RC" + k,
@@ -180,14 +162,15 @@ void corr_wall(Dialogue& dialogue, Band band) {
   CorrWall wall{};
   const auto [out, unit] = open_base_line_wall(
       dialogue, " ZEPRA zul file: linear depth corrugated outer wall", wall.base, corr_questions);
-  dialogue.ask(corrugation_count, {&wall.ncorr});
+  dialogue.ask(corrugation_count_question, {&wall.ncorr});
   dialogue.ask(thickness, {&wall.ct});
   out.numeric_variable("CT", wall.ct);
   ask_first_corrugation(dialogue, out, first_distance, wall.d1, wall.base);
   ask_variable_corrugations(dialogue, out, wall);
   const std::int64_t nrem = remaining_count(wall.ncorr, wall.nvar);
   // The first taper is not shown back on the console; the dual band's second one is.
-  ask_tapers(dialogue, out, wall.tapers, band, {heights, first_heights, second_heights});
+  ask_tapers(dialogue, out, wall.tapers, band,
+             {heights, first_heights, second_band_heights_question});
 
   // The pitch of the remaining corrugations brings the far face of the last one to ZW2.
   if (nrem > 0) {

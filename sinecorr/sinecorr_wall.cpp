@@ -12,16 +12,10 @@ namespace hornwall {
 namespace {
 
 // The questions, in the order they are asked, after RW1, the unit and ZW1.
-const Question final_radius{
-    " Enter radius of final corrugation ", {{{"RW2"}}}, 1, "radius of final corrugation RW2{unit}"};
 const Question wall_end{" Enter end of corrugations Z position (positive) ",
                         {{{"ZW2"}}},
                         1,
                         "end of corrugations Z position ZW2, positive{unit}"};
-const Question corrugation_count{" Enter number of corrugations along horn ",
-                                 {{{"NCORR", ValueKind::count}}},
-                                 1,
-                                 "number of corrugations NCORR, variable and remaining together"};
 const Question points{" Enter Sine Corrugation points ",
                       {{{"NSPL", ValueKind::count}}},
                       1,
@@ -42,12 +36,6 @@ const Question length{" Enter Z distance to next corrugation ",
                       Echo::yes,
                       Asked::each_pass,
                       1};
-const Question height{" Enter corrugation height ",
-                      {{{"C"}}},
-                      1,
-                      "variable corrugation {k}: height C{k}{unit}",
-                      Echo::yes,
-                      Asked::each_pass};
 const Question heights{" Enter remaining corrugation height 1st, last ",
                        {{{"CD1"}, {"CD2"}}},
                        2,
@@ -60,32 +48,26 @@ const Question first_heights{" Enter remaining corrugation height 1st, last ",
                              "first band (odd) remaining heights: first CD1, last CD2{unit}",
                              Echo::yes,
                              Asked::dual_band};
-const Question second_heights{" Enter variables: 2nd Corrugation depth 1st, last ",
-                              {{{"CD3"}, {"CD4"}}},
-                              2,
-                              "second band (even) remaining heights: first CD3, last CD4{unit}",
-                              Echo::yes,
-                              Asked::dual_band};
 
 const Question* const questions[] = {&corrugation_type_question,
                                      &object_file_question,
                                      &aperture_radius_question,
                                      &five_units_question,
                                      &initial_position_question,
-                                     &final_radius,
+                                     &corrugated_final_radius_question,
                                      &wall_end,
-                                     &corrugation_count,
+                                     &corrugation_count_question,
                                      &points,
                                      &first_distance,
                                      &variable_count,
                                      &length,
-                                     &height,
+                                     &corrugation_height_question,
                                      &heights,
                                      &first_heights,
-                                     &second_heights};
+                                     &second_band_heights_question};
 
-const BaseLineQuestions sinecorr_questions{five_units_question, five_unit_table, final_radius,
-                                           wall_end};
+const BaseLineQuestions sinecorr_questions{five_units_question, five_unit_table,
+                                           corrugated_final_radius_question, wall_end};
 
 // One run's answers and derived values. Everything starts at zero, and an answer left
 // empty keeps the value it had: inside the loop, the previous corrugation's answer.
@@ -124,7 +106,7 @@ void ask_variable_corrugations(Dialogue& dialogue, ObjectWriter& out, SineCorrWa
                               expression("REF(", numbered("ZC", k), ")+REF(", length_name, ")"));
       if (k == last_named) out.expression_variable("ZCF", expression("REF(", end, ")"));
     }
-    dialogue.ask(height, {&wall.height}, named ? k : 0);
+    dialogue.ask(corrugation_height_question, {&wall.height}, named ? k : 0);
     if (named) {
       out.numeric_variable(numbered("C", k), wall.height);
       if (k == 1) {
@@ -184,7 +166,7 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
   const auto [out, unit] =
       open_base_line_wall(dialogue, " ZEPRA zul file: linear depth sine corrugated outer wall",
                           wall.base, sinecorr_questions);
-  dialogue.ask(corrugation_count, {&wall.ncorr});
+  dialogue.ask(corrugation_count_question, {&wall.ncorr});
 
   // NSPL = 0 divides by zero: SPLC is infinite, and the run goes on.
   dialogue.ask(points, {&wall.nspl});
@@ -193,7 +175,8 @@ void sinecorr_wall(Dialogue& dialogue, Band band) {
 
   ask_first_corrugation(dialogue, out, first_distance, wall.d1, wall.base);
   ask_variable_corrugations(dialogue, out, wall);
-  ask_tapers(dialogue, out, wall.tapers, band, {heights, first_heights, second_heights});
+  ask_tapers(dialogue, out, wall.tapers, band,
+             {heights, first_heights, second_band_heights_question});
 
   // Counted over every variable corrugation asked for, with variables or not.
   const std::int64_t ncr = remaining_count(wall.ncorr, wall.nvar);

@@ -6,6 +6,27 @@
 
 namespace hornwall {
 
+const Question corrugated_final_radius_question{
+    " Enter radius of final corrugation ", {{{"RW2"}}}, 1, "radius of final corrugation RW2{unit}"};
+const Question corrugation_count_question{
+    " Enter number of corrugations along horn ",
+    {{{"NCORR", ValueKind::count}}},
+    1,
+    "number of corrugations NCORR, variable and remaining together"};
+const Question corrugation_height_question{" Enter corrugation height ",
+                                           {{{"C"}}},
+                                           1,
+                                           "variable corrugation {k}: height C{k}{unit}",
+                                           Echo::yes,
+                                           Asked::each_pass};
+const Question second_band_heights_question{
+    " Enter variables: 2nd Corrugation depth 1st, last ",
+    {{{"CD3"}, {"CD4"}}},
+    2,
+    "second band (even) remaining heights: first CD3, last CD4{unit}",
+    Echo::yes,
+    Asked::dual_band};
+
 std::int64_t named_corrugations(std::int32_t nvar) {
   return std::min<std::int64_t>(nvar, variable_corrugation_cap);
 }

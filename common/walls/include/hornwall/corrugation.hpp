@@ -43,6 +43,14 @@ bool takes_second_taper(Band band, std::int64_t i);
 // corrugation that follows it is already one step along it.
 float remaining_height(const Tapers& tapers, Band band, std::int64_t i, std::int64_t nrem);
 
+// The questions that the rectangular and the sine corrugated walls ask alike: RW2, the
+// corrugations' count NCORR, each variable corrugation's height C{k}, and the second band's
+// taper CD3 and CD4.
+extern const Question corrugated_final_radius_question;
+extern const Question corrugation_count_question;
+extern const Question corrugation_height_question;
+extern const Question second_band_heights_question;
+
 // The questions of the tapers: CD1 and CD2 in the single band, and in the dual band (where
 // a template says more of them), then CD3 and CD4.
 struct TaperQuestions {
