@@ -42,8 +42,7 @@ Result<Layout> lay_out(const Plan& plan, int count) {
   }
   if (plan.dual()) {
     // Odd corrugations take the first taper and serve the lower band, even ones the upper.
-    values["CD1"] = values["CD2"] = plan.band_heights[0];
-    values["CD3"] = values["CD4"] = plan.band_heights[1];
+    set_dual_tapers(plan, values);
   } else if (count > layout.variable) {
     values["CD1"] = plan.height(layout.variable, count);
     values["CD2"] = plan.height(count - 1, count);

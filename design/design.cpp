@@ -236,14 +236,19 @@ TaperHeights taper_heights(const FrequencyBand& band, double margin) {
   return {std::max(deepest, shallowest), shallowest};
 }
 
+std::vector<FrequencyBand> bands_by_frequency(std::span<const FrequencyBand> bands) {
+  std::vector<FrequencyBand> sorted(bands.begin(), bands.end());
+  std::sort(sorted.begin(), sorted.end(),
+            [](const FrequencyBand& a, const FrequencyBand& b) { return a.low < b.low; });
+  return sorted;
+}
+
 Result<Design> lay_out_wall(const Request& request) {
   Design design;
   design.request = request;
   Plan plan;
   plan.request = &design.request;
-  std::vector<FrequencyBand> bands = request.bands;
-  std::sort(bands.begin(), bands.end(),
-            [](const FrequencyBand& a, const FrequencyBand& b) { return a.low < b.low; });
+  std::vector<FrequencyBand> bands = bands_by_frequency(request.bands);
   if (bands.size() == 2) {
     if (bands[1].low <= bands[0].high) {
       return Reason{"bands " + bands[0].label() + " and " + bands[1].label() +

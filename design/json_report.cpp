@@ -119,10 +119,7 @@ std::string json_report(const RunAccount& account) {
   if (design != nullptr) {
     write_bands(json, design->bands);
   } else {
-    std::vector<FrequencyBand> bands = request.bands;
-    std::sort(bands.begin(), bands.end(),
-              [](const FrequencyBand& x, const FrequencyBand& y) { return x.low < y.low; });
-    write_bands(json, bands);
+    write_bands(json, bands_by_frequency(request.bands));
   }
   json.key("min_coverage").number(request.min_coverage);
   if (design != nullptr) {

@@ -40,8 +40,7 @@ Result<Layout> lay_out(const Plan& plan, int count) {
   const int remaining = count - layout.variable;
   if (plan.dual()) {
     // Odd corrugations take the first taper and serve the lower band, even ones the upper.
-    values["CD1"] = values["CD2"] = plan.band_heights[0];
-    values["CD3"] = values["CD4"] = plan.band_heights[1];
+    set_dual_tapers(plan, values);
   } else if (remaining > 0) {
     const double first = plan.height(layout.variable, count);
     double last = plan.height(count - 1, count);

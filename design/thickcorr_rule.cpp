@@ -64,8 +64,7 @@ Result<Layout> lay_out(const Plan& plan, int count) {
   values["FL"] = round_to_digits(final_offset - lc - plan.thickness, 5, Towards::down);
   if (dual) {
     // The first row serves the lower band and the second, its ridges even, the upper.
-    values["CD1"] = values["CD2"] = plan.band_heights[0];
-    values["CD3"] = values["CD4"] = plan.band_heights[1];
+    set_dual_tapers(plan, values);
   } else {
     values["CD1"] = plan.height(0, count);
     values["CD2"] = plan.height(count - 1, count);

@@ -19,6 +19,11 @@ int variable_corrugations(const Plan& plan, int count) {
   return variable;
 }
 
+void set_dual_tapers(const Plan& plan, SymbolValues& values) {
+  values["CD1"] = values["CD2"] = plan.band_heights[0];
+  values["CD3"] = values["CD4"] = plan.band_heights[1];
+}
+
 SymbolValues base_line_values(const Plan& plan, double end) {
   return {{"RW1", plan.request->aperture_radius},
           {"ZW1", 0.0},

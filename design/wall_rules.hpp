@@ -93,6 +93,10 @@ int variable_corrugations(const Plan& plan, int count);
 // radius: RW1, ZW1 (0), RW2 and ZW2.
 SymbolValues base_line_values(const Plan& plan, double end);
 
+// The tapers of two bands, each flat at its band's height: CD1 and CD2 the first, CD3 and
+// CD4 the second.
+void set_dual_tapers(const Plan& plan, SymbolValues& values);
+
 // The report's words on where the corrugations stand: "47 corrugations (2 variable), the
 // first at 3.122 mm, the last ending at 147.35 mm", `what` saying what they are and `end`
 // where the last ends.

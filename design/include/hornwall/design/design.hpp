@@ -119,6 +119,9 @@ struct TaperHeights {
 };
 TaperHeights taper_heights(const FrequencyBand& band, double margin);
 
+// The bands from the lowest up.
+std::vector<FrequencyBand> bands_by_frequency(std::span<const FrequencyBand> bands);
+
 // The largest length or height that an answers file may give: the generators read it as
 // the largest single-precision number, and stop at anything larger.
 inline constexpr double largest_readable = 3.4028235e38;
